@@ -1,0 +1,144 @@
+#include "controls/services.h"
+
+#include "journal/errors.h"
+
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+class BoxMessages : public Messages
+{
+public:
+    bool question(QWidget *parent, const QString &caption, const QString &text) override
+    {
+        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    }
+    void warning(QWidget *parent, const QString &caption, const QString &text) override
+    {
+        QMessageBox::warning(parent, caption, text);
+    }
+    void information(QWidget *parent, const QString &caption, const QString &text) override
+    {
+        QMessageBox::information(parent, caption, text);
+    }
+    void error(QWidget *parent, const QString &text) override
+    {
+        QMessageBox::critical(parent, QStringLiteral("Ошибка"), text);
+    }
+};
+
+class DesktopPlatform : public Platform
+{
+public:
+    bool openPath(const QString &path) override { return startOpener(path); }
+    bool openAddress(const QString &url) override { return startOpener(url); }
+
+    bool printWidget(QWidget *widget) override
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        QPrintDialog dialog(&printer, widget);
+        dialog.setWindowTitle(QStringLiteral("Печать"));
+        if (dialog.exec() != QDialog::Accepted)
+            return true; // the teacher changed their mind: not a failure
+        const QPixmap picture = widget->grab();
+        QPainter painter;
+        if (!painter.begin(&printer))
+            return false;
+        // Screen pixels to printer pixels, kept within one page.
+        const QRect page = painter.viewport();
+        const double screenDpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
+        double scale = printer.resolution() / screenDpi;
+        scale = std::min({scale, page.width() / double(picture.width()), page.height() / double(picture.height())});
+        painter.scale(scale, scale);
+        painter.drawPixmap(0, 0, picture);
+        return painter.end();
+    }
+
+    // Switching the keyboard layout is the desktop's business on Linux.
+    bool loadKeyboardLayout(const QString &) override { return true; }
+
+private:
+    static bool startOpener(const QString &target)
+    {
+        return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+    }
+};
+
+BoxMessages g_boxes;
+DesktopPlatform g_desktop;
+Messages *g_messages = &g_boxes;
+Platform *g_platform = &g_desktop;
+
+} // namespace
+
+namespace Services {
+Messages &messages() { return *g_messages; }
+Platform &platform() { return *g_platform; }
+void setMessages(Messages *messages) { g_messages = messages ? messages : &g_boxes; }
+void setPlatform(Platform *platform) { g_platform = platform ? platform : &g_desktop; }
+} // namespace Services
+
+bool guarded(QWidget *parent, const std::function<void()> &body)
+{
+    try {
+        body();
+        return true;
+    } catch (const ZError &e) {
+        Services::messages().error(parent, e.message());
+    } catch (const std::bad_alloc &) {
+        Services::messages().error(parent, QStringLiteral("Не хватает памяти для этой операции."));
+    } catch (const std::exception &e) {
+        Services::messages().error(parent, QStringLiteral("Внутренняя ошибка: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
+    return false;
+}
+
+bool RecordingMessages::question(QWidget *, const QString &caption, const QString &text)
+{
+    shown.append({Kind::Question, caption, text});
+    return answers.isEmpty() ? true : answers.takeFirst();
+}
+void RecordingMessages::warning(QWidget *, const QString &caption, const QString &text)
+{
+    shown.append({Kind::Warning, caption, text});
+}
+void RecordingMessages::information(QWidget *, const QString &caption, const QString &text)
+{
+    shown.append({Kind::Information, caption, text});
+}
+void RecordingMessages::error(QWidget *, const QString &text)
+{
+    shown.append({Kind::Error, QString(), text});
+}
+QStringList RecordingMessages::errors() const
+{
+    QStringList out;
+    for (const auto &e : shown)
+        if (e.kind == Kind::Error)
+            out << e.text;
+    return out;
+}
+
+bool RecordingPlatform::openPath(const QString &path)
+{
+    opened << path;
+    return true;
+}
+bool RecordingPlatform::openAddress(const QString &url)
+{
+    addresses << url;
+    return true;
+}
+bool RecordingPlatform::printWidget(QWidget *)
+{
+    ++prints;
+    return true;
+}

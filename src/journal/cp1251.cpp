@@ -1,0 +1,105 @@
+#include "journal/cp1251.h"
+
+#include <QStringDecoder>
+
+#include <array>
+#include <vector>
+
+namespace Cp1251 {
+
+namespace {
+
+// cp1251 gives every one of its 256 bytes a character, so the code page is a
+// one-to-one table. The table is taken once from Qt's converter; encoding is its
+// inverse, which refuses every character outside the code page instead of
+// writing a substitute byte.
+struct Tables
+{
+    std::array<char16_t, 256> toUnicode{};
+    std::vector<qint16> fromUnicode = std::vector<qint16>(0x10000, -1);
+
+    Tables()
+    {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
+        const QString text = decoder.decode(all);
+        Q_ASSERT(text.size() == 256);
+        for (int b = 0; b < 256; ++b) {
+            const char16_t u = b < text.size() ? text.at(b).unicode() : char16_t(b);
+            toUnicode[b] = u;
+            if (fromUnicode[u] < 0)
+                fromUnicode[u] = qint16(b);
+        }
+    }
+};
+
+const Tables &tables()
+{
+    static const Tables t;
+    return t;
+}
+
+} // namespace
+
+QString decode(const char *bytes, qsizetype size)
+{
+    if (size <= 0)
+        return QString();
+    const auto &t = tables().toUnicode;
+    QString out(size, Qt::Uninitialized);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes);
+    for (qsizetype i = 0; i < size; ++i)
+        dst[i] = t[src[i]];
+    return out;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    return decode(bytes.constData(), bytes.size());
+}
+
+bool appendEncoded(const QString &text, QByteArray &out)
+{
+    const auto &t = tables().fromUnicode;
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *dst = out.data() + start;
+    const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qint16 b = t[src[i]];
+        if (b < 0) {
+            out.truncate(start);
+            return false;
+        }
+        dst[i] = char(b);
+    }
+    return true;
+}
+
+std::optional<QByteArray> encode(const QString &text)
+{
+    QByteArray out;
+    if (!appendEncoded(text, out))
+        return std::nullopt;
+    return out;
+}
+
+bool canEncode(const QString &text)
+{
+    return firstUnencodable(text) < 0;
+}
+
+qsizetype firstUnencodable(const QString &text)
+{
+    const auto &t = tables().fromUnicode;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (t[text.at(i).unicode()] < 0)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace Cp1251

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// The Windows Cyrillic code page in which every data file is kept.
+namespace Cp1251 {
+
+QString decode(const QByteArray &bytes);
+QString decode(const char *bytes, qsizetype size);
+
+// Appends the encoded text; false (and nothing appended) when some character
+// has no cp1251 byte.
+bool appendEncoded(const QString &text, QByteArray &out);
+
+// Encodes a text; std::nullopt when some character has no cp1251 byte.
+std::optional<QByteArray> encode(const QString &text);
+
+// True when every character of the text can be stored in cp1251.
+bool canEncode(const QString &text);
+
+// The first character that cp1251 cannot hold, or -1.
+qsizetype firstUnencodable(const QString &text);
+
+} // namespace Cp1251

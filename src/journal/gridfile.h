@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class Grid;
+
+// The grid text file: line 1 the column count, line 2 the row count, then every
+// cell on a line of its own, column by column; cp1251, CR LF on write.
+
+// Fills the grid from the file. FileError when it cannot be read, ConversionError
+// when a count line is not an integer or promises an impossible size (the cells
+// are then untouched).
+void ReadGridFile(const QString &path, Grid &grid);
+// Writes the whole grid. The previous file stays intact when anything fails; a
+// cell that cp1251 cannot hold stops the write with a message naming the cell.
+void WriteGridFile(const QString &path, const Grid &grid);
+
+// The column widths file: one width in pixels per line, column by column.
+// Missing file: nothing changes. The widths go into the grid and, column by
+// column, into the companion grid (the dynamics grid), when it is given.
+void ReadColumnWidths(const QString &path, Grid &grid, Grid *companion);
+void WriteColumnWidths(const QString &path, const Grid &grid);
+
+// The grid file's bytes and their parse, for callers that hold the bytes already.
+QByteArray gridFileBytes(const QString &path, const Grid &grid);
+void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid);
+
+// Reads a whole file (FileError naming it) and writes one through QSaveFile.
+QByteArray readWholeFile(const QString &path);
+void writeWholeFile(const QString &path, const QByteArray &bytes);
+
+// The lines of a small cp1251 text file (LF or CR LF; lone CRs dropped).
+QStringList readTextLines(const QString &path);
+// Writes lines in cp1251 with CR LF; a text cp1251 cannot hold is an error naming it.
+void writeTextLines(const QString &path, const QStringList &lines);
