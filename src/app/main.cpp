@@ -1,1 +1,48 @@
-int main() { return 0; }
+#include "access/ui/tzapusk.h"
+#include "app/appcontext.h"
+#include "app/commandline.h"
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine cl = parseCommandLine(args);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    switch (cl.action) {
+    case CommandLine::Action::Help:
+        out << usageText();
+        return 0;
+    case CommandLine::Action::Version:
+        out << versionText();
+        return 0;
+    case CommandLine::Action::Error:
+        err << cl.error << "\n";
+        return 2;
+    case CommandLine::Action::Results:
+        err << QStringLiteral("Команда results ещё не готова.\n");
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zhurnal"));
+    if (!cl.dataRoot.isEmpty() && !QDir::setCurrent(cl.dataRoot)) {
+        err << QStringLiteral("Папка с данными «%1» не найдена.\n").arg(cl.dataRoot);
+        return 1;
+    }
+    createWindows();
+    app().zapusk->show();
+    const int code = application.exec();
+    destroyWindows();
+    return code;
+}

@@ -1,0 +1,47 @@
+#include "access/ui/tzapusk.h"
+
+#include "app/appcontext.h"
+#include "app/tform1.h"
+#include "controls/windowtools.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TZapusk::TZapusk(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Zapusk"));
+    setWindowTitle(QStringLiteral("Журнал успеваемости %1").arg(QStringLiteral(ZHURNAL_VERSION)));
+    Komentar = new QLineEdit(QStringLiteral("                           Стой! Кто идёт?"), this);
+    Komentar->setObjectName(QStringLiteral("Komentar"));
+    Komentar->setReadOnly(true);
+    Dalee = new QPushButton(QStringLiteral("Дальше"), this);
+    setHint(Dalee, QStringLiteral("Dalee"), QStringLiteral("Перейти в картотеку"));
+    setBackground(Dalee, 120, 220, 120);
+    Otmena = new QPushButton(QStringLiteral("Отмена"), this);
+    setHint(Otmena, QStringLiteral("Otmena"), QStringLiteral("Выйти из программы"));
+    setBackground(Otmena, 240, 120, 120);
+    Dalee->setDefault(true);
+    connect(Dalee, &QPushButton::clicked, this, &TZapusk::DaleeClick);
+    connect(Otmena, &QPushButton::clicked, this, &TZapusk::OtmenaClick);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Dalee);
+    buttons->addWidget(Otmena);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Komentar);
+    layout->addLayout(buttons);
+    resize(420, 110);
+}
+
+void TZapusk::DaleeClick()
+{
+    app().form1->exec();
+    close();
+}
+
+void TZapusk::OtmenaClick()
+{
+    close();
+}

@@ -1,0 +1,7 @@
+#include "app/appcontext.h"
+
+AppContext &app()
+{
+    static AppContext context;
+    return context;
+}

@@ -1,0 +1,607 @@
+#include "app/tform1.h"
+
+#include "app/appcontext.h"
+#include "controls/handler.h"
+#include "controls/services.h"
+#include "controls/windowtools.h"
+#include "journal/errors.h"
+#include "journal/gridfile.h"
+#include "journal/journalfolder.h"
+#include "journal/ui/gridview.h"
+#include "journal/ui/tgurnaliform.h"
+#include "access/ui/tparoli1.h"
+#include "rating/ui/tprocent.h"
+#include "rating/ui/tstolbitogo.h"
+#include "themes/ui/ttema.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit *makeEdit(QWidget *parent, const QString &name, const QString &hint, int width, bool readOnly = false)
+{
+    auto *edit = new QLineEdit(parent);
+    setHint(edit, name, hint);
+    if (width > 0)
+        edit->setMinimumWidth(width);
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+QLabel *yellowLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    setBackground(label, 255, 255, 0);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent)
+    : QDialog(parent),
+      m_journal(20, 14, 2, 4, 30),
+      m_itog(8, 2, 0, 1, 22),
+      m_uspev(5, 3, 1, 1, 22)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Журналы успеваемости и автоматический расчёт рейтинга учеников"));
+    setModal(true);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+    setBackground(this, 233, 233, 233);
+    QFont base = font();
+    base.setPixelSize(11);
+    setFont(base);
+
+    m_journal.setColWidth(0, 22);
+    m_journal.setColWidth(1, 127);
+    const int itogWidths[] = {22, 103, 31, 26, 28, 23, 22, 22};
+    for (int c = 0; c < 8; ++c)
+        m_itog.setColWidth(c, itogWidths[c]);
+    const int uspevWidths[] = {59, 25, 22, 22, 23};
+    for (int c = 0; c < 5; ++c)
+        m_uspev.setColWidth(c, uspevWidths[c]);
+
+    buildMenu();
+    buildControls();
+    FormCreate();
+}
+
+void TForm1::buildMenu()
+{
+    MainMenu = new QMenuBar(this);
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    auto action = [this](QAction *&slot, const QString &name, const QString &caption, QStyle::StandardPixmap icon) {
+        slot = new QAction(style()->standardIcon(icon), caption, this);
+        slot->setObjectName(name);
+        return slot;
+    };
+    MainMenu->addAction(action(N10, QStringLiteral("N10"), QStringLiteral("Журнал      "), QStyle::SP_DirIcon));
+    MainMenu->addAction(action(N6, QStringLiteral("N6"), QStringLiteral("Темы     "), QStyle::SP_FileDialogListView));
+    MainMenu->addAction(action(N4, QStringLiteral("N4"), QStringLiteral("Помощь           "), QStyle::SP_DialogHelpButton));
+    MainMenu->addAction(action(N7, QStringLiteral("N7"), QStringLiteral("Шкала перевода                 "), QStyle::SP_FileDialogInfoView));
+    auto *service = new QMenu(QStringLiteral("Сервис      "), MainMenu);
+    service->setObjectName(QStringLiteral("N9Menu"));
+    N9 = service->menuAction();
+    N9->setObjectName(QStringLiteral("N9"));
+    N9->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+    service->addAction(action(N3, QStringLiteral("N3"), QStringLiteral("Сайт автора"), QStyle::SP_DriveNetIcon));
+    service->addAction(action(N2, QStringLiteral("N2"), QStringLiteral("Печать"), QStyle::SP_FileIcon));
+    N2->setStatusTip(QStringLiteral("Копия экрана"));
+    N2->setToolTip(QStringLiteral("Копия экрана"));
+    service->addAction(action(N5, QStringLiteral("N5"), QStringLiteral("Письмо автору"), QStyle::SP_MessageBoxInformation));
+    service->addAction(action(N8, QStringLiteral("N8"), QStringLiteral("Доступ"), QStyle::SP_DialogApplyButton));
+    service->setToolTipsVisible(true);
+    MainMenu->addMenu(service);
+    MainMenu->addAction(action(N1, QStringLiteral("N1"), QStringLiteral("Выход      "), QStyle::SP_DialogCloseButton));
+
+    connect(N10, &QAction::triggered, this, &TForm1::N10Click);
+    connect(N6, &QAction::triggered, this, &TForm1::N6Click);
+    connect(N4, &QAction::triggered, this, &TForm1::N4Click);
+    connect(N7, &QAction::triggered, this, &TForm1::N7Click);
+    connect(N3, &QAction::triggered, this, &TForm1::N3Click);
+    connect(N2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(N5, &QAction::triggered, this, &TForm1::N5Click);
+    connect(N8, &QAction::triggered, this, &TForm1::N8Click);
+    connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+}
+
+void TForm1::buildControls()
+{
+    // Identity of the journal.
+    SaveTab = makeToolButton(this, QStringLiteral("SaveTab"), QStringLiteral("Запомнить журнал в папке"), QString(),
+                             QStyle::SP_DialogSaveButton);
+    SaveTab->setIconSize(QSize(32, 32));
+    SaveTab->setMinimumSize(44, 44);
+    IdentityGroup = new QGroupBox(
+        QStringLiteral("Группа               Предмет                                                                                                                  Папка        Семестр Год      Комментарий       "),
+        this);
+    IdentityGroup->setObjectName(QStringLiteral("IdentityGroup"));
+    setBackground(IdentityGroup, 255, 255, 206);
+    Gruppa = makeEdit(IdentityGroup, QStringLiteral("Gruppa"), QStringLiteral("Код группы, он же имя Папки журналов группы"), 80);
+    PredmNaz = makeEdit(IdentityGroup, QStringLiteral("PredmNaz"), QString(), 260);
+    PapkaName = makeEdit(IdentityGroup, QStringLiteral("PapkaName"), QStringLiteral("Имя папки с журналом"), 80);
+    Semestr = makeEdit(IdentityGroup, QStringLiteral("Semestr"), QString(), 40);
+    GodS = makeEdit(IdentityGroup, QStringLiteral("GodS"), QStringLiteral("Редактируется в списке журналов"), 50, true);
+    Komment = makeEdit(IdentityGroup, QStringLiteral("Komment"), QStringLiteral("Редактируется в списке журналов"), 100, true);
+    setBackground(GodS, 183, 255, 255);
+    setBackground(Komment, 183, 255, 255);
+    for (QLineEdit *e : {GodS, Komment}) {
+        QPalette pal = e->palette();
+        pal.setColor(QPalette::Base, QColor(183, 255, 255));
+        e->setPalette(pal);
+    }
+    auto *identity = new QHBoxLayout(IdentityGroup);
+    identity->setContentsMargins(4, 2, 4, 4);
+    identity->addWidget(Gruppa, 2);
+    identity->addWidget(PredmNaz, 7);
+    identity->addWidget(PapkaName, 2);
+    identity->addWidget(Semestr, 1);
+    identity->addWidget(GodS, 1);
+    identity->addWidget(Komment, 3);
+
+    // Indicators.
+    auto *indicators = new QGroupBox(QStringLiteral("Итоги по предмету                                  %  "), this);
+    indicators->setObjectName(QStringLiteral("IndicatorsGroup"));
+    setBackground(indicators, 204, 255, 255);
+    Uspev = new GridView(&m_uspev, indicators);
+    Uspev->setObjectName(QStringLiteral("Uspev"));
+    Uspev->setFixedSize(157, 3 * 18 + 6);
+    Uspewa = makeEdit(indicators, QStringLiteral("Uspewa"), QString(), 40, true);
+    Ka4 = makeEdit(indicators, QStringLiteral("Ka4"), QString(), 40, true);
+    Obu4 = makeEdit(indicators, QStringLiteral("Obu4"), QString(), 40, true);
+    auto *indicatorEdits = new QGridLayout;
+    indicatorEdits->setVerticalSpacing(1);
+    int row = 0;
+    for (auto [text, edit] : {std::pair{"Успеваемость", Uspewa}, std::pair{"Качество", Ka4}, std::pair{"Обученность", Obu4}}) {
+        edit->setText(QStringLiteral("0"));
+        edit->setMaximumWidth(56);
+        indicatorEdits->addWidget(new QLabel(QString::fromUtf8(text), indicators), row, 0);
+        indicatorEdits->addWidget(edit, row, 1);
+        ++row;
+    }
+    auto *indicatorLayout = new QHBoxLayout(indicators);
+    indicatorLayout->setContentsMargins(4, 2, 4, 4);
+    indicatorLayout->addWidget(Uspev);
+    indicatorLayout->addLayout(indicatorEdits);
+
+    // Journal grid and its editing.
+    EditGroup = new QGroupBox(
+        QStringLiteral("Правка           Выбран ученик                            Дата                [----------  Печать -------------- ] "),
+        this);
+    EditGroup->setObjectName(QStringLiteral("EditGroup"));
+    setBackground(EditGroup, 179, 255, 179);
+    SpisokSt = new GridView(&m_journal, EditGroup);
+    SpisokSt->setObjectName(QStringLiteral("SpisokSt"));
+    setHint(SpisokSt, QString(), QStringLiteral("Мышью нажать строку в левой колонке и передвинуть на новое место"));
+    SpisokSt->setRowDragging(true);
+
+    RedSpisok = makeToolButton(EditGroup, QStringLiteral("RedSpisok"), QStringLiteral("Редактирование таблицы"), QString(),
+                               QStyle::SP_FileDialogDetailedView);
+    GirOb = makeToolButton(EditGroup, QStringLiteral("GirOb"), QStringLiteral("Обычный шрифт / Жирный"), QStringLiteral("Ж"));
+    BitBtn1 = makeToolButton(EditGroup, QStringLiteral("BitBtn1"), QStringLiteral("Колонку ФИО открыть / закрыть"), QStringLiteral("ФИО"));
+    FIO = makeEdit(EditGroup, QStringLiteral("FIO"), QStringLiteral("Ученик выбран"), 170);
+    DatNTar = makeEdit(EditGroup, QStringLiteral("DatNTar"), QStringLiteral("Дата"), 70, true);
+    TekOcen = makeToolButton(EditGroup, QStringLiteral("TekOcen"), QStringLiteral("Текущие оценки по 5 балльной системе"), QStringLiteral("5"));
+    {
+        QPalette pal = TekOcen->palette();
+        pal.setColor(QPalette::ButtonText, Qt::red);
+        TekOcen->setPalette(pal);
+        QFont f = TekOcen->font();
+        f.setBold(true);
+        TekOcen->setFont(f);
+    }
+    Print11 = makeToolButton(EditGroup, QStringLiteral("Print11"), QStringLiteral("Печать истории ученика и итоговый рейтинг"), QStringLiteral("Досье"));
+    Bilet = makeToolButton(EditGroup, QStringLiteral("Bilet"), QStringLiteral("Билет экзаменационный напечатать"), QStringLiteral("Билет"));
+    TemiFakt = makeToolButton(EditGroup, QStringLiteral("TemiFakt"), QStringLiteral("Даты Темы фактически"), QStringLiteral("Темы"));
+    Obnovit = makeToolButton(EditGroup, QStringLiteral("Obnovit"), QStringLiteral("Обновить таблицу"), QString(), QStyle::SP_BrowserReload);
+    Dinamika = makeToolButton(EditGroup, QStringLiteral("Dinamika"), QStringLiteral("Динамика накопленной успеваемости ученика"),
+                              QStringLiteral("Динамика"));
+    Provodnik = makeToolButton(EditGroup, QStringLiteral("Provodnik"), QStringLiteral("Windows проводник"), QString(), QStyle::SP_DirOpenIcon);
+
+    auto *rowsGroup = new QGroupBox(QStringLiteral("Строк"), EditGroup);
+    rowsGroup->setObjectName(QStringLiteral("RowsGroup"));
+    setBackground(rowsGroup, 213, 255, 255);
+    NStroki = makeEdit(rowsGroup, QStringLiteral("NStroki"), QStringLiteral("Номер выбранной строки"), 0, true);
+    PlusStr = makeToolButton(rowsGroup, QStringLiteral("PlusStr"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+"));
+    MinusStr = makeToolButton(rowsGroup, QStringLiteral("MinusStr"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−"));
+    DelStroki = makeToolButton(rowsGroup, QStringLiteral("DelStroki"), QStringLiteral("Удалить строки снмзу"), QStringLiteral("↓✕"));
+    auto *colsGroup = new QGroupBox(QStringLiteral("Столб"), EditGroup);
+    colsGroup->setObjectName(QStringLiteral("ColsGroup"));
+    setBackground(colsGroup, 213, 255, 255);
+    NStolbca = makeEdit(colsGroup, QStringLiteral("NStolbca"), QStringLiteral("Номер выбранного столбца"), 0, true);
+    PlusStolb = makeToolButton(colsGroup, QStringLiteral("PlusStolb"), QStringLiteral("Добавить столбец правее выбранного"), QStringLiteral("+"));
+    MinusStolb = makeToolButton(colsGroup, QStringLiteral("MinusStolb"), QStringLiteral("Удалить выбранный столбец"), QStringLiteral("−"));
+    DelStolbi = makeToolButton(colsGroup, QStringLiteral("DelStolbi"), QStringLiteral("Удалить столбцы справа"), QStringLiteral("→✕"));
+    for (auto [group, edit, a, b, c] : {std::tuple{rowsGroup, NStroki, PlusStr, MinusStr, DelStroki},
+                                        std::tuple{colsGroup, NStolbca, PlusStolb, MinusStolb, DelStolbi}}) {
+        edit->setText(QStringLiteral("1"));
+        edit->setFixedWidth(62);
+        edit->setAlignment(Qt::AlignCenter);
+        auto *l = new QGridLayout(group);
+        l->setContentsMargins(3, 2, 3, 3);
+        l->setSpacing(2);
+        l->addWidget(edit, 0, 0, 1, 3);
+        l->addWidget(a, 1, 0);
+        l->addWidget(b, 1, 1);
+        l->addWidget(c, 1, 2);
+    }
+
+    auto *editButtons = new QHBoxLayout;
+    editButtons->setSpacing(3);
+    for (QWidget *w : std::initializer_list<QWidget *>{RedSpisok, GirOb, BitBtn1, FIO, DatNTar, TekOcen, Print11, Bilet, TemiFakt,
+                                                       Obnovit, Dinamika, Provodnik})
+        editButtons->addWidget(w);
+    editButtons->addStretch();
+    auto *side = new QVBoxLayout;
+    side->addWidget(rowsGroup);
+    side->addWidget(colsGroup);
+    side->addStretch();
+    auto *editLayout = new QGridLayout(EditGroup);
+    editLayout->setContentsMargins(4, 2, 4, 4);
+    editLayout->addWidget(SpisokSt, 0, 0);
+    editLayout->addLayout(side, 0, 1);
+    editLayout->addLayout(editButtons, 1, 0, 1, 2);
+    editLayout->setRowStretch(0, 1);
+    editLayout->setColumnStretch(0, 1);
+
+    // Results.
+    auto *results = new QGroupBox(QStringLiteral("Расчётные данные.        Столбец           Студент "), this);
+    results->setObjectName(QStringLiteral("ResultsGroup"));
+    setBackground(results, 204, 255, 255);
+    Itog = new GridView(&m_itog, results);
+    Itog->setObjectName(QStringLiteral("Itog"));
+    Itog->setRowSelect(true);
+    Itog->setMinimumWidth(300);
+    auto *labels = new QHBoxLayout;
+    labels->setSpacing(0);
+    labels->addSpacing(22 + 103);
+    labels->addWidget(yellowLabel(QStringLiteral("Баллы набрано"), results), 31 + 26 + 28 + 23);
+    labels->addWidget(yellowLabel(QStringLiteral("Пропуски"), results), 44);
+    labels->addStretch(1);
+    Peres4et = makeToolButton(results, QStringLiteral("Peres4et"), QStringLiteral("Пересчитать итоги по журналу"), QStringLiteral("Σ"));
+    Rang = makeToolButton(results, QStringLiteral("Rang"), QStringLiteral("Ранжировать по баллам"), QString(), QStyle::SP_ArrowDown);
+    Grafik = makeToolButton(results, QStringLiteral("Grafik"), QStringLiteral("График"), QStringLiteral("▮▮▮"));
+    PrintRD = makeToolButton(results, QStringLiteral("PrintRD"), QStringLiteral("Печать таблицы"), QString(), QStyle::SP_FileDialogContentsView);
+    CopyStolb = makeToolButton(results, QStringLiteral("CopyStolb"), QStringLiteral("Столбец Сумма добавить в журнал справа"),
+                               QStringLiteral("Σ→"));
+    SrSt = makeToolButton(results, QStringLiteral("SrSt"), QStringLiteral("Рассчитать показатели среднего ученика"), QStringLiteral("Средний"));
+    ReLoad = new QPushButton(QStringLiteral("ReLoad"), results);
+    ReLoad->setObjectName(QStringLiteral("ReLoad"));
+    ReLoad->hide();
+    auto *resultButtons = new QHBoxLayout;
+    resultButtons->setSpacing(3);
+    for (QWidget *w : std::initializer_list<QWidget *>{Peres4et, Rang, Grafik, PrintRD, CopyStolb, SrSt})
+        resultButtons->addWidget(w);
+    resultButtons->addStretch();
+    auto *resultsLayout = new QVBoxLayout(results);
+    resultsLayout->setContentsMargins(4, 2, 4, 4);
+    resultsLayout->setSpacing(2);
+    resultsLayout->addLayout(labels);
+    resultsLayout->addWidget(Itog, 1);
+    resultsLayout->addLayout(resultButtons);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(SaveTab, 0, Qt::AlignVCenter);
+    top->addWidget(IdentityGroup, 1);
+    auto *grid = new QGridLayout;
+    grid->setSpacing(4);
+    grid->addLayout(top, 0, 0);
+    grid->addWidget(indicators, 0, 1);
+    grid->addWidget(EditGroup, 1, 0);
+    grid->addWidget(results, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(1, 1);
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(4, 0, 4, 0);
+    main->setSpacing(2);
+    main->setMenuBar(MainMenu);
+    main->addLayout(grid, 1);
+    main->addWidget(StatusBar);
+
+    connect(SaveTab, &QToolButton::clicked, this, &TForm1::SaveTabClick);
+    connect(GirOb, &QToolButton::clicked, this, &TForm1::GirObClick);
+    connect(Obnovit, &QToolButton::clicked, this, &TForm1::ObnovitClick);
+    connect(Provodnik, &QToolButton::clicked, this, &TForm1::ProvodnikClick);
+    connect(ReLoad, &QPushButton::clicked, this, &TForm1::ReLoadClick);
+}
+
+void TForm1::FormCreate()
+{
+    // 1. The program folder.
+    app().programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    while (app().programFolder.size() > 1 && app().programFolder.endsWith(QDir::separator()))
+        app().programFolder.chop(1);
+    // 2-3. Menu and hint fonts, hint colour; every hint stays 5 seconds (setHint).
+    QFont menuFont = QApplication::font("QMenu");
+    menuFont.setPointSize(12);
+    menuFont.setBold(true);
+    QApplication::setFont(menuFont, "QMenu");
+    QApplication::setFont(menuFont, "QMenuBar");
+    MainMenu->setFont(menuFont);
+    QToolTip::setFont(menuFont);
+    QPalette tipPalette = QToolTip::palette();
+    tipPalette.setColor(QPalette::ToolTipBase, QColor(255, 255, 176));
+    tipPalette.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tipPalette);
+    // 4, 7. Full work-area width, top left corner.
+    resize(1122, 515);
+    move(0, 0);
+    fitToWorkArea(this, true, false);
+    // 5. No close box (window flags above); "Выход      " is the way out.
+    // 6. The Russian keyboard layout.
+    Services::platform().loadKeyboardLayout(QStringLiteral("00000419"));
+    // 8. The fixed cells of the grade distribution.
+    const char *fixed[][3] = {{"Оценка", "Штук", "Процент"}};
+    for (int r = 0; r < 3; ++r)
+        m_uspev.setCell(0, r, QString::fromUtf8(fixed[0][r]));
+    const char *grades[] = {"5", "4", "3", "2"};
+    for (int c = 1; c <= 4; ++c)
+        m_uspev.setCell(c, 0, QString::fromUtf8(grades[c - 1]));
+    Uspev->refresh();
+}
+
+bool TForm1::event(QEvent *e)
+{
+    if (e->type() == QEvent::StatusTip) {
+        StatusBar->showMessage(static_cast<QStatusTipEvent *>(e)->tip());
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // The close box does nothing: the way out is "Выход      ".
+    if (m_closing)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void TForm1::reject()
+{
+    // Escape must not close the journal window either.
+    if (m_closing)
+        QDialog::reject();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        QTimer::singleShot(0, this, &TForm1::FormShow);
+    }
+}
+
+void TForm1::FormShow()
+{
+    runHandler(this, [this] {
+        Grid &catalogue = app().gurnali->gurSp();
+        ReadGridFile(QStringLiteral("Baza/Gurnali.txt"), catalogue);
+        Gruppa->setText(catalogue.cell(2, 1));
+        PapkaName->setText(catalogue.cell(1, 1).trimmed());
+        Semestr->setText(catalogue.cell(3, 1));
+        PredmNaz->setText(catalogue.cell(4, 1));
+        app().year = catalogue.cell(6, 1);
+        app().comment = catalogue.cell(7, 1);
+        GodS->setText(app().year);
+        Komment->setText(app().comment);
+        app().journalPath = journalFolderPath(Gruppa->text(), PapkaName->text());
+        loadJournal();
+        Grid &summi = app().stolbItogo->summi();
+        summi.setCell(0, 0, QStringLiteral("№"));
+        summi.setCell(1, 0, QStringLiteral("Имя \\ Код"));
+        for (int r = 1; r < summi.rowCount(); ++r)
+            summi.setCell(0, r, QString::number(r));
+        summi.setCell(1, 2, QStringLiteral("Среднее"));
+        summi.setCell(1, 4, QStringLiteral("Среднее нак."));
+        summi.setCell(1, 5, QStringLiteral("Максимум"));
+        summi.setCell(1, 6, QStringLiteral("Минимум"));
+        summi.setCell(1, 7, QStringLiteral("Макс-Мин"));
+    });
+}
+
+void TForm1::ReLoadClick()
+{
+    runHandler(this, [this] { loadJournal(); });
+}
+
+void TForm1::loadJournal()
+{
+    const QString dir = app().journalPath;
+    const int slash = dir.indexOf(QLatin1Char('/'));
+    checkJournalFolderNames(dir.left(slash), slash < 0 ? QString() : dir.mid(slash + 1));
+    Grid &summi = app().stolbItogo->summi();
+    ReadGridFile(dir + QStringLiteral("/SpStud.txt"), m_journal);
+    ReadGridFile(dir + QStringLiteral("/SpTem.txt"), app().tema->temi());
+    summi.setColCount(m_journal.colCount());
+    ReadColumnWidths(dir + QStringLiteral("/ColSpStud.txt"), m_journal, &summi);
+    for (int c = 2; c < m_journal.colCount(); ++c)
+        summi.setCell(c, 0, m_journal.cell(c, 2));
+    refreshAllGrids();
+    app().tema->show();
+    const QStringList scale = readTextLines(QStringLiteral("Baza/Pasport.txt"));
+    TProcent *procent = app().procent;
+    procent->TriProc->setText(scale.value(0));
+    procent->ChetProc->setText(scale.value(1));
+    procent->PaytProc->setText(scale.value(2));
+}
+
+void TForm1::ObnovitClick()
+{
+    SpisokSt->repaintAll();
+}
+
+void TForm1::SaveTabClick()
+{
+    runHandler(this, [this] { saveJournal(); });
+}
+
+void TForm1::saveJournal()
+{
+    checkJournalFolderNames(Gruppa->text(), PapkaName->text());
+    const QString path = journalFolderPath(Gruppa->text(), PapkaName->text());
+    const QString studFile = path + QStringLiteral("/SpStud.txt");
+    const QString temFile = path + QStringLiteral("/SpTem.txt");
+    Grid &temi = app().tema->temi();
+    // A text that cp1251 cannot hold stops the save before anything is asked or written.
+    gridFileBytes(studFile, m_journal);
+    gridFileBytes(temFile, temi);
+
+    app().journalPath = path;
+    TGurnaliForm *gurnali = app().gurnali;
+    Grid &catalogue = gurnali->gurSp();
+    const int entry = findCatalogueEntry(catalogue, path);
+    gurnali->setWindowTitle(QStringLiteral("Список журналов"));
+    if (entry < 0) {
+        if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?")))
+            return;
+        createJournalFolder(path);
+        gurnali->setWindowTitle(QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
+        addCatalogueEntryAtTop(catalogue, PapkaName->text(), Gruppa->text(), Semestr->text(), PredmNaz->text());
+        gurnali->saveCatalogue();
+        refreshAllGrids();
+        gurnali->Zagruzit->hide();
+        gurnali->exec();
+        gurnali->Zagruzit->show();
+    } else if (!Services::messages().question(this, QStringLiteral("Такая папки есть"), QStringLiteral("Записать в неё видимый журнал?"))) {
+        return;
+    }
+    createJournalFolder(path);
+    WriteGridFile(studFile, m_journal);
+    WriteColumnWidths(path + QStringLiteral("/ColSpStud.txt"), m_journal);
+    WriteGridFile(temFile, temi);
+    StatusBar->showMessage(QStringLiteral("Журнал записан в папку «%1».").arg(path), 8000);
+}
+
+void TForm1::GirObClick()
+{
+    toggleGridBold(SpisokSt, GirOb);
+}
+
+void TForm1::ProvodnikClick()
+{
+    runHandler(this, [] {
+        if (!Services::platform().openPath(app().programFolder))
+            throw ZError(QStringLiteral("Не удалось открыть папку программы «%1» в файловом менеджере.").arg(app().programFolder));
+    });
+}
+
+void TForm1::closeMainWindow()
+{
+    m_closing = true;
+    done(0);
+    hide();
+    m_closing = false;
+}
+
+void TForm1::N1Click()
+{
+    app().gurnali->hide();
+    app().procent->hide();
+    app().stolbItogo->hide();
+    app().tema->hide();
+    closeMainWindow();
+}
+
+void TForm1::N2Click()
+{
+    setBackground(this, 255, 255, 255);
+    setBackground(EditGroup, 255, 255, 255);
+    runHandler(this, [this] {
+        if (!Services::platform().printWidget(this))
+            throw ZError(QStringLiteral("Не удалось напечатать копию окна: принтер недоступен."));
+    });
+}
+
+namespace {
+void openAddress(QWidget *parent, const QString &url)
+{
+    runHandler(parent, [&url] {
+        if (!Services::platform().openAddress(url))
+            throw ZError(QStringLiteral("Не удалось открыть адрес %1 в браузере.").arg(url));
+    });
+}
+} // namespace
+
+void TForm1::N3Click()
+{
+    openAddress(this, QString::fromLatin1(Addresses::kSite));
+}
+
+void TForm1::N5Click()
+{
+    openAddress(this, QString::fromLatin1(Addresses::kMailForm));
+}
+
+QString findHelpFile()
+{
+    const QStringList candidates = {
+        QStringLiteral("Help/Help.chm"),
+        QStringLiteral("help/index.html"),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html"),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/zhurnal/help/index.html"),
+        QStringLiteral(ZHURNAL_HELP_DIR "/index.html"),
+    };
+    for (const QString &file : candidates) {
+        if (QFileInfo(file).isFile())
+            return QFileInfo(file).absoluteFilePath();
+    }
+    return QString();
+}
+
+void TForm1::N4Click()
+{
+    runHandler(this, [] {
+        const QString help = findHelpFile();
+        if (help.isEmpty())
+            throw ZError(QStringLiteral("Справка не найдена: нет ни файла «Help/Help.chm», ни страниц справки программы."));
+        if (!Services::platform().openPath(help))
+            throw ZError(QStringLiteral("Не удалось открыть справку «%1».").arg(help));
+    });
+}
+
+void TForm1::N6Click()
+{
+    app().tema->show();
+    app().tema->raise();
+}
+
+void TForm1::N7Click()
+{
+    app().procent->exec();
+}
+
+void TForm1::N8Click()
+{
+    app().paroli->exec();
+}
+
+void TForm1::N10Click()
+{
+    app().gurnali->exec();
+}

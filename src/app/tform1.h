@@ -1,0 +1,112 @@
+#pragma once
+
+#include "journal/grid.h"
+
+#include <QDialog>
+
+class GridView;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+
+// The main window: the current journal, its results and the menu that leads to
+// every other window. Shown modally by the login window; "Выход      " ends it.
+class TForm1 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+
+    Grid &journal() { return m_journal; }
+    Grid &itog() { return m_itog; }
+    Grid &uspev() { return m_uspev; }
+
+    // Menu
+    QMenuBar *MainMenu = nullptr;
+    QAction *N10 = nullptr, *N6 = nullptr, *N4 = nullptr, *N7 = nullptr, *N9 = nullptr;
+    QAction *N3 = nullptr, *N2 = nullptr, *N5 = nullptr, *N8 = nullptr, *N1 = nullptr;
+
+    // Identity of the current journal
+    QGroupBox *IdentityGroup = nullptr;
+    QLineEdit *Gruppa = nullptr, *PredmNaz = nullptr, *PapkaName = nullptr, *Semestr = nullptr;
+    QLineEdit *GodS = nullptr, *Komment = nullptr;
+
+    // Journal grid and editing
+    QGroupBox *EditGroup = nullptr;
+    GridView *SpisokSt = nullptr;
+    QToolButton *SaveTab = nullptr, *RedSpisok = nullptr, *GirOb = nullptr, *BitBtn1 = nullptr;
+    QLineEdit *FIO = nullptr, *DatNTar = nullptr;
+    QToolButton *TekOcen = nullptr, *Print11 = nullptr, *Bilet = nullptr, *TemiFakt = nullptr;
+    QToolButton *Obnovit = nullptr, *Dinamika = nullptr, *Provodnik = nullptr;
+    QLineEdit *NStroki = nullptr, *NStolbca = nullptr;
+    QToolButton *PlusStr = nullptr, *MinusStr = nullptr, *DelStroki = nullptr;
+    QToolButton *PlusStolb = nullptr, *MinusStolb = nullptr, *DelStolbi = nullptr;
+
+    // Results
+    GridView *Itog = nullptr;
+    QToolButton *Peres4et = nullptr, *Rang = nullptr, *Grafik = nullptr, *PrintRD = nullptr, *CopyStolb = nullptr;
+    QToolButton *SrSt = nullptr;
+    QPushButton *ReLoad = nullptr;
+
+    // Indicators
+    GridView *Uspev = nullptr;
+    QLineEdit *Uspewa = nullptr, *Ka4 = nullptr, *Obu4 = nullptr;
+
+    QStatusBar *StatusBar = nullptr;
+
+    // Makes the catalogue's first entry the current journal and loads it.
+    void FormShow();
+
+    // Hides the window and ends its modal run.
+    void closeMainWindow();
+
+public Q_SLOTS:
+    void ReLoadClick();
+    void ObnovitClick();
+    void SaveTabClick();
+    void GirObClick();
+    void ProvodnikClick();
+    void N1Click();
+    void N2Click();
+    void N3Click();
+    void N4Click();
+    void N5Click();
+    void N6Click();
+    void N7Click();
+    void N8Click();
+    void N10Click();
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void reject() override;
+
+private:
+    void FormCreate();
+    void buildMenu();
+    void buildControls();
+    void loadJournal();
+    void saveJournal();
+
+    Grid m_journal;
+    Grid m_itog;
+    Grid m_uspev;
+    bool m_closing = false;
+    bool m_shownOnce = false;
+};
+
+// The addresses that the "Сервис" menu opens.
+namespace Addresses {
+inline const char *const kSite = "https://zhurnal.example.org/";
+inline const char *const kMailForm = "https://zhurnal.example.org/sendmail/form.php";
+} // namespace Addresses
+
+// The help that "Помощь           " opens: "Help/Help.chm" of the data root when
+// present, otherwise the program's own help pages; empty when none is found.
+QString findHelpFile();

@@ -1,0 +1,27 @@
+#include "rating/ui/tstolbitogo.h"
+
+#include "controls/windowtools.h"
+#include "journal/ui/gridview.h"
+
+#include <QVBoxLayout>
+
+TStolbItogo::TStolbItogo(QWidget *parent)
+    : QDialog(parent), m_summi(35, 8, 2, 1, 30)
+{
+    setObjectName(QStringLiteral("StolbItogo"));
+    setWindowTitle(QStringLiteral("Динамика накопленной успеваемости. Показатели взвешены."));
+    setModal(false);
+    Summi = new GridView(&m_summi, this);
+    Summi->setObjectName(QStringLiteral("Summi"));
+    Summi->setRowSelect(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(Summi);
+    FormCreate();
+}
+
+void TStolbItogo::FormCreate()
+{
+    setGeometry(0, 514, 677, 182);
+    fitToWorkArea(this, true, true);
+}
