@@ -1,0 +1,412 @@
+#include "journal/errors.h"
+#include "journal/grid.h"
+#include "journal/gridops.h"
+
+#include <QtTest>
+
+using GridOps::Reach;
+
+namespace {
+
+// A grid from rows written as "cell|cell|cell".
+Grid gridOf(const QStringList &rows, int fixedCols = 0, int fixedRows = 0, int defaultWidth = 64)
+{
+    const int cols = int(rows.value(0).count(QLatin1Char('|'))) + 1;
+    Grid g(cols, int(rows.size()), 0, 0, defaultWidth);
+    for (int r = 0; r < rows.size(); ++r) {
+        const QStringList cells = rows[r].split(QLatin1Char('|'));
+        for (int c = 0; c < cells.size(); ++c)
+            g.setCell(c, r, cells[c]);
+    }
+    g.setFixedCols(fixedCols);
+    g.setFixedRows(fixedRows);
+    return g;
+}
+
+QStringList rowsOf(const Grid &g)
+{
+    QStringList out;
+    for (int r = 0; r < g.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < g.colCount(); ++c)
+            cells << g.cell(c, r);
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+// A journal with five students in rows 4-8 and two lesson columns.
+QStringList journalRows()
+{
+    return {"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "|код|1|2", "|вес|1|2", "1|Ан|5|4", "2|Бо|4|", "3|Ва|3|5", "4|Га||4",
+            "5|Де|5|5"};
+}
+
+QStringList planRows()
+{
+    return {"№|Код|Вес|Тема", "1|1|1|Дроби", "2|2|2|Корни", "3|3|1|Степени"};
+}
+
+} // namespace
+
+class TestGridOps : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void insertRow_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<bool>("planReach");
+        QTest::addColumn<QStringList>("after");
+
+        const QStringList j = journalRows();
+        QTest::newRow("student 2 selected: empty row 6 numbered 3")
+            << j << 5 << 3 << false
+            << QStringList{j[0], j[1], j[2], j[3], "1|Ан|5|4", "2|Бо|4|", "3|||", "4|Ва|3|5", "5|Га||4", "6|Де|5|5"};
+        QTest::newRow("header row 1 selected: code and weight move down")
+            << j << 1 << 3 << false
+            << QStringList{j[0], j[1], "|||", "|код|1|2", "1|вес|1|2", "2|Ан|5|4", "3|Бо|4|", "4|Ва|3|5", "5|Га||4",
+                           "6|Де|5|5"};
+        QTest::newRow("last row selected: numbered row at the end")
+            << j << 8 << 3 << false << (QStringList(j) << "6|||");
+        QTest::newRow("selection beyond the grid: only the added row")
+            << j << 40 << 3 << false << (QStringList(j) << "|||");
+        QTest::newRow("journal: selection equal to the row count is beyond")
+            << j << 9 << 3 << false << (QStringList(j) << "|||");
+        QTest::newRow("negative selection: only the added row")
+            << j << -5 << 3 << false << (QStringList(j) << "|||");
+        QTest::newRow("first student of an empty journal numbered 1")
+            << j.mid(0, 4) << 3 << 3 << false << (j.mid(0, 4) << "1|||");
+        QTest::newRow("first entry of an empty catalogue numbered by row index")
+            << QStringList{"№|Папка|Группа"} << 0 << 0 << false << QStringList{"№|Папка|Группа", "1||"};
+        QTest::newRow("non-number above the end: numbered by position")
+            << QStringList{"№|Код", "1|a", "x|b"} << 1 << 0 << false << QStringList{"№|Код", "1|a", "x|", "3|b"};
+        QTest::newRow("journal too short for a student: no number")
+            << QStringList{"№|ФИО", "|дата"} << 0 << 3 << false << QStringList{"№|ФИО", "|", "|дата"};
+        QTest::newRow("plan: header selected, new first theme")
+            << planRows() << 0 << 0 << true
+            << QStringList{"№|Код|Вес|Тема", "1|||", "2|1|1|Дроби", "3|2|2|Корни", "4|3|1|Степени"};
+        QTest::newRow("plan: selection equal to the row count appends a numbered row")
+            << planRows() << 4 << 0 << true << (planRows() << "4|||");
+        QTest::newRow("plan: selection past the row count stays unnumbered")
+            << planRows() << 5 << 0 << true << (planRows() << "|||");
+    }
+    void insertRow()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(int, selected);
+        QFETCH(int, offset);
+        QFETCH(bool, planReach);
+        QFETCH(QStringList, after);
+        Grid g = gridOf(before);
+        GridOps::insertRowBelow(g, selected, offset, planReach ? Reach::RowCount : Reach::LastRow);
+        QCOMPARE(rowsOf(g), after);
+    }
+
+    void deleteRow_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<bool>("planReach");
+        QTest::addColumn<QStringList>("after");
+
+        const QStringList j = journalRows();
+        QTest::newRow("student 2: students 3-5 move up, numbers by position")
+            << j << 5 << false << QStringList{j[0], j[1], j[2], j[3], "1|Ан|5|4", "2|Ва|3|5", "3|Га||4", "4|Де|5|5"};
+        QTest::newRow("header row 2 is deleted like any row")
+            << j << 2 << false
+            << QStringList{j[0], j[1], "|вес|1|2", "|Ан|5|4", "1|Бо|4|", "2|Ва|3|5", "3|Га||4", "4|Де|5|5"};
+        QTest::newRow("last row: its number goes with it") << j << 8 << false << j.mid(0, 8);
+        QTest::newRow("row 0 is never deleted") << j << 0 << false << j;
+        QTest::newRow("journal: the row count is beyond") << j << 9 << false << j;
+        QTest::newRow("plan: the row count removes the last row") << planRows() << 4 << true << planRows().mid(0, 3);
+        QTest::newRow("plan: past the row count nothing") << planRows() << 5 << true << planRows();
+        QTest::newRow("plan: header only, nothing to remove")
+            << QStringList{"№|Код"} << 1 << true << QStringList{"№|Код"};
+    }
+    void deleteRow()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(int, selected);
+        QFETCH(bool, planReach);
+        QFETCH(QStringList, after);
+        Grid g = gridOf(before);
+        GridOps::deleteRow(g, selected, planReach ? Reach::RowCount : Reach::LastRow);
+        QCOMPARE(rowsOf(g), after);
+    }
+
+    void deleteRowsBelow_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("fixedRows");
+        QTest::newRow("row 3: the four header rows, three fixed") << 3 << 4 << 3;
+        QTest::newRow("student 1 kept") << 4 << 5 << 4;
+        QTest::newRow("header only") << 0 << 1 << 0;
+        QTest::newRow("negative gives one row") << -7 << 1 << 0;
+        QTest::newRow("beyond the grid adds empty rows") << 11 << 12 << 4;
+    }
+    void deleteRowsBelow()
+    {
+        QFETCH(int, selected);
+        QFETCH(int, rows);
+        QFETCH(int, fixedRows);
+        Grid g = gridOf(journalRows(), 2, 4);
+        GridOps::deleteRowsBelow(g, selected);
+        QCOMPARE(g.rowCount(), rows);
+        QCOMPARE(g.fixedRows(), fixedRows);
+        QCOMPARE(g.cell(1, qMin(rows, 9) - 1), gridOf(journalRows()).cell(1, qMin(rows, 9) - 1));
+        if (rows > 9)
+            QVERIFY(g.cell(1, rows - 1).isEmpty());
+    }
+
+    void sizesBeyondTheLimitAreRefused()
+    {
+        Grid g = gridOf(journalRows(), 2, 4);
+        const Grid before = g;
+        QVERIFY_THROWS_EXCEPTION(ZError, GridOps::deleteRowsBelow(g, Grid::kMaxCount));
+        QVERIFY_THROWS_EXCEPTION(ZError, GridOps::deleteRowsBelow(g, std::numeric_limits<int>::max()));
+        QVERIFY_THROWS_EXCEPTION(ZError, GridOps::deleteColumnsRight(g, std::numeric_limits<int>::max()));
+        QVERIFY(g == before);
+        GridOps::deleteRowsBelow(g, Grid::kMaxCount - 1);
+        QCOMPARE(g.rowCount(), Grid::kMaxCount);
+        QVERIFY_THROWS_EXCEPTION(ZError, GridOps::insertRowBelow(g, 5, 3));
+        QCOMPARE(g.rowCount(), Grid::kMaxCount);
+    }
+
+    void swapWithRowAbove_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("returned");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("row 1 cannot pass the header") << 1 << -1 << planRows();
+        QTest::newRow("row 3 and row 2 exchange, number column stays")
+            << 3 << 2 << QStringList{"№|Код|Вес|Тема", "1|1|1|Дроби", "2|3|1|Степени", "3|2|2|Корни"};
+        QTest::newRow("row 2 moves to the top") << 2 << 1
+                                                << QStringList{"№|Код|Вес|Тема", "1|2|2|Корни", "2|1|1|Дроби", "3|3|1|Степени"};
+        QTest::newRow("beyond the last row nothing") << 4 << -1 << planRows();
+        QTest::newRow("header nothing") << 0 << -1 << planRows();
+    }
+    void swapWithRowAbove()
+    {
+        QFETCH(int, selected);
+        QFETCH(int, returned);
+        QFETCH(QStringList, after);
+        Grid g = gridOf(planRows());
+        QCOMPARE(GridOps::swapWithRowAbove(g, selected), returned);
+        QCOMPARE(rowsOf(g), after);
+    }
+
+    void pressingSwapAgainMovesTheSameEntryUp()
+    {
+        Grid g = gridOf(planRows());
+        int sel = 3;
+        sel = GridOps::swapWithRowAbove(g, sel);
+        sel = GridOps::swapWithRowAbove(g, sel);
+        QCOMPARE(sel, 1);
+        QCOMPARE(rowsOf(g), (QStringList{"№|Код|Вес|Тема", "1|3|1|Степени", "2|1|1|Дроби", "3|2|2|Корни"}));
+    }
+
+    void insertColumn_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QList<int>>("widths");
+        const QList<int> w{20, 150, 40, 50, 30};
+        QTest::newRow("lesson 2 selected: new column 3 takes date, code, weight")
+            << 2 << QStringList{"№|ФИО|Урок||Тест", "|дата|01.09|01.09|02.09", "|код|1|1|2", "|вес|1|1|2", "1|Ан|5||4",
+                                "2|Бо|4||"}
+            << w;
+        QTest::newRow("last column selected: new right end")
+            << 3 << QStringList{"№|ФИО|Урок|Тест|", "|дата|01.09|02.09|02.09", "|код|1|2|2", "|вес|1|2|2", "1|Ан|5|4|",
+                                "2|Бо|4||"}
+            << w;
+        QTest::newRow("number column selected: everything but it moves")
+            << 0 << QStringList{"№||ФИО|Урок|Тест", "||дата|01.09|02.09", "||код|1|2", "||вес|1|2", "1||Ан|5|4", "2||Бо|4|"}
+            << w;
+        QTest::newRow("beyond the grid: an empty column at the end")
+            << 9 << QStringList{"№|ФИО|Урок|Тест|", "|дата|01.09|02.09|", "|код|1|2|", "|вес|1|2|", "1|Ан|5|4|", "2|Бо|4||"}
+            << w;
+    }
+    void insertColumn()
+    {
+        QFETCH(int, selected);
+        QFETCH(QStringList, after);
+        QFETCH(QList<int>, widths);
+        Grid g = gridOf(journalRows().mid(0, 6), 2, 4, 30);
+        const int preset[4] = {20, 150, 40, 50};
+        for (int c = 0; c < 4; ++c)
+            g.setColWidth(c, preset[c]);
+        GridOps::insertLessonColumn(g, selected);
+        QCOMPARE(rowsOf(g), after);
+        QList<int> got;
+        for (int c = 0; c < g.colCount(); ++c)
+            got << g.colWidth(c);
+        QCOMPARE(got, widths);
+    }
+
+    void insertColumnCopiesOnlyTheListedRows()
+    {
+        Grid g = gridOf({"a|b", "c|d", "e|f"});
+        GridOps::insertColumnRight(g, 0, {2});
+        QCOMPARE(rowsOf(g), (QStringList{"a||b", "c||d", "e|e|f"}));
+    }
+
+    void deleteColumn_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("lesson 2") << 2 << QStringList{"№|ФИО|Тест", "|дата|02.09", "1|Ан|4"};
+        QTest::newRow("name column goes like any other") << 1 << QStringList{"№|Урок|Тест", "|01.09|02.09", "1|5|4"};
+        QTest::newRow("last column") << 3 << QStringList{"№|ФИО|Урок", "|дата|01.09", "1|Ан|5"};
+        QTest::newRow("number column never") << 0 << QStringList{"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "1|Ан|5|4"};
+        QTest::newRow("beyond the grid nothing") << 4 << QStringList{"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "1|Ан|5|4"};
+    }
+    void deleteColumn()
+    {
+        QFETCH(int, selected);
+        QFETCH(QStringList, after);
+        Grid g = gridOf({"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "1|Ан|5|4"});
+        for (int c = 0; c < 4; ++c)
+            g.setColWidth(c, 10 * (c + 1));
+        GridOps::deleteColumn(g, selected);
+        QCOMPARE(rowsOf(g), after);
+        for (int c = 0; c < g.colCount(); ++c)
+            QCOMPARE(g.colWidth(c), 10 * (c + 1)); // widths stay with positions
+    }
+
+    void deleteColumnsRight_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("cols");
+        QTest::addColumn<int>("fixedCols");
+        QTest::newRow("keeps number and name") << 1 << 2 << 1;
+        QTest::newRow("keeps the first lesson") << 2 << 3 << 2;
+        QTest::newRow("beyond the grid adds empty columns") << 6 << 7 << 2;
+        QTest::newRow("negative gives one column") << -3 << 1 << 0;
+    }
+    void deleteColumnsRight()
+    {
+        QFETCH(int, selected);
+        QFETCH(int, cols);
+        QFETCH(int, fixedCols);
+        Grid g = gridOf(journalRows(), 2, 4, 30);
+        GridOps::deleteColumnsRight(g, selected);
+        QCOMPARE(g.colCount(), cols);
+        QCOMPARE(g.fixedCols(), fixedCols);
+        QCOMPARE(g.cell(0, 4), QStringLiteral("1"));
+        if (cols > 4) {
+            QVERIFY(g.cell(cols - 1, 4).isEmpty());
+            QCOMPARE(g.colWidth(cols - 1), 30);
+        }
+    }
+
+    void draggedRowIsRenumbered()
+    {
+        Grid g = gridOf(journalRows(), 2, 4);
+        QVERIFY(GridOps::moveRow(g, 8, 5)); // student 5 above student 2
+        GridOps::renumberStudents(g);
+        QCOMPARE(rowsOf(g).mid(4), (QStringList{"1|Ан|5|4", "2|Де|5|5", "3|Бо|4|", "4|Ва|3|5", "5|Га||4"}));
+        QCOMPARE(rowsOf(g).mid(0, 4), journalRows().mid(0, 4));
+        QVERIFY(GridOps::moveRow(g, 4, 8)); // and the first student to the end
+        QCOMPARE(g.cell(1, 8), QStringLiteral("Ан"));
+        QCOMPARE(g.cell(1, 7), QStringLiteral("Га"));
+        QVERIFY(!GridOps::moveRow(g, 4, 9));
+    }
+
+    void headerEditMode_data()
+    {
+        QTest::addColumn<int>("cols");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<int>("fixedCols");
+        QTest::addColumn<int>("fixedRows");
+        QTest::newRow("journal with students") << 4 << 6 << false << 2 << 4;
+        QTest::newRow("no student row: columns fixed, rows refused") << 4 << 4 << true << 2 << 0;
+        QTest::newRow("no lesson column: refused, nothing fixed") << 2 << 6 << true << 0 << 0;
+    }
+    void headerEditMode()
+    {
+        QFETCH(int, cols);
+        QFETCH(int, rows);
+        QFETCH(bool, refused);
+        QFETCH(int, fixedCols);
+        QFETCH(int, fixedRows);
+        Grid g(6, 8, 2, 4);
+        QVERIFY(GridOps::switchHeaderEditMode(g));
+        QCOMPARE(g.fixedCols(), 0);
+        QCOMPARE(g.fixedRows(), 0);
+        g.setColCount(cols);
+        g.setRowCount(rows);
+        if (refused) {
+            QVERIFY_THROWS_EXCEPTION(ZError, GridOps::switchHeaderEditMode(g));
+        } else {
+            QVERIFY(!GridOps::switchHeaderEditMode(g));
+        }
+        QCOMPARE(g.fixedCols(), fixedCols);
+        QCOMPARE(g.fixedRows(), fixedRows);
+    }
+
+    void nameColumnSwitch()
+    {
+        Grid g(5, 6, 2, 4);
+        QCOMPARE(GridOps::switchNameColumn(g), 1);
+        QCOMPARE(g.fixedCols(), 1);
+        QCOMPARE(GridOps::switchNameColumn(g), 2);
+        QCOMPARE(g.fixedCols(), 2);
+        GridOps::switchNameColumn(g);
+        g.setColCount(2);
+        QVERIFY_THROWS_EXCEPTION(ZError, GridOps::switchNameColumn(g));
+        QCOMPARE(g.fixedCols(), 1);
+    }
+
+    void listEditMode()
+    {
+        Grid g(4, 5, 0, 1);
+        QVERIFY(GridOps::switchListEditMode(g));
+        QCOMPARE(g.fixedRows(), 0);
+        QVERIFY(!GridOps::switchListEditMode(g));
+        QCOMPARE(g.fixedRows(), 1);
+        GridOps::switchListEditMode(g);
+        g.setRowCount(1);
+        QVERIFY_THROWS_EXCEPTION(ZError, GridOps::switchListEditMode(g));
+        QCOMPARE(g.fixedRows(), 0);
+    }
+
+    void parseSelection_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << "12" << true << 12;
+        QTest::newRow("blanks around") << " 7 " << true << 7;
+        QTest::newRow("zero") << "0" << true << 0;
+        QTest::newRow("negative") << "-1" << true << -1;
+        QTest::newRow("a code instead of a number") << "1.2а" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("too large") << "99999999999" << false << 0;
+        QTest::newRow("digits then text") << "5x" << false << 0;
+    }
+    void parseSelection()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(int, value);
+        if (valid) {
+            QCOMPARE(GridOps::parseSelection(text), value);
+            return;
+        }
+        try {
+            GridOps::parseSelection(text);
+            QFAIL("no conversion error");
+        } catch (const ConversionError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("«%1»").arg(text)), qPrintable(e.message()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGridOps)
+#include "test_gridops.moc"
