@@ -1,0 +1,430 @@
+#include "fixtureroot.h"
+
+#include "access/ui/tparoli1.h"
+#include "access/ui/tzapusk.h"
+#include "app/appcontext.h"
+#include "app/startup.h"
+#include "app/tform1.h"
+#include "controls/services.h"
+#include "journal/ui/gridview.h"
+#include "journal/ui/tgurnaliform.h"
+#include "rating/ui/tprocent.h"
+#include "rating/ui/tstolbitogo.h"
+#include "themes/ui/ttema.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+// Start-up, the main window and the journal's load and save, run on a
+// temporary data root with every message box answered by the test.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FixtureRoot> m_root;
+    RecordingMessages m_messages;
+    RecordingPlatform m_platform;
+    QString m_oldDir;
+    TForm1 *f() const { return app().form1; }
+    QStringList errors() const { return m_messages.errors(); }
+    QStringList questions() const
+    {
+        QStringList out;
+        for (const auto &e : m_messages.shown)
+            if (e.kind == Messages::Kind::Question)
+                out << e.caption + QLatin1Char('|') + e.text;
+        return out;
+    }
+    // The catalogue window opens modally during a save that makes a new entry:
+    // close it as soon as it shows, remembering whether "Загрузить" was hidden.
+    void closeCatalogueWhenShown(bool *zagruzitHidden, QString *caption)
+    {
+        QTimer::singleShot(0, app().gurnali, [zagruzitHidden, caption] {
+            *zagruzitHidden = app().gurnali->Zagruzit->isHidden();
+            *caption = app().gurnali->windowTitle();
+            app().gurnali->reject();
+        });
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_root = std::make_unique<FixtureRoot>();
+        m_oldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_root->path()));
+        m_messages = RecordingMessages();
+        m_platform = RecordingPlatform();
+        Services::setMessages(&m_messages);
+        Services::setPlatform(&m_platform);
+        createWindows();
+    }
+    void cleanup()
+    {
+        destroyWindows();
+        Services::setMessages(nullptr);
+        Services::setPlatform(nullptr);
+        QDir::setCurrent(m_oldDir);
+        m_root.reset();
+    }
+
+    void windowsHaveTheirCaptionsAndLiveForTheRun()
+    {
+        QCOMPARE(f()->windowTitle(), QStringLiteral("Журналы успеваемости и автоматический расчёт рейтинга учеников"));
+        QCOMPARE(app().stolbItogo->windowTitle(), QStringLiteral("Динамика накопленной успеваемости. Показатели взвешены."));
+        QCOMPARE(app().tema->windowTitle(), QStringLiteral("Тематический план"));
+        QCOMPARE(app().procent->windowTitle(), QStringLiteral("Шкала перевода"));
+        QCOMPARE(app().gurnali->windowTitle(), QStringLiteral("Список журналов"));
+        QCOMPARE(app().paroli->windowTitle(), QStringLiteral("Управление доступом"));
+        // Closing any window but the login window only hides it.
+        QPointer<TTema> tema = app().tema;
+        tema->show();
+        tema->close();
+        QVERIFY(tema);
+        QVERIFY(tema->isHidden());
+        // The main window's close box does nothing.
+        f()->show();
+        f()->close();
+        QVERIFY(f()->isVisible());
+        f()->N1Click();
+        QVERIFY(!f()->isVisible());
+    }
+
+    void mainWindowHasItsMenuAndControlsWithHints()
+    {
+        const QList<QPair<QString, QString>> menu = {
+            {"N10", "Журнал      "}, {"N6", "Темы     "}, {"N4", "Помощь           "}, {"N7", "Шкала перевода                 "},
+            {"N9", "Сервис      "}, {"N3", "Сайт автора"}, {"N2", "Печать"}, {"N5", "Письмо автору"}, {"N8", "Доступ"},
+            {"N1", "Выход      "}};
+        for (const auto &[name, caption] : menu) {
+            auto *a = f()->findChild<QAction *>(name);
+            QVERIFY2(a, qPrintable(name));
+            QCOMPARE(a->text(), caption);
+        }
+        const QList<QPair<QString, QString>> hints = {
+            {"SaveTab", "Запомнить журнал в папке"}, {"RedSpisok", "Редактирование таблицы"}, {"GirOb", "Обычный шрифт / Жирный"},
+            {"BitBtn1", "Колонку ФИО открыть / закрыть"}, {"FIO", "Ученик выбран"}, {"DatNTar", "Дата"},
+            {"TekOcen", "Текущие оценки по 5 балльной системе"}, {"Print11", "Печать истории ученика и итоговый рейтинг"},
+            {"Bilet", "Билет экзаменационный напечатать"}, {"TemiFakt", "Даты Темы фактически"}, {"Obnovit", "Обновить таблицу"},
+            {"Dinamika", "Динамика накопленной успеваемости ученика"}, {"Provodnik", "Windows проводник"},
+            {"NStroki", "Номер выбранной строки"}, {"PlusStr", "Добавить строку ниже выбранной"},
+            {"MinusStr", "Удалить выбранную строку"}, {"DelStroki", "Удалить строки снмзу"},
+            {"NStolbca", "Номер выбранного столбца"}, {"PlusStolb", "Добавить столбец правее выбранного"},
+            {"MinusStolb", "Удалить выбранный столбец"}, {"DelStolbi", "Удалить столбцы справа"},
+            {"Peres4et", "Пересчитать итоги по журналу"}, {"Rang", "Ранжировать по баллам"}, {"Grafik", "График"},
+            {"PrintRD", "Печать таблицы"}, {"CopyStolb", "Столбец Сумма добавить в журнал справа"},
+            {"SrSt", "Рассчитать показатели среднего ученика"}, {"Gruppa", "Код группы, он же имя Папки журналов группы"},
+            {"PapkaName", "Имя папки с журналом"}, {"GodS", "Редактируется в списке журналов"}};
+        for (const auto &[name, hint] : hints) {
+            auto *w = f()->findChild<QWidget *>(name);
+            QVERIFY2(w, qPrintable(name));
+            QCOMPARE(w->toolTip(), hint);
+            QCOMPARE(w->statusTip(), hint);
+        }
+        QVERIFY(f()->findChild<QPushButton *>("ReLoad")->isHidden());
+        QVERIFY(f()->GodS->isReadOnly() && f()->Komment->isReadOnly() && f()->DatNTar->isReadOnly());
+        QCOMPARE(f()->NStroki->text(), QStringLiteral("1"));
+        QCOMPARE(f()->NStolbca->text(), QStringLiteral("1"));
+        // The status bar shows the hint of the control under the mouse.
+        QStatusTipEvent tip(f()->PlusStr->statusTip());
+        QApplication::sendEvent(f()->PlusStr, &tip);
+        QCOMPARE(f()->StatusBar->currentMessage(), QStringLiteral("Добавить строку ниже выбранной"));
+    }
+
+    void designShapesOfTheGrids()
+    {
+        const Grid &j = f()->journal();
+        QCOMPARE(j.colCount(), 20);
+        QCOMPARE(j.rowCount(), 14);
+        QCOMPARE(j.fixedCols(), 2);
+        QCOMPARE(j.fixedRows(), 4);
+        QCOMPARE(j.colWidth(0), 22);
+        QCOMPARE(j.colWidth(1), 127);
+        QCOMPARE(j.colWidth(19), 30);
+        const Grid &u = f()->uspev();
+        QCOMPARE(u.cell(0, 0), QStringLiteral("Оценка"));
+        QCOMPARE(u.cell(0, 1), QStringLiteral("Штук"));
+        QCOMPARE(u.cell(0, 2), QStringLiteral("Процент"));
+        QCOMPARE(u.cell(1, 0) + u.cell(2, 0) + u.cell(3, 0) + u.cell(4, 0), QStringLiteral("5432"));
+        QCOMPARE(f()->itog().colCount(), 8);
+        QCOMPARE(f()->itog().colWidth(1), 103);
+        const Grid &cat = app().gurnali->gurSp();
+        QCOMPARE(cat.colCount(), 8);
+        QCOMPARE(cat.cell(5, 0), QStringLiteral("Преподаватель"));
+        QCOMPARE(cat.cell(0, 1), QStringLiteral("1"));
+        QCOMPARE(cat.colWidth(4), 375);
+        const Grid &t = app().tema->temi();
+        QCOMPARE(t.colCount(), 4);
+        QCOMPARE(t.cell(3, 0), QStringLiteral("Предмет, Тема, Вид работы, Имя фактора"));
+        QCOMPARE(t.colWidth(3), 807);
+        QCOMPARE(app().stolbItogo->summi().colCount(), 35);
+        QCOMPARE(app().stolbItogo->summi().rowCount(), 8);
+        QCOMPARE(app().procent->TriProc->text() + app().procent->ChetProc->text() + app().procent->PaytProc->text(),
+                 QStringLiteral("507085"));
+    }
+
+    void firstShowingOpensTheFirstCatalogueEntry()
+    {
+        f()->FormShow();
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(f()->Gruppa->text(), QStringLiteral(" G1 "));
+        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Inf"));
+        QCOMPARE(f()->Semestr->text(), QStringLiteral("1"));
+        QCOMPARE(f()->PredmNaz->text(), QStringLiteral("Информатика"));
+        QCOMPARE(f()->GodS->text(), QStringLiteral("2026"));
+        QCOMPARE(f()->Komment->text(), QStringLiteral("осень"));
+        QCOMPARE(app().journalPath, QStringLiteral("G1/Inf"));
+        const Grid &j = f()->journal();
+        QCOMPARE(j.colCount(), 5);
+        QCOMPARE(j.rowCount(), 7);
+        QCOMPARE(j.fixedRows(), 4);
+        QCOMPARE(j.cell(1, 5), QStringLiteral("Борисова Вера"));
+        QCOMPARE(j.colWidth(1), 140);
+        QCOMPARE(app().tema->temi().cell(3, 2), QStringLiteral("Контрольная"));
+        QVERIFY(app().tema->isVisible());
+        const Grid &s = app().stolbItogo->summi();
+        QCOMPARE(s.colCount(), 5);
+        QCOMPARE(s.colWidth(4), 33);
+        QCOMPARE(s.cell(2, 0), QStringLiteral("Т1"));
+        QCOMPARE(s.cell(3, 0), QStringLiteral("кт1"));
+        QCOMPARE(s.cell(1, 0), QStringLiteral("Имя \\ Код"));
+        QCOMPARE(s.cell(0, 7), QStringLiteral("7"));
+        QCOMPARE(s.cell(1, 4), QStringLiteral("Среднее нак."));
+        QCOMPARE(s.cell(1, 7), QStringLiteral("Макс-Мин"));
+        // The grading scale file is read last.
+        QCOMPARE(app().procent->TriProc->text(), QStringLiteral("55"));
+        QCOMPARE(app().procent->PaytProc->text(), QStringLiteral("90"));
+    }
+
+    void loadFailures_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<int>("journalCols");  // what the journal grid holds afterwards
+        QTest::addColumn<QString>("threshold3"); // TriProc afterwards
+        QTest::addColumn<bool>("labelsWritten"); // step 5 of the first showing ran
+        QTest::newRow("catalogue") << "Baza/Gurnali.txt" << 20 << "50" << false;
+        QTest::newRow("journal grid") << "G1/Inf/SpStud.txt" << 20 << "50" << false;
+        QTest::newRow("theme grid") << "G1/Inf/SpTem.txt" << 5 << "50" << false;
+        QTest::newRow("widths (not an error)") << "G1/Inf/ColSpStud.txt" << 5 << "55" << true;
+        QTest::newRow("grading scale") << "Baza/Pasport.txt" << 5 << "50" << false;
+    }
+    void loadFailures()
+    {
+        QFETCH(QString, missing);
+        QFETCH(int, journalCols);
+        QFETCH(QString, threshold3);
+        QFETCH(bool, labelsWritten);
+        m_root->remove(missing);
+        f()->FormShow();
+        if (missing.contains(QLatin1String("ColSpStud"))) {
+            QCOMPARE(errors(), QStringList());
+            QCOMPARE(f()->journal().colWidth(1), 127);
+        } else {
+            QCOMPARE(errors().size(), 1);
+            QVERIFY2(errors().first().contains(missing.section('/', -1)), qPrintable(errors().first()));
+        }
+        QCOMPARE(f()->journal().colCount(), journalCols);
+        QCOMPARE(app().procent->TriProc->text(), threshold3);
+        QCOMPARE(app().stolbItogo->summi().cell(1, 2) == QStringLiteral("Среднее"), labelsWritten);
+        if (missing.startsWith(QLatin1String("Baza/Gurnali")))
+            QCOMPARE(f()->Gruppa->text(), QString());
+    }
+
+    void savingIntoTheOpenJournalRewritesItByteForByte()
+    {
+        f()->FormShow();
+        const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
+        const QByteArray tem = m_root->bytes("G1/Inf/SpTem.txt");
+        const QByteArray widths = m_root->bytes("G1/Inf/ColSpStud.txt");
+        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        m_root->remove("G1/Inf/SpStud.txt");
+        m_root->remove("G1/Inf/SpTem.txt");
+        m_root->remove("G1/Inf/ColSpStud.txt");
+        m_messages.answers = {true};
+        f()->SaveTabClick();
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(questions(), QStringList{"Такая папки есть|Записать в неё видимый журнал?"});
+        QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
+        QCOMPARE(m_root->bytes("G1/Inf/SpTem.txt"), tem);
+        QCOMPARE(m_root->bytes("G1/Inf/ColSpStud.txt"), widths);
+        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+    }
+
+    void answeringNoWritesNothing_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("existing entry") << "Inf";
+        QTest::newRow("new entry") << "Fiz";
+    }
+    void answeringNoWritesNothing()
+    {
+        QFETCH(QString, folder);
+        f()->FormShow();
+        f()->journal().setCell(2, 4, QStringLiteral("2"));
+        f()->PapkaName->setText(folder);
+        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
+        m_messages.answers = {false};
+        f()->SaveTabClick();
+        QCOMPARE(questions().size(), 1);
+        QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
+        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+        QVERIFY(!QFileInfo::exists(m_root->file("G1/Fiz")));
+    }
+
+    void savingUnderANewFolderMakesANewFirstEntry_data()
+    {
+        QTest::addColumn<bool>("folderExists");
+        QTest::newRow("folder created") << false;
+        QTest::newRow("folder already on disk") << true;
+    }
+    void savingUnderANewFolderMakesANewFirstEntry()
+    {
+        QFETCH(bool, folderExists);
+        f()->FormShow();
+        if (folderExists)
+            QDir(m_root->path()).mkpath("G1/Fiz");
+        f()->PapkaName->setText(QStringLiteral(" Fiz "));
+        f()->PredmNaz->setText(QStringLiteral("Физика"));
+        m_messages.answers = {true};
+        bool zagruzitHidden = false;
+        QString caption;
+        closeCatalogueWhenShown(&zagruzitHidden, &caption);
+        f()->SaveTabClick();
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(questions(), QStringList{"Такой папки нет|Создать папку и записать в неё журнал?"});
+        QVERIFY(zagruzitHidden);
+        QVERIFY(!app().gurnali->Zagruzit->isHidden());
+        QCOMPARE(caption, QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
+        QCOMPARE(app().journalPath, QStringLiteral("G1/Fiz"));
+        const Grid &cat = app().gurnali->gurSp();
+        QCOMPARE(cat.rowCount(), 4);
+        QCOMPARE(cat.cell(0, 3), QStringLiteral("3"));
+        QCOMPARE(cat.cell(1, 1), QStringLiteral(" Fiz "));
+        QCOMPARE(cat.cell(2, 1), QStringLiteral(" G1 "));
+        QCOMPARE(cat.cell(4, 1), QStringLiteral("Физика"));
+        QCOMPARE(cat.cell(5, 1), QStringLiteral("Иванова И. И."));
+        QCOMPARE(cat.cell(6, 1), QStringLiteral("2026"));
+        QCOMPARE(cat.cell(1, 2), QStringLiteral("  Inf  "));
+        QCOMPARE(cat.cell(1, 3), QStringLiteral("Math"));
+        QCOMPARE(m_root->bytes("Baza/Gurnali.txt").count("\r\n"), 2 + 8 * 4);
+        QCOMPARE(m_root->bytes("G1/Fiz/SpStud.txt"), m_root->bytes("G1/Inf/SpStud.txt"));
+        QCOMPARE(m_root->bytes("G1/Fiz/SpTem.txt"), m_root->bytes("G1/Inf/SpTem.txt"));
+        // The save neither recalculates nor changes year and comment.
+        QCOMPARE(f()->GodS->text(), QStringLiteral("2026"));
+    }
+
+    void missingGroupFolderStopsBeforeTheCatalogueChanges()
+    {
+        f()->FormShow();
+        f()->Gruppa->setText(QStringLiteral("G9"));
+        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        m_messages.answers = {true};
+        f()->SaveTabClick();
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(errors().first().contains(QStringLiteral("G9")));
+        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+    }
+
+    void unsafeNamesAreRefusedBeforeAnythingIsAsked_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("empty group") << "   " << "Inf";
+        QTest::newRow("empty folder") << "G1" << "";
+        QTest::newRow("dot") << "G1" << " . ";
+        QTest::newRow("dot dot group") << ".." << "Inf";
+        QTest::newRow("slash") << "G1" << "a/b";
+        QTest::newRow("backslash") << "G1" << "..\\x";
+    }
+    void unsafeNamesAreRefusedBeforeAnythingIsAsked()
+    {
+        QFETCH(QString, group);
+        QFETCH(QString, folder);
+        f()->FormShow();
+        f()->Gruppa->setText(group);
+        f()->PapkaName->setText(folder);
+        const QStringList before = QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        f()->SaveTabClick();
+        QCOMPARE(errors().size(), 1);
+        QCOMPARE(questions(), QStringList());
+        QCOMPARE(QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+    }
+
+    void aTextCp1251CannotHoldStopsTheSave()
+    {
+        f()->FormShow();
+        const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
+        f()->journal().setCell(1, 6, QStringLiteral("Васильев 😀"));
+        f()->SaveTabClick();
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(errors().first().contains(QStringLiteral("SpStud.txt")));
+        QVERIFY(errors().first().contains(QStringLiteral("строка 6")));
+        QCOMPARE(questions(), QStringList());
+        QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
+    }
+
+    void fontSwitchAndRepaint()
+    {
+        QVERIFY(f()->SpisokSt->gridFont().bold());
+        f()->GirObClick();
+        QVERIFY(!f()->SpisokSt->gridFont().bold());
+        QVERIFY(f()->GirOb->font().bold());
+        f()->GirObClick();
+        QVERIFY(f()->SpisokSt->gridFont().bold());
+        QVERIFY(!f()->GirOb->font().bold());
+        f()->SpisokSt->addFrame(QRect(1, 1, 20, 20), Qt::blue);
+        f()->ObnovitClick();
+        QCOMPARE(f()->SpisokSt->markCount(), 0);
+    }
+
+    void menuCommandsReachThePlatform()
+    {
+        f()->N3Click();
+        f()->N5Click();
+        QCOMPARE(m_platform.addresses.size(), 2);
+        QVERIFY(m_platform.addresses.at(1).endsWith(QStringLiteral("/sendmail/form.php")));
+        QVERIFY(m_platform.addresses.at(1).startsWith(m_platform.addresses.at(0).chopped(1)));
+        f()->ProvodnikClick();
+        QCOMPARE(m_platform.opened, QStringList{app().programFolder});
+        QVERIFY(!app().programFolder.endsWith('/'));
+        f()->N4Click();
+        QCOMPARE(m_platform.opened.size(), 2);
+        QVERIFY(m_platform.opened.at(1).endsWith(QStringLiteral("index.html")));
+        // A help file in the data root comes first.
+        QDir(m_root->path()).mkpath("Help");
+        m_root->write("Help/Help.chm", "x");
+        f()->N4Click();
+        QVERIFY(m_platform.opened.at(2).endsWith(QStringLiteral("Help/Help.chm")));
+        f()->N2Click();
+        QCOMPARE(m_platform.prints, 1);
+        QCOMPARE(f()->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(f()->EditGroup->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(errors(), QStringList());
+    }
+
+    void exitHidesEveryWindow()
+    {
+        app().tema->show();
+        app().stolbItogo->show();
+        f()->show();
+        f()->N1Click();
+        QVERIFY(app().tema->isHidden());
+        QVERIFY(app().stolbItogo->isHidden());
+        QVERIFY(f()->isHidden());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
