@@ -6,12 +6,15 @@
 #include "controls/windowtools.h"
 #include "journal/errors.h"
 #include "journal/gridfile.h"
+#include "journal/gridops.h"
+#include "journal/catalogue.h"
 #include "journal/journalfolder.h"
 #include "journal/ui/gridview.h"
 #include "journal/ui/tgurnaliform.h"
 #include "access/ui/tparoli1.h"
 #include "rating/ui/tprocent.h"
 #include "rating/ui/tstolbitogo.h"
+#include "themes/themes.h"
 #include "themes/ui/ttema.h"
 
 #include <QApplication>
@@ -326,6 +329,16 @@ void TForm1::buildControls()
     connect(Obnovit, &QToolButton::clicked, this, &TForm1::ObnovitClick);
     connect(Provodnik, &QToolButton::clicked, this, &TForm1::ProvodnikClick);
     connect(ReLoad, &QPushButton::clicked, this, &TForm1::ReLoadClick);
+    connect(SpisokSt, &GridView::mouseDown, this, &TForm1::SpisokStMouseDown);
+    connect(SpisokSt, &GridView::rowMoved, this, &TForm1::SpisokStRowMoved);
+    connect(PlusStr, &QToolButton::clicked, this, &TForm1::PlusStrClick);
+    connect(MinusStr, &QToolButton::clicked, this, &TForm1::MinusStrClick);
+    connect(DelStroki, &QToolButton::clicked, this, &TForm1::DelStrokiClick);
+    connect(PlusStolb, &QToolButton::clicked, this, &TForm1::PlusStolbClick);
+    connect(MinusStolb, &QToolButton::clicked, this, &TForm1::MinusStolbClick);
+    connect(DelStolbi, &QToolButton::clicked, this, &TForm1::DelStolbiClick);
+    connect(RedSpisok, &QToolButton::clicked, this, &TForm1::RedSpisokClick);
+    connect(BitBtn1, &QToolButton::clicked, this, &TForm1::BitBtn1Click);
 }
 
 void TForm1::FormCreate()
@@ -410,7 +423,7 @@ void TForm1::FormShow()
         app().comment = catalogue.cell(7, 1);
         GodS->setText(app().year);
         Komment->setText(app().comment);
-        app().journalPath = journalFolderPath(Gruppa->text(), PapkaName->text());
+        app().journalPath = Catalogue::journalFolderPath(Gruppa->text(), PapkaName->text());
         loadJournal();
         Grid &summi = app().stolbItogo->summi();
         summi.setCell(0, 0, QStringLiteral("№"));
@@ -434,7 +447,7 @@ void TForm1::loadJournal()
 {
     const QString dir = app().journalPath;
     const int slash = dir.indexOf(QLatin1Char('/'));
-    checkJournalFolderNames(dir.left(slash), slash < 0 ? QString() : dir.mid(slash + 1));
+    Catalogue::checkFolderNames(dir.left(slash), slash < 0 ? QString() : dir.mid(slash + 1));
     Grid &summi = app().stolbItogo->summi();
     ReadGridFile(dir + QStringLiteral("/SpStud.txt"), m_journal);
     ReadGridFile(dir + QStringLiteral("/SpTem.txt"), app().tema->temi());
@@ -463,8 +476,8 @@ void TForm1::SaveTabClick()
 
 void TForm1::saveJournal()
 {
-    checkJournalFolderNames(Gruppa->text(), PapkaName->text());
-    const QString path = journalFolderPath(Gruppa->text(), PapkaName->text());
+    Catalogue::checkFolderNames(Gruppa->text(), PapkaName->text());
+    const QString path = Catalogue::journalFolderPath(Gruppa->text(), PapkaName->text());
     const QString studFile = path + QStringLiteral("/SpStud.txt");
     const QString temFile = path + QStringLiteral("/SpTem.txt");
     Grid &temi = app().tema->temi();
@@ -475,14 +488,14 @@ void TForm1::saveJournal()
     app().journalPath = path;
     TGurnaliForm *gurnali = app().gurnali;
     Grid &catalogue = gurnali->gurSp();
-    const int entry = findCatalogueEntry(catalogue, path);
+    const int entry = Catalogue::findEntry(catalogue, path);
     gurnali->setWindowTitle(QStringLiteral("Список журналов"));
     if (entry < 0) {
         if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?")))
             return;
         createJournalFolder(path);
         gurnali->setWindowTitle(QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
-        addCatalogueEntryAtTop(catalogue, PapkaName->text(), Gruppa->text(), Semestr->text(), PredmNaz->text());
+        Catalogue::addEntryAtTop(catalogue, PapkaName->text(), Gruppa->text(), Semestr->text(), PredmNaz->text());
         gurnali->saveCatalogue();
         refreshAllGrids();
         gurnali->Zagruzit->hide();
@@ -604,4 +617,112 @@ void TForm1::N8Click()
 void TForm1::N10Click()
 {
     app().gurnali->exec();
+}
+
+// ---- Journal grid editing ----
+
+void TForm1::SpisokStMouseDown(Qt::MouseButton, const QPoint &pos)
+{
+    runHandler(this, [this, pos] {
+        const QPoint cell = SpisokSt->cellAt(pos);
+        int c = cell.x();
+        int r = cell.y();
+        if (c < 0)
+            c = 2;
+        if (r < 0) {
+            r = 4;
+            SpisokSt->setCurrentRow(4);
+        }
+        NStroki->setText(QString::number(r));
+        NStolbca->setText(QString::number(c));
+        DatNTar->setText(m_journal.cell(c, 1));
+        if (r > 3) {
+            const QString name = m_journal.cell(1, r).trimmed();
+            for (int k = 1; k < m_itog.rowCount(); ++k) {
+                if (m_itog.cell(1, k).trimmed() == name) {
+                    Itog->setCurrentRow(k);
+                    break;
+                }
+            }
+            FIO->setText(name);
+        }
+        // The blue frames around the column and the row.
+        const QRect colCell = SpisokSt->cellRect(c, 0);
+        if (!colCell.isEmpty())
+            SpisokSt->addFrame(QRect(QPoint(colCell.left() + 1, colCell.top() + 1),
+                                     QPoint(colCell.left() + 21, colCell.top() + 84 + 18 * SpisokSt->visibleRows())),
+                               QColor(0, 0, 255));
+        const QRect rowCell = SpisokSt->cellRect(0, r);
+        if (!rowCell.isEmpty())
+            SpisokSt->addFrame(QRect(QPoint(rowCell.left() + 1, rowCell.top() + 1),
+                                     QPoint(rowCell.left() + 178 + 30 * SpisokSt->visibleCols(), rowCell.top() + 16)),
+                               QColor(0, 0, 255));
+        // The theme of the column in the thematic plan: its row number goes into
+        // the plan's selection edit, so that the plan's row operations act on it.
+        TTema *tema = app().tema;
+        const int theme = Themes::findTheme(tema->temi(), m_journal.cell(c, 2));
+        if (theme >= 0) {
+            tema->StrTemi->setText(QString::number(theme));
+            tema->TemiSpisok->setCurrentRow(theme);
+        }
+    });
+}
+
+int TForm1::selectedRow() const
+{
+    return GridOps::parseSelection(NStroki->text(), QStringLiteral("номер выбранной строки"));
+}
+
+void TForm1::PlusStrClick()
+{
+    runHandler(this, [this] { GridOps::insertRowBelow(m_journal, selectedRow(), GridOps::kJournalNumberOffset); });
+}
+
+void TForm1::MinusStrClick()
+{
+    runHandler(this, [this] { GridOps::deleteRow(m_journal, selectedRow()); });
+}
+
+void TForm1::DelStrokiClick()
+{
+    runHandler(this, [this] { GridOps::deleteRowsBelow(m_journal, selectedRow()); });
+}
+
+void TForm1::columnOperation(const std::function<void(int)> &operation)
+{
+    runHandler(this, [this, &operation] {
+        const int selected = GridOps::parseSelection(NStolbca->text(), QStringLiteral("номер выбранного столбца"));
+        operation(selected);
+        app().stolbItogo->summi().setColCount(m_journal.colCount());
+    });
+}
+
+void TForm1::PlusStolbClick()
+{
+    columnOperation([this](int selected) { GridOps::insertLessonColumn(m_journal, selected); });
+}
+
+void TForm1::MinusStolbClick()
+{
+    columnOperation([this](int selected) { GridOps::deleteColumn(m_journal, selected); });
+}
+
+void TForm1::DelStolbiClick()
+{
+    columnOperation([this](int selected) { GridOps::deleteColumnsRight(m_journal, selected); });
+}
+
+void TForm1::SpisokStRowMoved(int, int)
+{
+    runHandler(this, [this] { GridOps::renumberStudents(m_journal); });
+}
+
+void TForm1::RedSpisokClick()
+{
+    runHandler(this, [this] { GridOps::switchHeaderEditMode(m_journal); });
+}
+
+void TForm1::BitBtn1Click()
+{
+    runHandler(this, [this] { GridOps::switchNameColumn(m_journal); });
 }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class GridView;
 class QAction;
 class QGroupBox;
@@ -65,6 +67,9 @@ public:
     // Hides the window and ends its modal run.
     void closeMainWindow();
 
+    // The journal load of the current journal folder; throws on the first failure.
+    void loadJournal();
+
 public Q_SLOTS:
     void ReLoadClick();
     void ObnovitClick();
@@ -81,6 +86,18 @@ public Q_SLOTS:
     void N8Click();
     void N10Click();
 
+    // Journal grid editing
+    void SpisokStMouseDown(Qt::MouseButton button, const QPoint &pos);
+    void SpisokStRowMoved(int from, int to);
+    void PlusStrClick();
+    void MinusStrClick();
+    void DelStrokiClick();
+    void PlusStolbClick();
+    void MinusStolbClick();
+    void DelStolbiClick();
+    void RedSpisokClick();
+    void BitBtn1Click();
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -91,7 +108,9 @@ private:
     void FormCreate();
     void buildMenu();
     void buildControls();
-    void loadJournal();
+    // Runs a column operation and gives the dynamics grid the journal's column count.
+    void columnOperation(const std::function<void(int selected)> &operation);
+    int selectedRow() const;
     void saveJournal();
 
     Grid m_journal;

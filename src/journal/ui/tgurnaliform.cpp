@@ -1,10 +1,18 @@
 #include "journal/ui/tgurnaliform.h"
 
+#include "app/appcontext.h"
+#include "app/tform1.h"
 #include "controls/handler.h"
+#include "controls/services.h"
 #include "controls/windowtools.h"
+#include "journal/catalogue.h"
 #include "journal/gridfile.h"
+#include "journal/gridops.h"
 #include "journal/ui/gridview.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -12,7 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TGurnaliForm::TGurnaliForm(QWidget *parent) : QDialog(parent), m_gurSp(8, 2, 0, 1, 64)
+TGurnaliForm::TGurnaliForm(QWidget *parent) : QDialog(parent), m_gurSp(Catalogue::makeGrid())
 {
     setObjectName(QStringLiteral("GurnaliForm"));
     setWindowTitle(QStringLiteral("Список журналов"));
@@ -43,6 +51,12 @@ TGurnaliForm::TGurnaliForm(QWidget *parent) : QDialog(parent), m_gurSp(8, 2, 0, 
     PrintRD = makeToolButton(group, QStringLiteral("PrintRD"), QStringLiteral("Печать таблицы"), QStringLiteral("Печать"));
     connect(SaveTab, &QToolButton::clicked, this, &TGurnaliForm::SaveTabClick);
     connect(GirOb, &QToolButton::clicked, this, &TGurnaliForm::GirObClick);
+    connect(GurSp, &GridView::mouseDown, this, &TGurnaliForm::GurSpMouseDown);
+    connect(Redaktir, &QToolButton::clicked, this, &TGurnaliForm::RedaktirClick);
+    connect(DobStrNige, &QToolButton::clicked, this, &TGurnaliForm::DobStrNigeClick);
+    connect(PerStroki, &QToolButton::clicked, this, &TGurnaliForm::PerStrokiClick);
+    connect(DelStroku, &QToolButton::clicked, this, &TGurnaliForm::DelStrokuClick);
+    connect(Zagruzit, &QPushButton::clicked, this, &TGurnaliForm::ZagruzitClick);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Zagruzit);
@@ -68,13 +82,6 @@ void TGurnaliForm::FormCreate()
 {
     resize(1017, 219);
     fitToWorkArea(this, true, true);
-    const int widths[] = {20, 109, 64, 72, 375, 124, 44, 127};
-    const char *headers[] = {"№", "Папка", "Группа", "Семестр", "Предмет", "Преподаватель", "Год", "Комментарий"};
-    for (int c = 0; c < 8; ++c) {
-        m_gurSp.setColWidth(c, widths[c]);
-        m_gurSp.setCell(c, 0, QString::fromUtf8(headers[c]));
-    }
-    m_gurSp.setCell(0, 1, QStringLiteral("1"));
     GurSp->refresh();
 }
 
@@ -104,4 +111,92 @@ void TGurnaliForm::SaveTabClick()
 void TGurnaliForm::GirObClick()
 {
     toggleGridBold(GurSp, GirOb);
+}
+
+void TGurnaliForm::GurSpMouseDown(Qt::MouseButton, const QPoint &pos)
+{
+    runHandler(this, [this, pos] {
+        int r = GurSp->cellAt(pos).y();
+        if (r < 1) {
+            r = 1;
+            GurSp->setCurrentRow(1);
+        }
+        StrGurn->setText(QString::number(r));
+        // The entry of the open journal cannot be deleted.
+        const bool open = app().form1->PapkaName->text().trimmed() == m_gurSp.cell(Catalogue::FolderCol, r).trimmed();
+        DelStroku->setVisible(!open);
+    });
+}
+
+void TGurnaliForm::RedaktirClick()
+{
+    runHandler(this, [this] {
+        const bool editing = GridOps::switchListEditMode(m_gurSp);
+        GurSp->setRowSelect(!editing);
+    });
+}
+
+void TGurnaliForm::DobStrNigeClick()
+{
+    runHandler(this, [this] {
+        GridOps::insertRowBelow(m_gurSp, GridOps::parseSelection(StrGurn->text()), GridOps::kListNumberOffset);
+    });
+}
+
+void TGurnaliForm::PerStrokiClick()
+{
+    runHandler(this, [this] {
+        const int moved = GridOps::swapWithRowAbove(m_gurSp, GridOps::parseSelection(StrGurn->text()));
+        if (moved >= 0)
+            StrGurn->setText(QString::number(moved));
+    });
+}
+
+void TGurnaliForm::DelStrokuClick()
+{
+    runHandler(this, [this] {
+        const int a = GridOps::parseSelection(StrGurn->text());
+        const QString group = m_gurSp.cell(Catalogue::GroupCol, a);
+        const QString folder = m_gurSp.cell(Catalogue::FolderCol, a);
+        const QString root = QDir::currentPath();
+        // Only a journal folder inside its group folder may be emptied.
+        const QString path = Catalogue::checkDeletableFolder(root, group, folder);
+        deletionList = Catalogue::listFolder(root, path, [] { QApplication::processEvents(); });
+        if (!Services::messages().question(this, QStringLiteral("Миссия не обратима!!!"),
+                                           QStringLiteral("Удалить строку, файлы и папку? ") + path))
+            return;
+        if (a < 1 || a > m_gurSp.rowCount() - 1)
+            return;
+        const Catalogue::Deletion deletion = Catalogue::deleteJournalFiles(root, group, folder, deletionList);
+        GridOps::deleteRow(m_gurSp, a);
+        saveCatalogue();
+        close();
+        const QString failures = Catalogue::deletionFailureMessage(deletion);
+        if (!failures.isEmpty())
+            Services::messages().warning(this, QStringLiteral("Удалено не всё"), failures);
+    });
+}
+
+void TGurnaliForm::ZagruzitClick()
+{
+    runHandler(this, [this] {
+        const int r = GurSp->currentRow();
+        const QString path = Catalogue::openingPath(m_gurSp, r);
+        if (!QFileInfo(path).isDir()) {
+            Services::messages().warning(this, QStringLiteral("Нет такой папки"), QStringLiteral("Нужно создать журнал и папку"));
+            return;
+        }
+        TForm1 *form1 = app().form1;
+        form1->Gruppa->setText(m_gurSp.cell(Catalogue::GroupCol, r));
+        form1->Semestr->setText(m_gurSp.cell(Catalogue::TermCol, r));
+        form1->PredmNaz->setText(m_gurSp.cell(Catalogue::SubjectCol, r));
+        form1->PapkaName->setText(m_gurSp.cell(Catalogue::FolderCol, r));
+        app().year = m_gurSp.cell(Catalogue::YearCol, r);
+        app().comment = m_gurSp.cell(Catalogue::CommentCol, r);
+        form1->GodS->setText(app().year);
+        form1->Komment->setText(app().comment);
+        app().journalPath = path;
+        form1->loadJournal();
+        close();
+    });
 }

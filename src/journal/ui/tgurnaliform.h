@@ -37,6 +37,12 @@ public:
 public Q_SLOTS:
     void SaveTabClick();
     void GirObClick();
+    void GurSpMouseDown(Qt::MouseButton button, const QPoint &pos);
+    void RedaktirClick();
+    void DobStrNigeClick();
+    void PerStrokiClick();
+    void DelStrokuClick();
+    void ZagruzitClick();
 
 protected:
     void showEvent(QShowEvent *event) override;

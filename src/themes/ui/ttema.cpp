@@ -1,8 +1,12 @@
 #include "themes/ui/ttema.h"
 
+#include "app/appcontext.h"
+#include "app/tform1.h"
 #include "controls/handler.h"
 #include "controls/windowtools.h"
+#include "journal/gridops.h"
 #include "journal/ui/gridview.h"
+#include "themes/themes.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,7 +16,7 @@
 #include <QVBoxLayout>
 
 
-TTema::TTema(QWidget *parent) : QDialog(parent), m_temi(4, 5, 0, 1, 64)
+TTema::TTema(QWidget *parent) : QDialog(parent), m_temi(Themes::makeGrid())
 {
     setObjectName(QStringLiteral("Tema"));
     setWindowTitle(QStringLiteral("Тематический план"));
@@ -44,6 +48,12 @@ TTema::TTema(QWidget *parent) : QDialog(parent), m_temi(4, 5, 0, 1, 64)
     GirOb = makeToolButton(group, QStringLiteral("GirOb"), QStringLiteral("Обычный шрифт / Жирный"), QStringLiteral("Ж"));
     PrintRD = makeToolButton(group, QStringLiteral("PrintRD"), QStringLiteral("Печать плана"), QStringLiteral("Печать"));
     connect(GirOb, &QToolButton::clicked, this, &TTema::GirObClick);
+    connect(TemiSpisok, &GridView::mouseDown, this, &TTema::TemiSpisokMouseDown);
+    connect(Redaktir, &QToolButton::clicked, this, &TTema::RedaktirClick);
+    connect(DobStrNige, &QToolButton::clicked, this, &TTema::DobStrNigeClick);
+    connect(PerStroki, &QToolButton::clicked, this, &TTema::PerStrokiClick);
+    connect(DelStroku, &QToolButton::clicked, this, &TTema::DelStrokuClick);
+    connect(DelStroki, &QToolButton::clicked, this, &TTema::DelStrokiClick);
 
     auto *side = new QVBoxLayout;
     side->addWidget(Redaktir);
@@ -65,16 +75,71 @@ void TTema::FormCreate()
 {
     setGeometry(0, 514, 1024, 303);
     fitToWorkArea(this, true, true);
-    const int widths[] = {24, 35, 33, 807};
-    const char *headers[] = {"№", "Код", "Вес", "Предмет, Тема, Вид работы, Имя фактора"};
-    for (int c = 0; c < 4; ++c) {
-        m_temi.setColWidth(c, widths[c]);
-        m_temi.setCell(c, 0, QString::fromUtf8(headers[c]));
-    }
     TemiSpisok->refresh();
 }
 
 void TTema::GirObClick()
 {
     toggleGridBold(TemiSpisok, GirOb);
+}
+
+void TTema::TemiSpisokMouseDown(Qt::MouseButton, const QPoint &pos)
+{
+    runHandler(this, [this, pos] {
+        const QPoint cell = TemiSpisok->cellAt(pos);
+        const int row = std::max(cell.y(), 0);
+        StrTemi->setText(QString::number(row));
+        const QString code = m_temi.cell(Themes::CodeCol, row).trimmed();
+        TForm1 *form1 = app().form1;
+        form1->DatNTar->setText(code);
+        const Grid &journal = form1->journal();
+        const int c = Themes::findLessonColumn(journal, code);
+        if (c < 0)
+            return;
+        GridView *view = form1->SpisokSt;
+        view->setCurrentCell(c, view->currentRow());
+        form1->DatNTar->setText(journal.cell(c, 1));
+        form1->NStolbca->setText(QString::number(c));
+        const QRect date = view->cellRect(c, 1);
+        if (!date.isEmpty())
+            view->addFrame(QRect(QPoint(date.left() + 1, date.top() + 1),
+                                 QPoint(date.left() + 21, date.top() + 18 * (view->visibleRows() + 3) + 10)),
+                           QColor(255, 0, 0));
+    });
+}
+
+int TTema::selectedRow() const
+{
+    return GridOps::parseSelection(StrTemi->text());
+}
+
+void TTema::RedaktirClick()
+{
+    runHandler(this, [this] { TemiSpisok->setRowSelect(!GridOps::switchListEditMode(m_temi)); });
+}
+
+void TTema::DobStrNigeClick()
+{
+    runHandler(this, [this] {
+        GridOps::insertRowBelow(m_temi, selectedRow(), GridOps::kListNumberOffset, GridOps::Reach::RowCount);
+    });
+}
+
+void TTema::PerStrokiClick()
+{
+    runHandler(this, [this] {
+        const int moved = GridOps::swapWithRowAbove(m_temi, selectedRow());
+        if (moved >= 0)
+            StrTemi->setText(QString::number(moved));
+    });
+}
+
+void TTema::DelStrokuClick()
+{
+    runHandler(this, [this] { GridOps::deleteRow(m_temi, selectedRow(), GridOps::Reach::RowCount); });
+}
+
+void TTema::DelStrokiClick()
+{
+    runHandler(this, [this] { GridOps::deleteRowsBelow(m_temi, selectedRow()); });
 }

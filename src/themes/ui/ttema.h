@@ -29,8 +29,15 @@ public:
 
 public Q_SLOTS:
     void GirObClick();
+    void TemiSpisokMouseDown(Qt::MouseButton button, const QPoint &pos);
+    void RedaktirClick();
+    void DobStrNigeClick();
+    void PerStrokiClick();
+    void DelStrokuClick();
+    void DelStrokiClick();
 
 private:
+    int selectedRow() const;
     void FormCreate();
     Grid m_temi;
 };
