@@ -17,11 +17,11 @@ QString quoted(const QString &text)
     return QStringLiteral("«%1»").arg(text);
 }
 
-QString nameProblem(const QString &name, const QString &what)
+QString nameProblem(const QString &name, const QString &what, const QString &whenEmpty)
 {
     const QString t = name.trimmed();
     if (t.isEmpty())
-        return QStringLiteral("%1 пусто.").arg(what);
+        return whenEmpty;
     if (t == QLatin1String(".") || t == QLatin1String(".."))
         return QStringLiteral("%1 %2 не может быть именем папки.").arg(what, quoted(t));
     if (t.contains(QLatin1Char('/')) || t.contains(QLatin1Char('\\')))
@@ -132,9 +132,10 @@ void addEntryAtTop(Grid &catalogue, const QString &papkaName, const QString &gru
 
 QString folderNamesProblem(const QString &group, const QString &folder)
 {
-    QString problem = nameProblem(group, QStringLiteral("Код группы"));
+    QString problem = nameProblem(group, QStringLiteral("код группы"), QStringLiteral("не указан код группы."));
     if (problem.isEmpty())
-        problem = nameProblem(folder, QStringLiteral("Имя папки журнала"));
+        problem = nameProblem(folder, QStringLiteral("имя папки журнала"),
+                              QStringLiteral("не указано имя папки журнала."));
     return problem;
 }
 
