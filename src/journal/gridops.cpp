@@ -18,7 +18,7 @@ bool parseInteger(const QString &text, qint64 &value)
         return false;
     const char *b = t.constData();
     const char *e = b + t.size();
-    if (*b == '+')
+    if (*b == '+' && t.size() > 1 && b[1] != '-')
         ++b;
     auto [ptr, ec] = std::from_chars(b, e, value);
     return b != e && ec == std::errc() && ptr == e;
