@@ -68,7 +68,8 @@ QString parseOptions(const QStringList &args, Options &o)
                 target = *inlineValue;
                 return {};
             }
-            if (i + 1 >= args.size())
+            // A following option is no value ("--t3 --rank"); "--t3=..." takes any text.
+            if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--")))
                 return QStringLiteral("После «%1» нужно значение.").arg(name);
             target = args[++i];
             return {};
