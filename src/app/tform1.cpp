@@ -12,6 +12,11 @@
 #include "journal/ui/gridview.h"
 #include "journal/ui/tgurnaliform.h"
 #include "access/ui/tparoli1.h"
+#include "rating/dynamics.h"
+#include "rating/gradingscale.h"
+#include "rating/ranking.h"
+#include "rating/recalculation.h"
+#include "rating/resultgrids.h"
 #include "rating/ui/tprocent.h"
 #include "rating/ui/tstolbitogo.h"
 #include "themes/themes.h"
@@ -62,8 +67,8 @@ QLabel *yellowLabel(const QString &text, QWidget *parent)
 TForm1::TForm1(QWidget *parent)
     : QDialog(parent),
       m_journal(20, 14, 2, 4, 30),
-      m_itog(8, 2, 0, 1, 22),
-      m_uspev(5, 3, 1, 1, 22)
+      m_itog(ResultGrids::makeItog()),
+      m_uspev(ResultGrids::makeUspev())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Журналы успеваемости и автоматический расчёт рейтинга учеников"));
@@ -76,13 +81,6 @@ TForm1::TForm1(QWidget *parent)
 
     m_journal.setColWidth(0, 22);
     m_journal.setColWidth(1, 127);
-    const int itogWidths[] = {22, 103, 31, 26, 28, 23, 22, 22};
-    for (int c = 0; c < 8; ++c)
-        m_itog.setColWidth(c, itogWidths[c]);
-    const int uspevWidths[] = {59, 25, 22, 22, 23};
-    for (int c = 0; c < 5; ++c)
-        m_uspev.setColWidth(c, uspevWidths[c]);
-
     buildMenu();
     buildControls();
     FormCreate();
@@ -339,6 +337,14 @@ void TForm1::buildControls()
     connect(DelStolbi, &QToolButton::clicked, this, &TForm1::DelStolbiClick);
     connect(RedSpisok, &QToolButton::clicked, this, &TForm1::RedSpisokClick);
     connect(BitBtn1, &QToolButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(Peres4et, &QToolButton::clicked, this, &TForm1::Peres4etClick);
+    connect(Rang, &QToolButton::clicked, this, &TForm1::RangClick);
+    connect(SrSt, &QToolButton::clicked, this, &TForm1::SrStClick);
+    connect(CopyStolb, &QToolButton::clicked, this, &TForm1::CopyStolbClick);
+    connect(TekOcen, &QToolButton::clicked, this, &TForm1::TekOcenClick);
+    connect(Dinamika, &QToolButton::clicked, this, &TForm1::DinamikaClick);
+    connect(Itog, &GridView::mouseDown, this, &TForm1::ItogMouseDown);
+    connect(Grafik, &QToolButton::clicked, this, &TForm1::GrafikClick);
 }
 
 void TForm1::FormCreate()
@@ -367,12 +373,7 @@ void TForm1::FormCreate()
     // 6. The Russian keyboard layout.
     Services::platform().loadKeyboardLayout(QStringLiteral("00000419"));
     // 8. The fixed cells of the grade distribution.
-    const char *fixed[][3] = {{"Оценка", "Штук", "Процент"}};
-    for (int r = 0; r < 3; ++r)
-        m_uspev.setCell(0, r, QString::fromUtf8(fixed[0][r]));
-    const char *grades[] = {"5", "4", "3", "2"};
-    for (int c = 1; c <= 4; ++c)
-        m_uspev.setCell(c, 0, QString::fromUtf8(grades[c - 1]));
+    ResultGrids::writeUspevFixedCells(m_uspev);
     Uspev->refresh();
 }
 
@@ -425,16 +426,7 @@ void TForm1::FormShow()
         Komment->setText(app().comment);
         app().journalPath = Catalogue::journalFolderPath(Gruppa->text(), PapkaName->text());
         loadJournal();
-        Grid &summi = app().stolbItogo->summi();
-        summi.setCell(0, 0, QStringLiteral("№"));
-        summi.setCell(1, 0, QStringLiteral("Имя \\ Код"));
-        for (int r = 1; r < summi.rowCount(); ++r)
-            summi.setCell(0, r, QString::number(r));
-        summi.setCell(1, 2, QStringLiteral("Среднее"));
-        summi.setCell(1, 4, QStringLiteral("Среднее нак."));
-        summi.setCell(1, 5, QStringLiteral("Максимум"));
-        summi.setCell(1, 6, QStringLiteral("Минимум"));
-        summi.setCell(1, 7, QStringLiteral("Макс-Мин"));
+        ResultGrids::writeSummiLabels(app().stolbItogo->summi());
     });
 }
 
@@ -453,15 +445,15 @@ void TForm1::loadJournal()
     ReadGridFile(dir + QStringLiteral("/SpTem.txt"), app().tema->temi());
     summi.setColCount(m_journal.colCount());
     ReadColumnWidths(dir + QStringLiteral("/ColSpStud.txt"), m_journal, &summi);
-    for (int c = 2; c < m_journal.colCount(); ++c)
-        summi.setCell(c, 0, m_journal.cell(c, 2));
+    ResultGrids::writeSummiCodes(m_journal, summi);
     refreshAllGrids();
+    recalculateJournal();
     app().tema->show();
-    const QStringList scale = readTextLines(QStringLiteral("Baza/Pasport.txt"));
+    const Thresholds scale = GradingScale::readFile(QStringLiteral("Baza/Pasport.txt"));
     TProcent *procent = app().procent;
-    procent->TriProc->setText(scale.value(0));
-    procent->ChetProc->setText(scale.value(1));
-    procent->PaytProc->setText(scale.value(2));
+    procent->TriProc->setText(scale.t3);
+    procent->ChetProc->setText(scale.t4);
+    procent->PaytProc->setText(scale.t5);
 }
 
 void TForm1::ObnovitClick()
@@ -725,4 +717,110 @@ void TForm1::RedSpisokClick()
 void TForm1::BitBtn1Click()
 {
     runHandler(this, [this] { GridOps::switchNameColumn(m_journal); });
+}
+
+// ---- Results ----
+
+namespace {
+Thresholds currentThresholds()
+{
+    const TProcent *p = app().procent;
+    return Thresholds{p->TriProc->text(), p->ChetProc->text(), p->PaytProc->text()};
+}
+} // namespace
+
+void TForm1::recalculateJournal()
+{
+    Indicators indicators{Uspewa->text(), Ka4->text(), Obu4->text()};
+    recalculate(m_journal, currentThresholds(), m_itog, m_uspev, app().stolbItogo->summi(), indicators);
+    Uspewa->setText(indicators.uspewa);
+    Ka4->setText(indicators.ka4);
+    Obu4->setText(indicators.obu4);
+}
+
+void TForm1::Peres4etClick()
+{
+    runHandler(this, [this] { recalculateJournal(); });
+}
+
+void TForm1::RangClick()
+{
+    runHandler(this, [this] { Ranking::rankResults(m_itog); });
+}
+
+void TForm1::SrStClick()
+{
+    runHandler(this, [this] { Ranking::appendAverageStudent(m_itog); });
+}
+
+void TForm1::CopyStolbClick()
+{
+    runHandler(this, [this] {
+        if (!Ranking::itogInJournalOrder(m_journal, m_itog))
+            recalculateJournal();
+        Ranking::appendSumColumn(m_journal, m_itog);
+    });
+}
+
+void TForm1::TekOcenClick()
+{
+    runHandler(this, [this] {
+        recalculateJournal();
+        refreshAllGrids();
+        const QStringList grades = Ranking::currentGradeTexts(m_journal, m_itog);
+        for (int i = 0; i < grades.size(); ++i) {
+            const QRect cell = SpisokSt->cellRect(0, ResultGrids::kFirstStudentRow + i);
+            if (!cell.isEmpty())
+                SpisokSt->addFilledRect(cell, QColor(204, 255, 255), grades.at(i), QColor(255, 0, 0), QPoint(2, 2));
+        }
+    });
+}
+
+void TForm1::DinamikaClick()
+{
+    runHandler(this, [this] {
+        Dynamics::fillDynamics(m_journal, FIO->text(), app().stolbItogo->summi());
+        app().stolbItogo->show();
+        app().stolbItogo->raise();
+    });
+}
+
+void TForm1::ItogMouseDown(Qt::MouseButton, const QPoint &pos)
+{
+    runHandler(this, [this, pos] {
+        const QPoint cell = Itog->cellAt(pos);
+        const int col = cell.x() < 0 ? 1 : cell.x();
+        const int row = cell.y() < 0 ? 1 : cell.y();
+        const Dynamics::ItogSelection selection = Dynamics::selectFromItog(m_journal, m_itog, row);
+        if (selection.selected) {
+            FIO->setText(selection.fio);
+            if (selection.journalRow >= 0)
+                SpisokSt->setCurrentRow(selection.journalRow);
+        }
+        const QRect header = Itog->cellRect(col, 0);
+        if (!header.isEmpty())
+            Itog->addFrame(QRect(QPoint(header.left() + 1, header.top() + 1),
+                                 QPoint(header.left() + 21, header.top() + 84 + 18 * Itog->visibleRows())),
+                           QColor(255, 0, 0));
+    });
+}
+
+void TForm1::GrafikClick()
+{
+    runHandler(this, [this] {
+        QString failure;
+        const QList<int> counts = Dynamics::barCounts(m_itog, &failure);
+        for (int k = 1; k <= counts.size(); ++k) {
+            const QRect name = Itog->cellRect(ResultGrids::NameCol, k);
+            if (name.isEmpty())
+                continue;
+            for (int i = 1; i <= counts.at(k - 1); ++i) {
+                const int x = name.left() + 10 * (i - 1);
+                Itog->addEllipse(QRect(QPoint(x + 1, name.top() + 14), QPoint(x + 13, name.top() + 18)), QColor(255, 0, 0),
+                                 QColor(255, 0, 0));
+            }
+        }
+        if (!failure.isEmpty())
+            throw ConversionError(failure);
+    });
 }

@@ -98,6 +98,16 @@ public Q_SLOTS:
     void RedSpisokClick();
     void BitBtn1Click();
 
+    // Results
+    void Peres4etClick();
+    void RangClick();
+    void SrStClick();
+    void CopyStolbClick();
+    void TekOcenClick();
+    void DinamikaClick();
+    void ItogMouseDown(Qt::MouseButton button, const QPoint &pos);
+    void GrafikClick();
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -111,6 +121,8 @@ private:
     // Runs a column operation and gives the dynamics grid the journal's column count.
     void columnOperation(const std::function<void(int selected)> &operation);
     int selectedRow() const;
+    // The recalculation with the thresholds that stand in the grading-scale window.
+    void recalculateJournal();
     void saveJournal();
 
     Grid m_journal;

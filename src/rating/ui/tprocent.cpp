@@ -2,7 +2,7 @@
 
 #include "controls/handler.h"
 #include "controls/windowtools.h"
-#include "journal/gridfile.h"
+#include "rating/gradingscale.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -66,6 +66,6 @@ TProcent::TProcent(QWidget *parent) : QDialog(parent)
 void TProcent::SaveTabClick()
 {
     runHandler(this, [this] {
-        writeTextLines(QStringLiteral("Baza/Pasport.txt"), {TriProc->text(), ChetProc->text(), PaytProc->text()});
+        GradingScale::writeFile(QStringLiteral("Baza/Pasport.txt"), Thresholds{TriProc->text(), ChetProc->text(), PaytProc->text()});
     });
 }

@@ -2,11 +2,12 @@
 
 #include "controls/windowtools.h"
 #include "journal/ui/gridview.h"
+#include "rating/resultgrids.h"
 
 #include <QVBoxLayout>
 
 TStolbItogo::TStolbItogo(QWidget *parent)
-    : QDialog(parent), m_summi(35, 8, 2, 1, 30)
+    : QDialog(parent), m_summi(ResultGrids::makeSummi())
 {
     setObjectName(QStringLiteral("StolbItogo"));
     setWindowTitle(QStringLiteral("Динамика накопленной успеваемости. Показатели взвешены."));
