@@ -124,6 +124,7 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
             ++lessonCount;
         int count = 0;
         Decimal4 sum;
+        qint64 columnSum = 0;
         Decimal4 highest;
         Decimal4 lowest = lowestStart;
         const std::vector<QString> &cells = journal.column(c);
@@ -152,7 +153,9 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
             const Decimal4 v = scoreValue(b, e, cell, c, row);
             const Decimal4 weighted = product(v, w, c, row);
             ++count;
-            sum = addAt(sum, weighted, cellPlace(c, row));
+            if (__builtin_add_overflow(sum.raw(), weighted.raw(), &columnSum))
+                throwAt(cellPlace(c, row), QStringLiteral("сумма столбца выходит за пределы чисел журнала."));
+            sum = Decimal4::fromRaw(columnSum);
             if (v < lowest)
                 lowest = v;
             if (v > highest)
