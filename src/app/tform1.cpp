@@ -95,15 +95,21 @@ void TForm1::buildMenu()
         slot->setObjectName(name);
         return slot;
     };
-    MainMenu->addAction(action(N10, QStringLiteral("N10"), QStringLiteral("Журнал      "), QStyle::SP_DirIcon));
-    MainMenu->addAction(action(N6, QStringLiteral("N6"), QStringLiteral("Темы     "), QStyle::SP_FileDialogListView));
-    MainMenu->addAction(action(N4, QStringLiteral("N4"), QStringLiteral("Помощь           "), QStyle::SP_DialogHelpButton));
-    MainMenu->addAction(action(N7, QStringLiteral("N7"), QStringLiteral("Шкала перевода                 "), QStyle::SP_FileDialogInfoView));
+    // A menu bar shows an item's picture instead of its caption, so the items of
+    // the bar itself carry none; those of the submenu do.
+    auto barAction = [this](QAction *&slot, const QString &name, const QString &caption) {
+        slot = new QAction(caption, this);
+        slot->setObjectName(name);
+        return slot;
+    };
+    MainMenu->addAction(barAction(N10, QStringLiteral("N10"), QStringLiteral("Журнал      ")));
+    MainMenu->addAction(barAction(N6, QStringLiteral("N6"), QStringLiteral("Темы     ")));
+    MainMenu->addAction(barAction(N4, QStringLiteral("N4"), QStringLiteral("Помощь           ")));
+    MainMenu->addAction(barAction(N7, QStringLiteral("N7"), QStringLiteral("Шкала перевода                 ")));
     auto *service = new QMenu(QStringLiteral("Сервис      "), MainMenu);
     service->setObjectName(QStringLiteral("N9Menu"));
     N9 = service->menuAction();
     N9->setObjectName(QStringLiteral("N9"));
-    N9->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
     service->addAction(action(N3, QStringLiteral("N3"), QStringLiteral("Сайт автора"), QStyle::SP_DriveNetIcon));
     service->addAction(action(N2, QStringLiteral("N2"), QStringLiteral("Печать"), QStyle::SP_FileIcon));
     N2->setStatusTip(QStringLiteral("Копия экрана"));
@@ -112,7 +118,7 @@ void TForm1::buildMenu()
     service->addAction(action(N8, QStringLiteral("N8"), QStringLiteral("Доступ"), QStyle::SP_DialogApplyButton));
     service->setToolTipsVisible(true);
     MainMenu->addMenu(service);
-    MainMenu->addAction(action(N1, QStringLiteral("N1"), QStringLiteral("Выход      "), QStyle::SP_DialogCloseButton));
+    MainMenu->addAction(barAction(N1, QStringLiteral("N1"), QStringLiteral("Выход      ")));
 
     connect(N10, &QAction::triggered, this, &TForm1::N10Click);
     connect(N6, &QAction::triggered, this, &TForm1::N6Click);
@@ -165,6 +171,9 @@ void TForm1::buildControls()
     setBackground(indicators, 204, 255, 255);
     Uspev = new GridView(&m_uspev, indicators);
     Uspev->setObjectName(QStringLiteral("Uspev"));
+    QFont uspevFont = gridFont();
+    uspevFont.setPixelSize(11);
+    Uspev->setGridFont(uspevFont);
     Uspev->setFixedSize(157, 3 * 18 + 6);
     Uspewa = makeEdit(indicators, QStringLiteral("Uspewa"), QString(), 40, true);
     Ka4 = makeEdit(indicators, QStringLiteral("Ka4"), QString(), 40, true);
@@ -271,6 +280,9 @@ void TForm1::buildControls()
     Itog = new GridView(&m_itog, results);
     Itog->setObjectName(QStringLiteral("Itog"));
     Itog->setRowSelect(true);
+    QFont resultFont = gridFont();
+    resultFont.setPixelSize(11);
+    Itog->setGridFont(resultFont);
     Itog->setMinimumWidth(300);
     auto *labels = new QHBoxLayout;
     labels->setSpacing(0);
@@ -416,18 +428,25 @@ void TForm1::FormShow()
     runHandler(this, [this] {
         Grid &catalogue = app().gurnali->gurSp();
         ReadGridFile(QStringLiteral("Baza/Gurnali.txt"), catalogue);
-        Gruppa->setText(catalogue.cell(2, 1));
-        PapkaName->setText(catalogue.cell(1, 1).trimmed());
-        Semestr->setText(catalogue.cell(3, 1));
-        PredmNaz->setText(catalogue.cell(4, 1));
-        app().year = catalogue.cell(6, 1);
-        app().comment = catalogue.cell(7, 1);
-        GodS->setText(app().year);
-        Komment->setText(app().comment);
+        setIdentity(catalogue.cell(2, 1), catalogue.cell(1, 1).trimmed(), catalogue.cell(3, 1), catalogue.cell(4, 1),
+                    catalogue.cell(6, 1), catalogue.cell(7, 1));
         app().journalPath = Catalogue::journalFolderPath(Gruppa->text(), PapkaName->text());
         loadJournal();
         ResultGrids::writeSummiLabels(app().stolbItogo->summi());
     });
+}
+
+void TForm1::setIdentity(const QString &group, const QString &folder, const QString &term, const QString &subject,
+                         const QString &year, const QString &comment)
+{
+    app().year = year;
+    app().comment = comment;
+    const std::pair<QLineEdit *, QString> edits[] = {{Gruppa, group},  {PapkaName, folder}, {Semestr, term},
+                                                     {PredmNaz, subject}, {GodS, year},     {Komment, comment}};
+    for (const auto &[edit, text] : edits) {
+        edit->setText(text);
+        edit->setCursorPosition(0); // show the start of a long text
+    }
 }
 
 void TForm1::ReLoadClick()

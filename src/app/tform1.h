@@ -67,6 +67,10 @@ public:
     // Hides the window and ends its modal run.
     void closeMainWindow();
 
+    // Makes a journal current: the identity edits, the year and the comment.
+    void setIdentity(const QString &group, const QString &folder, const QString &term, const QString &subject,
+                     const QString &year, const QString &comment);
+
     // The journal load of the current journal folder; throws on the first failure.
     void loadJournal();
 

@@ -187,14 +187,9 @@ void TGurnaliForm::ZagruzitClick()
             return;
         }
         TForm1 *form1 = app().form1;
-        form1->Gruppa->setText(m_gurSp.cell(Catalogue::GroupCol, r));
-        form1->Semestr->setText(m_gurSp.cell(Catalogue::TermCol, r));
-        form1->PredmNaz->setText(m_gurSp.cell(Catalogue::SubjectCol, r));
-        form1->PapkaName->setText(m_gurSp.cell(Catalogue::FolderCol, r));
-        app().year = m_gurSp.cell(Catalogue::YearCol, r);
-        app().comment = m_gurSp.cell(Catalogue::CommentCol, r);
-        form1->GodS->setText(app().year);
-        form1->Komment->setText(app().comment);
+        form1->setIdentity(m_gurSp.cell(Catalogue::GroupCol, r), m_gurSp.cell(Catalogue::FolderCol, r),
+                           m_gurSp.cell(Catalogue::TermCol, r), m_gurSp.cell(Catalogue::SubjectCol, r),
+                           m_gurSp.cell(Catalogue::YearCol, r), m_gurSp.cell(Catalogue::CommentCol, r));
         app().journalPath = path;
         form1->loadJournal();
         close();
