@@ -2,6 +2,7 @@
 #include "app/appcontext.h"
 #include "app/commandline.h"
 #include "app/startup.h"
+#include "rating/resultscommand.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,9 +28,11 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Error:
         err << cl.error << "\n";
         return 2;
-    case CommandLine::Action::Results:
-        err << QStringLiteral("Команда results ещё не готова.\n");
-        return 2;
+    case CommandLine::Action::Results: {
+        // Headless: no display is needed.
+        QCoreApplication core(argc, argv);
+        return runResultsCommand(cl.resultsArgs, out, err);
+    }
     case CommandLine::Action::Run:
         break;
     }

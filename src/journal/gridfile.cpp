@@ -4,7 +4,9 @@
 #include "journal/errors.h"
 #include "journal/grid.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -71,13 +73,32 @@ qint64 parseCount(const QString &path, int lineNo, const QByteArray &line, const
     return value;
 }
 
+// Why a file could not be opened, in words a teacher reads.
+QString openFailure(const QString &path, const QFileDevice &file, bool forWriting)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("это папка, а не файл");
+    if (!forWriting && !info.exists())
+        return QStringLiteral("файл не найден");
+    if (forWriting && !info.absoluteDir().exists())
+        return QStringLiteral("нет папки «%1»").arg(QFileInfo(path).path());
+    if (forWriting && info.exists() && !info.isWritable())
+        return QStringLiteral("файл защищён от записи");
+    if (!forWriting && !info.isReadable())
+        return QStringLiteral("нет прав на чтение");
+    if (forWriting && !QFileInfo(info.absolutePath()).isWritable())
+        return QStringLiteral("нет прав на запись в папку");
+    return file.errorString();
+}
+
 } // namespace
 
 QByteArray readWholeFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Не удалось открыть файл %1: %2.").arg(quoted(path), file.errorString()));
+        throw FileError(QStringLiteral("Не удалось открыть файл %1: %2.").arg(quoted(path), openFailure(path, file, false)));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Ошибка чтения файла %1: %2.").arg(quoted(path), file.errorString()));
@@ -88,7 +109,7 @@ void writeWholeFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Не удалось создать файл %1: %2.").arg(quoted(path), file.errorString()));
+        throw FileError(QStringLiteral("Не удалось создать файл %1: %2.").arg(quoted(path), openFailure(path, file, true)));
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
