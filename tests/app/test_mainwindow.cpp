@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QProcess>
 #include <QtTest>
 
 #include <memory>
@@ -412,6 +413,43 @@ private Q_SLOTS:
         QCOMPARE(f()->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(f()->EditGroup->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(errors(), QStringList());
+    }
+
+    void demoJournalsComeBackByteForByte()
+    {
+        // A copy of the demo data root: every journal opened from the catalogue
+        // and saved into its own folder is unchanged on disk.
+        QTemporaryDir demo;
+        const QString source = QStringLiteral(ZHURNAL_SOURCE_DIR "/examples/demo");
+        QVERIFY(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), source + QStringLiteral("/."), demo.path()}) == 0);
+        QVERIFY(QDir::setCurrent(demo.path()));
+        f()->resize(1200, 700);
+        f()->FormShow();
+        QCOMPARE(errors(), QStringList());
+        TGurnaliForm *g = app().gurnali;
+        const int entries = g->gurSp().rowCount() - 1;
+        QVERIFY(entries >= 3);
+        for (int r = 1; r <= entries; ++r) {
+            g->GurSp->setCurrentRow(r);
+            g->ZagruzitClick();
+            QCOMPARE(errors(), QStringList());
+            QMap<QString, QByteArray> before;
+            for (const char *name : {"SpStud.txt", "ColSpStud.txt", "SpTem.txt"}) {
+                QFile file(app().journalPath + QLatin1Char('/') + QLatin1String(name));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                before[QLatin1String(name)] = file.readAll();
+                file.close();
+                file.remove();
+            }
+            m_messages.answers = {true};
+            f()->SaveTabClick();
+            QCOMPARE(errors(), QStringList());
+            for (auto it = before.cbegin(); it != before.cend(); ++it) {
+                QFile file(app().journalPath + QLatin1Char('/') + it.key());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QVERIFY2(file.readAll() == it.value(), qPrintable(app().journalPath + QLatin1Char('/') + it.key()));
+            }
+        }
     }
 
     void exitHidesEveryWindow()
