@@ -1,5 +1,6 @@
 #include "fixtureroot.h"
 
+#include "app/startup.h"
 #include "journal/cp1251.h"
 
 #include <QDir>
@@ -63,4 +64,20 @@ void FixtureRoot::write(const QString &relative, const QByteArray &bytes) const
 void FixtureRoot::remove(const QString &relative) const
 {
     QFile::remove(file(relative));
+}
+
+WindowSession::WindowSession() : m_oldDir(QDir::currentPath())
+{
+    QDir::setCurrent(root.path());
+    Services::setMessages(&messages);
+    Services::setPlatform(&platform);
+    createWindows();
+}
+
+WindowSession::~WindowSession()
+{
+    destroyWindows();
+    Services::setMessages(nullptr);
+    Services::setPlatform(nullptr);
+    QDir::setCurrent(m_oldDir);
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "controls/services.h"
+
 // A small data root in a temporary folder: a catalogue of two journals in the
 // group "G1", the grading scale, and the first journal's three files.
 class FixtureRoot
@@ -21,4 +23,19 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// A run of the program's windows on a fresh fixture root: the working directory
+// is the root, every message box and platform service is recorded.
+class WindowSession
+{
+public:
+    WindowSession();
+    ~WindowSession();
+    FixtureRoot root;
+    RecordingMessages messages;
+    RecordingPlatform platform;
+
+private:
+    QString m_oldDir;
 };

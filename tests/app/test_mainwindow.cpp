@@ -32,16 +32,16 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<FixtureRoot> m_root;
-    RecordingMessages m_messages;
-    RecordingPlatform m_platform;
-    QString m_oldDir;
+    std::unique_ptr<WindowSession> m_session;
+    FixtureRoot *m_root = nullptr;
+    RecordingMessages &messages() const { return m_session->messages; }
+    RecordingPlatform &platform() const { return m_session->platform; }
     TForm1 *f() const { return app().form1; }
-    QStringList errors() const { return m_messages.errors(); }
+    QStringList errors() const { return messages().errors(); }
     QStringList questions() const
     {
         QStringList out;
-        for (const auto &e : m_messages.shown)
+        for (const auto &e : messages().shown)
             if (e.kind == Messages::Kind::Question)
                 out << e.caption + QLatin1Char('|') + e.text;
         return out;
@@ -60,22 +60,13 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_root = std::make_unique<FixtureRoot>();
-        m_oldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_root->path()));
-        m_messages = RecordingMessages();
-        m_platform = RecordingPlatform();
-        Services::setMessages(&m_messages);
-        Services::setPlatform(&m_platform);
-        createWindows();
+        m_session = std::make_unique<WindowSession>();
+        m_root = &m_session->root;
     }
     void cleanup()
     {
-        destroyWindows();
-        Services::setMessages(nullptr);
-        Services::setPlatform(nullptr);
-        QDir::setCurrent(m_oldDir);
-        m_root.reset();
+        m_root = nullptr;
+        m_session.reset();
     }
 
     void windowsHaveTheirCaptionsAndLiveForTheRun()
@@ -250,7 +241,7 @@ private Q_SLOTS:
         m_root->remove("G1/Inf/SpStud.txt");
         m_root->remove("G1/Inf/SpTem.txt");
         m_root->remove("G1/Inf/ColSpStud.txt");
-        m_messages.answers = {true};
+        messages().answers = {true};
         f()->SaveTabClick();
         QCOMPARE(errors(), QStringList());
         QCOMPARE(questions(), QStringList{"Такая папки есть|Записать в неё видимый журнал?"});
@@ -274,7 +265,7 @@ private Q_SLOTS:
         f()->PapkaName->setText(folder);
         const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
         const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
-        m_messages.answers = {false};
+        messages().answers = {false};
         f()->SaveTabClick();
         QCOMPARE(questions().size(), 1);
         QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
@@ -296,7 +287,7 @@ private Q_SLOTS:
             QDir(m_root->path()).mkpath("G1/Fiz");
         f()->PapkaName->setText(QStringLiteral(" Fiz "));
         f()->PredmNaz->setText(QStringLiteral("Физика"));
-        m_messages.answers = {true};
+        messages().answers = {true};
         bool zagruzitHidden = false;
         QString caption;
         closeCatalogueWhenShown(&zagruzitHidden, &caption);
@@ -329,7 +320,7 @@ private Q_SLOTS:
         f()->FormShow();
         f()->Gruppa->setText(QStringLiteral("G9"));
         const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
-        m_messages.answers = {true};
+        messages().answers = {true};
         f()->SaveTabClick();
         QCOMPARE(errors().size(), 1);
         QVERIFY(errors().first().contains(QStringLiteral("G9")));
@@ -394,22 +385,22 @@ private Q_SLOTS:
     {
         f()->N3Click();
         f()->N5Click();
-        QCOMPARE(m_platform.addresses.size(), 2);
-        QVERIFY(m_platform.addresses.at(1).endsWith(QStringLiteral("/sendmail/form.php")));
-        QVERIFY(m_platform.addresses.at(1).startsWith(m_platform.addresses.at(0).chopped(1)));
+        QCOMPARE(platform().addresses.size(), 2);
+        QVERIFY(platform().addresses.at(1).endsWith(QStringLiteral("/sendmail/form.php")));
+        QVERIFY(platform().addresses.at(1).startsWith(platform().addresses.at(0).chopped(1)));
         f()->ProvodnikClick();
-        QCOMPARE(m_platform.opened, QStringList{app().programFolder});
+        QCOMPARE(platform().opened, QStringList{app().programFolder});
         QVERIFY(!app().programFolder.endsWith('/'));
         f()->N4Click();
-        QCOMPARE(m_platform.opened.size(), 2);
-        QVERIFY(m_platform.opened.at(1).endsWith(QStringLiteral("index.html")));
+        QCOMPARE(platform().opened.size(), 2);
+        QVERIFY(platform().opened.at(1).endsWith(QStringLiteral("index.html")));
         // A help file in the data root comes first.
         QDir(m_root->path()).mkpath("Help");
         m_root->write("Help/Help.chm", "x");
         f()->N4Click();
-        QVERIFY(m_platform.opened.at(2).endsWith(QStringLiteral("Help/Help.chm")));
+        QVERIFY(platform().opened.at(2).endsWith(QStringLiteral("Help/Help.chm")));
         f()->N2Click();
-        QCOMPARE(m_platform.prints, 1);
+        QCOMPARE(platform().prints, 1);
         QCOMPARE(f()->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(f()->EditGroup->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(errors(), QStringList());
@@ -441,7 +432,7 @@ private Q_SLOTS:
                 file.close();
                 file.remove();
             }
-            m_messages.answers = {true};
+            messages().answers = {true};
             f()->SaveTabClick();
             QCOMPARE(errors(), QStringList());
             for (auto it = before.cbegin(); it != before.cend(); ++it) {

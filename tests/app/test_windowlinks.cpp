@@ -26,10 +26,10 @@ class TestWindowLinks : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<FixtureRoot> m_root;
-    RecordingMessages m_messages;
-    RecordingPlatform m_platform;
-    QString m_oldDir;
+    std::unique_ptr<WindowSession> m_session;
+    FixtureRoot *m_root = nullptr;
+    RecordingMessages &messages() const { return m_session->messages; }
+    RecordingPlatform &platform() const { return m_session->platform; }
     TForm1 *f() const { return app().form1; }
     Grid &journal() const { return app().form1->journal(); }
     QPoint journalCell(int c, int r) const { return f()->SpisokSt->cellRect(c, r).center(); }
@@ -38,28 +38,19 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_root = std::make_unique<FixtureRoot>();
-        m_oldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_root->path()));
-        m_messages = RecordingMessages();
-        m_platform = RecordingPlatform();
-        Services::setMessages(&m_messages);
-        Services::setPlatform(&m_platform);
-        createWindows();
+        m_session = std::make_unique<WindowSession>();
+        m_root = &m_session->root;
         f()->resize(1200, 700);
         f()->show();
         QVERIFY(QTest::qWaitForWindowExposed(f()));
         QTRY_COMPARE(journal().colCount(), 5); // the first showing has loaded the journal
-        QCOMPARE(m_messages.errors(), QStringList());
+        QCOMPARE(messages().errors(), QStringList());
     }
     void cleanup()
     {
         f()->N1Click();
-        destroyWindows();
-        Services::setMessages(nullptr);
-        Services::setPlatform(nullptr);
-        QDir::setCurrent(m_oldDir);
-        m_root.reset();
+        m_root = nullptr;
+        m_session.reset();
     }
 
     void journalClickSelectsStudentColumnAndTheme()
@@ -148,8 +139,8 @@ private Q_SLOTS:
         f()->NStroki->setText(QStringLiteral("Т2"));
         f()->MinusStrClick();
         QCOMPARE(journal().rowCount(), 8);
-        QCOMPARE(m_messages.errors().size(), 1);
-        QVERIFY(m_messages.errors().first().contains(QStringLiteral("Т2")));
+        QCOMPARE(messages().errors().size(), 1);
+        QVERIFY(messages().errors().first().contains(QStringLiteral("Т2")));
         // The header edit mode and back.
         f()->RedSpisokClick();
         QCOMPARE(journal().fixedRows(), 0);
@@ -181,8 +172,8 @@ private Q_SLOTS:
         // Missing files: the load fails, the identity already names the entry.
         g->GurSp->setCurrentRow(2);
         g->ZagruzitClick();
-        QCOMPARE(m_messages.errors().size(), 1);
-        QVERIFY(m_messages.errors().first().contains(QStringLiteral("SpStud.txt")));
+        QCOMPARE(messages().errors().size(), 1);
+        QVERIFY(messages().errors().first().contains(QStringLiteral("SpStud.txt")));
         QCOMPARE(f()->PapkaName->text(), QStringLiteral("Math"));
         QCOMPARE(f()->GodS->text(), QStringLiteral("2027"));
         QCOMPARE(f()->Komment->text(), QStringLiteral("весна"));
@@ -191,14 +182,14 @@ private Q_SLOTS:
             m_root->write(QStringLiteral("G1/Math/") + name, m_root->bytes(QStringLiteral("G1/Inf/") + name));
         journal().setRowCount(2);
         g->ZagruzitClick();
-        QCOMPARE(m_messages.errors().size(), 1);
+        QCOMPARE(messages().errors().size(), 1);
         QCOMPARE(journal().rowCount(), 7);
         QCOMPARE(app().journalPath, QStringLiteral("G1/Math"));
         // An entry whose folder does not exist: the warning, nothing changes.
         g->gurSp().setCell(1, 2, QStringLiteral("Nope"));
         g->ZagruzitClick();
-        QCOMPARE(m_messages.shown.last().caption, QStringLiteral("Нет такой папки"));
-        QCOMPARE(m_messages.shown.last().text, QStringLiteral("Нужно создать журнал и папку"));
+        QCOMPARE(messages().shown.last().caption, QStringLiteral("Нет такой папки"));
+        QCOMPARE(messages().shown.last().text, QStringLiteral("Нужно создать журнал и папку"));
         QCOMPARE(app().journalPath, QStringLiteral("G1/Math"));
     }
 
@@ -207,11 +198,11 @@ private Q_SLOTS:
         TGurnaliForm *g = app().gurnali;
         m_root->write(QStringLiteral("G1/Math/SpStud.txt"), "1\r\n1\r\nx\r\n");
         g->StrGurn->setText(QStringLiteral("2"));
-        m_messages.answers = {true};
+        messages().answers = {true};
         g->DelStrokuClick();
-        QCOMPARE(m_messages.errors(), QStringList());
-        QCOMPARE(m_messages.shown.first().caption, QStringLiteral("Миссия не обратима!!!"));
-        QCOMPARE(m_messages.shown.first().text, QStringLiteral("Удалить строку, файлы и папку? G1/Math"));
+        QCOMPARE(messages().errors(), QStringList());
+        QCOMPARE(messages().shown.first().caption, QStringLiteral("Миссия не обратима!!!"));
+        QCOMPARE(messages().shown.first().text, QStringLiteral("Удалить строку, файлы и папку? G1/Math"));
         QVERIFY(g->deletionList.contains(QStringLiteral("G1/Math/SpStud.txt")));
         QVERIFY(!QFileInfo::exists(m_root->file("G1/Math")));
         QVERIFY(QFileInfo::exists(m_root->file("G1/Inf/SpStud.txt")));
@@ -223,10 +214,10 @@ private Q_SLOTS:
         g->gurSp().setCell(1, 1, QStringLiteral("  "));
         g->gurSp().setCell(2, 1, QString());
         g->StrGurn->setText(QStringLiteral("1"));
-        m_messages.shown.clear();
+        messages().shown.clear();
         g->DelStrokuClick();
-        QCOMPARE(m_messages.errors().size(), 1);
-        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(messages().errors().size(), 1);
+        QCOMPARE(messages().shown.size(), 1);
         QVERIFY(QFileInfo::exists(m_root->file("Baza/Gurnali.txt")));
         QCOMPARE(g->gurSp().rowCount(), 2);
     }
@@ -263,7 +254,7 @@ private Q_SLOTS:
         QCOMPARE(app().stolbItogo->summi().cell(2, 1), QStringLiteral("10"));
         f()->GrafikClick();
         QVERIFY(f()->Itog->markCount() > 1);
-        QCOMPARE(m_messages.errors(), QStringList());
+        QCOMPARE(messages().errors(), QStringList());
     }
 };
 
