@@ -50,7 +50,10 @@ public:
     // The quotient by a whole number (n != 0), rounded to four decimals, ties to even.
     Decimal4 dividedBy(qint64 n) const;
     // The quotient by a whole number (n != 0) as the double nearest to the exact
-    // quotient; this is the x that the rounding to 1 or 2 decimals starts from.
+    // quotient: this is how an average sum ÷ N becomes the x that the rounding to
+    // 1 or 2 decimals starts from (16 ÷ 3 → 5,333…, 9 ÷ 4 → exactly 2,25). Exact
+    // for sums below 2^53 ten-thousandths (about 9·10^11); beyond that the sum
+    // itself is first rounded to a double.
     double quotientAsDouble(qint64 n) const;
 
     friend constexpr bool operator==(Decimal4 a, Decimal4 b) { return a.m_raw == b.m_raw; }

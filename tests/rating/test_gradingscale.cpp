@@ -58,26 +58,6 @@ private Q_SLOTS:
         QTEST(GradingScale::tenPointGrade(percent), "grade");
     }
 
-    void badThresholdNamesGradeAndText_data()
-    {
-        QTest::addColumn<Thresholds>("t");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("3") << Thresholds{"x", "70", "85"} << "порог оценки 3: «x»";
-        QTest::newRow("4 empty") << Thresholds{"50", "", "85"} << "порог оценки 4: «»";
-        QTest::newRow("5") << Thresholds{"50", "70", "8,5,"} << "порог оценки 5: «8,5,»";
-    }
-    void badThresholdNamesGradeAndText()
-    {
-        QFETCH(Thresholds, t);
-        QFETCH(QString, expected);
-        try {
-            GradingScale::convert(t);
-            QFAIL("no error");
-        } catch (const ConversionError &e) {
-            QVERIFY2(e.message().contains(expected), qPrintable(e.message()));
-        }
-    }
-
     void fileHoldsThreeLinesAsTyped()
     {
         QTemporaryDir dir;
