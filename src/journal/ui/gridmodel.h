@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QBrush>
+
+class Grid;
+
+// Table model over a Grid: reads the cells in place (no item per cell) and
+// knows which cells are fixed. Counts and fixed counts are those of the last
+// refresh(), so that a window may change its Grid freely and tell the view
+// afterwards.
+class GridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit GridModel(Grid *grid, QObject *parent = nullptr);
+
+    Grid *grid() const { return m_grid; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    // Writes a text into a non-fixed cell and emits cellEdited; refuses fixed
+    // cells and texts that cp1251 cannot hold.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Moves non-fixed rows inside the Grid (whole rows, every column).
+    bool moveRows(const QModelIndex &sourceParent, int sourceRow, int count, const QModelIndex &destinationParent,
+                  int destinationChild) override;
+
+    int fixedCols() const { return m_fixedCols; }
+    int fixedRows() const { return m_fixedRows; }
+    bool isFixed(int col, int row) const { return col < m_fixedCols || row < m_fixedRows; }
+
+    // Re-reads the Grid: a model reset when the counts changed (returns true),
+    // otherwise one dataChanged over every cell.
+    bool refresh();
+
+    // Stores the text of a cell being typed, without cellEdited: the editor
+    // keeps the Grid up to date while the teacher types.
+    bool writeThrough(int col, int row, const QString &text);
+
+    // Moves row `from` of a Grid so that it ends at index `to`, every column
+    // included; the rows in between close up. Refused (false, nothing changed)
+    // when either index is a fixed row or outside the grid.
+    static bool moveGridRow(Grid &grid, int from, int to);
+
+Q_SIGNALS:
+    void cellEdited(int col, int row);
+
+private:
+    bool editable(const QModelIndex &index) const;
+
+    Grid *m_grid;
+    int m_cols = 0;
+    int m_rows = 0;
+    int m_fixedCols = 0;
+    int m_fixedRows = 0;
+    QBrush m_fixedBackground;
+    QBrush m_fixedText;
+    QBrush m_cellBackground;
+    QBrush m_cellText;
+};

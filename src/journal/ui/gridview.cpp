@@ -1,0 +1,947 @@
+#include "journal/ui/gridview.h"
+
+#include "journal/cp1251.h"
+#include "journal/grid.h"
+#include "journal/ui/gridmodel.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QValidator>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kResizeMargin = 3; // pixels either side of a column border that start a resize
+constexpr int kNotShown = INT_MIN;
+
+// Refuses any text with a character that the data files cannot store.
+class Cp1251Validator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        return Cp1251::canEncode(input) ? Acceptable : Invalid;
+    }
+};
+
+// Single-line cell editor. What is typed goes into the Grid at once, so that
+// a window operation started while the editor is open sees it and moves it
+// with the rows; Escape puts the text the cell had before back.
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    CellDelegate(GridModel *model, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_model(model)
+    {
+    }
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const override
+    {
+        auto *edit = new QLineEdit(parent);
+        edit->setFrame(false);
+        edit->setValidator(new Cp1251Validator(edit));
+        m_editor = edit;
+        m_index = index;
+        m_original = index.data(Qt::EditRole).toString();
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [this, edit](const QString &text) {
+            if (edit == m_editor && m_index.isValid())
+                m_model->writeThrough(m_index.column(), m_index.row(), text);
+        });
+        return edit;
+    }
+
+    // Drawn directly from the Grid: a fill and one line of text, clipped at
+    // the cell border as in a spreadsheet; fixed cells with a raised edge.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const int col = index.column();
+        const int row = index.row();
+        const bool fixed = m_model->isFixed(col, row);
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+        const QPalette &palette = option.palette;
+        const QRect r = option.rect;
+        if (selected)
+            painter->fillRect(r, palette.brush(group, QPalette::Highlight));
+        else
+            painter->fillRect(r, fixed ? palette.button() : QBrush(Qt::white));
+        if (fixed) {
+            painter->setPen(palette.color(QPalette::Light));
+            painter->drawLine(r.topLeft(), r.topRight());
+            painter->drawLine(r.topLeft(), r.bottomLeft());
+        }
+        const QString &text = m_model->grid()->cell(col, row);
+        if (!text.isEmpty()) {
+            if (selected)
+                painter->setPen(palette.color(group, QPalette::HighlightedText));
+            else
+                painter->setPen(fixed ? palette.color(QPalette::ButtonText) : QColor(Qt::black));
+            painter->setFont(option.font);
+            painter->drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        }
+        if (option.state & QStyle::State_HasFocus) {
+            painter->setPen(QPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight), 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(r.adjusted(0, 0, -1, -1));
+        }
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        auto *edit = static_cast<QLineEdit *>(editor);
+        const QString text = index.data(Qt::EditRole).toString();
+        if (edit->text() != text) // the write-through echoes back; keep the cursor where it is
+            edit->setText(text);
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        const QString text = static_cast<QLineEdit *>(editor)->text();
+        if (editor == m_editor && text == m_original)
+            return; // nothing was changed
+        model->setData(index, text, Qt::EditRole);
+    }
+
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (editor == m_editor)
+            m_editor = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, index);
+    }
+
+    QLineEdit *editor() const { return m_editor; }
+    QModelIndex editIndex() const { return m_index; }
+    void revert() const
+    {
+        if (m_editor && m_index.isValid())
+            m_model->writeThrough(m_index.column(), m_index.row(), m_original);
+    }
+
+private:
+    GridModel *m_model;
+    mutable QPointer<QLineEdit> m_editor;
+    mutable QPersistentModelIndex m_index;
+    mutable QString m_original;
+};
+
+CellDelegate *cellDelegate(QStyledItemDelegate *d)
+{
+    return static_cast<CellDelegate *>(d);
+}
+
+void prepareHeaders(QTableView *view)
+{
+    for (QHeaderView *h : {view->horizontalHeader(), view->verticalHeader()}) {
+        h->setMinimumSectionSize(0);
+        h->setSectionResizeMode(QHeaderView::Fixed);
+        h->setHighlightSections(false);
+        h->hide();
+    }
+}
+
+} // namespace
+
+GridView::GridView(Grid *grid, QWidget *parent)
+    : QTableView(parent)
+{
+    if (!grid) {
+        m_ownGrid = std::make_unique<Grid>(1, 1, 0, 0);
+        grid = m_ownGrid.get();
+    }
+    m_model = new GridModel(grid, this);
+    m_delegate = new CellDelegate(m_model, this);
+    setModel(m_model);
+    setItemDelegate(m_delegate);
+    prepareHeaders(this);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(ScrollPerItem);
+    setVerticalScrollMode(ScrollPerItem);
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectItems);
+    setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+    setTabKeyNavigation(true);
+
+    // The fixed parts never edit; they get a delegate of their own so that
+    // the editor signals of the cells reach this view only.
+    m_overlayDelegate = new CellDelegate(m_model, this);
+    m_top = makeOverlay();
+    m_left = makeOverlay();
+    m_corner = makeOverlay();
+
+    m_markLayer = new QWidget(this);
+    m_markLayer->setObjectName(QStringLiteral("GridMarks"));
+    m_markLayer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_markLayer->setAttribute(Qt::WA_NoSystemBackground);
+    m_markLayer->installEventFilter(this);
+    m_markLayer->hide();
+
+    connect(m_model, &GridModel::cellEdited, this, &GridView::cellEdited);
+    for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            syncScroll();
+            if (!m_inRefresh)
+                clearMarks();
+        });
+    }
+    for (QTableView *overlay : {m_top, m_left, m_corner}) {
+        for (QScrollBar *bar : {overlay->horizontalScrollBar(), overlay->verticalScrollBar()}) {
+            connect(bar, &QScrollBar::rangeChanged, this, &GridView::syncScroll);
+            connect(bar, &QScrollBar::valueChanged, this, &GridView::syncScroll);
+        }
+    }
+
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(13);
+    font.setBold(true);
+    setGridFont(font);
+
+    applyLayout();
+    ensureCurrentCell();
+}
+
+GridView::~GridView() = default;
+
+QTableView *GridView::makeOverlay()
+{
+    auto *view = new QTableView(this);
+    view->setModel(m_model);
+    view->setItemDelegate(m_overlayDelegate);
+    prepareHeaders(view);
+    view->setCornerButtonEnabled(false);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setHorizontalScrollMode(ScrollPerItem);
+    view->setVerticalScrollMode(ScrollPerItem);
+    view->setSelectionMode(NoSelection);
+    view->setEditTriggers(NoEditTriggers);
+    view->setFocusPolicy(Qt::NoFocus);
+    view->setAutoScroll(false);
+    view->setTextElideMode(Qt::ElideNone);
+    view->setWordWrap(false);
+    view->viewport()->setMouseTracking(true);
+    view->viewport()->installEventFilter(this);
+    view->hide();
+    return view;
+}
+
+Grid *GridView::grid() const
+{
+    return m_model->grid();
+}
+
+// ---------------------------------------------------------------- layout
+
+void GridView::applyLayout()
+{
+    const Grid &g = *grid();
+    const int rows = m_model->rowCount();
+    const int cols = m_model->columnCount();
+    const int fixedRows = m_model->fixedRows();
+    const int fixedCols = m_model->fixedCols();
+    const int rowHeight = std::max(1, g.rowHeight());
+    const int defaultWidth = std::max(1, g.defaultColWidth());
+
+    for (QTableView *v : {static_cast<QTableView *>(this), m_top, m_left, m_corner}) {
+        if (v->verticalHeader()->defaultSectionSize() != rowHeight)
+            v->verticalHeader()->setDefaultSectionSize(rowHeight);
+        if (v->horizontalHeader()->defaultSectionSize() != defaultWidth)
+            v->horizontalHeader()->setDefaultSectionSize(defaultWidth);
+    }
+
+    // Fixed rows are shown by the top and corner views only; the scrolling
+    // view and the left view hide them so that both start at the first
+    // scrolling row and keep the same vertical layout.
+    const int rowSpan = std::min(rows, std::max(fixedRows, m_appliedFixedRows));
+    for (QTableView *v : {static_cast<QTableView *>(this), m_left}) {
+        for (int r = 0; r < rowSpan; ++r) {
+            const bool hide = r < fixedRows;
+            if (v->isRowHidden(r) != hide)
+                v->setRowHidden(r, hide);
+        }
+    }
+    m_appliedFixedRows = fixedRows;
+    for (int c = 0; c < cols; ++c)
+        applyColumnWidth(c);
+
+    applyMargins();
+    m_top->setVisible(fixedRows > 0);
+    m_left->setVisible(fixedCols > 0);
+    m_corner->setVisible(fixedRows > 0 && fixedCols > 0);
+    placeOverlays();
+    updateCursors();
+}
+
+void GridView::applyColumnWidth(int col)
+{
+    const int width = grid()->colWidth(col);
+    const bool fixed = col < m_model->fixedCols();
+    auto apply = [col, width](QTableView *v, bool hide) {
+        QHeaderView *h = v->horizontalHeader();
+        if (h->isSectionHidden(col) != hide)
+            h->setSectionHidden(col, hide);
+        if (!hide && h->sectionSize(col) != width)
+            h->resizeSection(col, width);
+    };
+    // The scrolling view and the top view share one horizontal layout without
+    // the fixed columns; the left and corner views show only the fixed ones.
+    apply(this, fixed || width <= 0);
+    apply(m_top, fixed || width <= 0);
+    if (fixed) {
+        apply(m_left, width <= 0);
+        apply(m_corner, width <= 0);
+    }
+}
+
+void GridView::applyMargins()
+{
+    // QTableView sizes its viewport margins after its own headers, so the
+    // headers are given exactly the size of the fixed part; the overlays lie
+    // on top of them.
+    const int fw = fixedWidth();
+    const int fh = fixedHeight();
+    QHeaderView *left = verticalHeader();
+    QHeaderView *top = horizontalHeader();
+    bool changed = false;
+    if (fw > 0 && (left->minimumWidth() != fw || left->maximumWidth() != fw)) {
+        left->setFixedWidth(fw);
+        changed = true;
+    }
+    if (fh > 0 && (top->minimumHeight() != fh || top->maximumHeight() != fh)) {
+        top->setFixedHeight(fh);
+        changed = true;
+    }
+    if (left->isHidden() != (fw <= 0)) {
+        left->setVisible(fw > 0);
+        changed = true;
+    }
+    if (top->isHidden() != (fh <= 0)) {
+        top->setVisible(fh > 0);
+        changed = true;
+    }
+    if (changed)
+        updateGeometries();
+}
+
+int GridView::fixedWidth() const
+{
+    int width = 0;
+    for (int c = 0; c < m_model->fixedCols(); ++c)
+        width += m_corner->columnWidth(c); // 0 for a hidden column
+    return width;
+}
+
+int GridView::fixedHeight() const
+{
+    int height = 0;
+    for (int r = 0; r < m_model->fixedRows(); ++r)
+        height += m_corner->rowHeight(r);
+    return height;
+}
+
+void GridView::placeOverlays()
+{
+    if (!m_corner)
+        return; // called by the base class during construction
+    const QRect vp = viewport()->geometry();
+    const int fw = fixedWidth();
+    const int fh = fixedHeight();
+    m_top->setGeometry(vp.x(), vp.y() - fh, vp.width(), fh);
+    m_left->setGeometry(vp.x() - fw, vp.y(), fw, vp.height());
+    m_corner->setGeometry(vp.x() - fw, vp.y() - fh, fw, fh);
+    m_markLayer->setGeometry(rect());
+    syncScroll();
+}
+
+void GridView::syncScroll()
+{
+    if (!m_corner)
+        return;
+    auto set = [](QScrollBar *bar, int value) {
+        if (bar->value() != value)
+            bar->setValue(value);
+    };
+    set(m_top->horizontalScrollBar(), horizontalScrollBar()->value());
+    set(m_top->verticalScrollBar(), 0);
+    set(m_left->horizontalScrollBar(), 0);
+    set(m_left->verticalScrollBar(), verticalScrollBar()->value());
+    set(m_corner->horizontalScrollBar(), 0);
+    set(m_corner->verticalScrollBar(), 0);
+}
+
+void GridView::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    placeOverlays();
+}
+
+void GridView::updateGeometries()
+{
+    QTableView::updateGeometries();
+    placeOverlays();
+}
+
+// ---------------------------------------------------------------- refresh
+
+void GridView::finishEditing()
+{
+    if (state() != EditingState)
+        return;
+    CellDelegate *delegate = cellDelegate(m_delegate);
+    QLineEdit *editor = delegate->editor();
+    if (!editor)
+        return;
+    const QModelIndex index = delegate->editIndex();
+    // The typed text is in the Grid already. When the window rearranged the
+    // Grid meanwhile the cell under the editor holds something else: the text
+    // moved with its row and must not be written over that cell.
+    if (index.isValid() && grid()->cell(index.column(), index.row()) == editor->text())
+        commitData(editor);
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void GridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    CellDelegate *delegate = cellDelegate(m_delegate);
+    if (hint == QAbstractItemDelegate::RevertModelCache && editor == delegate->editor())
+        delegate->revert();
+    QTableView::closeEditor(editor, hint);
+}
+
+void GridView::refresh()
+{
+    finishEditing();
+    m_inRefresh = true;
+    const int col = currentCol();
+    const int row = currentRow();
+    const bool reset = m_model->refresh();
+    applyLayout();
+    if (reset) {
+        const int c = std::clamp(col, m_model->fixedCols(), m_model->columnCount() - 1);
+        const int r = std::clamp(row, m_model->fixedRows(), m_model->rowCount() - 1);
+        setCurrentQuietly(m_model->index(r, c));
+    }
+    ensureCurrentCell();
+    m_inRefresh = false;
+}
+
+void GridView::repaintAll()
+{
+    refresh();
+    clearMarks();
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------- current cell
+
+void GridView::ensureCurrentCell()
+{
+    const QModelIndex current = currentIndex();
+    const int fixedCols = m_model->fixedCols();
+    const int fixedRows = m_model->fixedRows();
+    if (current.isValid() && current.column() >= fixedCols && current.row() >= fixedRows)
+        return;
+    const int c = current.isValid() ? std::max(current.column(), fixedCols) : fixedCols;
+    const int r = current.isValid() ? std::max(current.row(), fixedRows) : fixedRows;
+    setCurrentQuietly(m_model->index(r, c));
+}
+
+void GridView::setCurrentQuietly(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    // Without scrolling: a refresh leaves the view where the teacher put it.
+    const bool scroll = hasAutoScroll();
+    setAutoScroll(false);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
+                                                 | (m_rowSelect ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+    setAutoScroll(scroll);
+}
+
+int GridView::currentCol() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : m_model->fixedCols();
+}
+
+int GridView::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : m_model->fixedRows();
+}
+
+void GridView::setCurrentCell(int col, int row)
+{
+    const int cols = m_model->columnCount();
+    const int rows = m_model->rowCount();
+    if (cols <= 0 || rows <= 0)
+        return;
+    col = std::clamp(col, m_model->fixedCols(), cols - 1);
+    row = std::clamp(row, m_model->fixedRows(), rows - 1);
+    const QModelIndex index = m_model->index(row, col);
+    setCurrentIndex(index);
+    scrollTo(index);
+}
+
+void GridView::setCurrentRow(int row)
+{
+    setCurrentCell(currentCol(), row);
+}
+
+void GridView::setRowSelect(bool wholeRows)
+{
+    finishEditing();
+    m_rowSelect = wholeRows;
+    setSelectionBehavior(wholeRows ? SelectRows : SelectItems);
+    setEditTriggers(wholeRows ? NoEditTriggers : (DoubleClicked | EditKeyPressed | AnyKeyPressed));
+    const QModelIndex current = currentIndex();
+    if (current.isValid())
+        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect
+                                              | (wholeRows ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+}
+
+void GridView::setRowDragging(bool on)
+{
+    m_rowDragging = on;
+    updateCursors();
+}
+
+void GridView::updateCursors()
+{
+    for (QWidget *w : {viewport(), m_top->viewport(), m_left->viewport(), m_corner->viewport()}) {
+        if (m_rowDragging)
+            w->setCursor(Qt::SizeVerCursor);
+        else
+            w->unsetCursor();
+    }
+}
+
+void GridView::setGridFont(const QFont &font)
+{
+    m_font = font;
+    for (QTableView *v : {static_cast<QTableView *>(this), m_top, m_left, m_corner})
+        v->setFont(font);
+    updateMarkLayer();
+}
+
+// ---------------------------------------------------------------- geometry queries
+
+// Positions are taken from the view that draws the cell, so that they are
+// where the cell really is on the screen.
+int GridView::colX(int col, bool inFixedRow) const
+{
+    if (col < 0 || col >= m_model->columnCount())
+        return kNotShown;
+    const QRect vp = viewport()->geometry();
+    if (col < m_model->fixedCols()) {
+        if (m_corner->isColumnHidden(col))
+            return kNotShown;
+        return vp.x() - fixedWidth() + m_corner->columnViewportPosition(col);
+    }
+    const QTableView *view = inFixedRow ? m_top : this;
+    if (view->isColumnHidden(col))
+        return kNotShown;
+    const int x = view->columnViewportPosition(col);
+    if (x < 0 || x >= vp.width())
+        return kNotShown;
+    return vp.x() + x;
+}
+
+int GridView::rowY(int row, bool inFixedCol) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return kNotShown;
+    const QRect vp = viewport()->geometry();
+    if (row < m_model->fixedRows())
+        return vp.y() - fixedHeight() + m_corner->rowViewportPosition(row);
+    const QTableView *view = inFixedCol ? m_left : this;
+    if (view->isRowHidden(row))
+        return kNotShown;
+    const int y = view->rowViewportPosition(row);
+    if (y < 0 || y >= vp.height())
+        return kNotShown;
+    return vp.y() + y;
+}
+
+QRect GridView::cellRect(int col, int row) const
+{
+    const bool inFixedRow = row < m_model->fixedRows();
+    const bool inFixedCol = col < m_model->fixedCols();
+    const int x = colX(col, inFixedRow);
+    const int y = rowY(row, inFixedCol);
+    if (x == kNotShown || y == kNotShown)
+        return {};
+    const int width = (inFixedCol ? m_corner : inFixedRow ? m_top : this)->columnWidth(col);
+    const int height = (inFixedRow ? m_corner : inFixedCol ? m_left : this)->rowHeight(row);
+    return QRect(x, y, width, height);
+}
+
+bool GridView::inFixedCols(int x) const
+{
+    const int left = viewport()->geometry().x();
+    return x >= left - fixedWidth() && x < left;
+}
+
+bool GridView::inFixedRows(int y) const
+{
+    const int top = viewport()->geometry().y();
+    return y >= top - fixedHeight() && y < top;
+}
+
+int GridView::colAtX(int x, bool inFixedRow) const
+{
+    const QRect vp = viewport()->geometry();
+    if (inFixedCols(x)) {
+        const int col = m_corner->columnAt(x - (vp.x() - fixedWidth()));
+        return col < m_model->fixedCols() ? col : -1;
+    }
+    if (x >= vp.x() && x < vp.x() + vp.width())
+        return (inFixedRow ? m_top : this)->columnAt(x - vp.x());
+    return -1;
+}
+
+int GridView::rowAtY(int y, bool inFixedCol) const
+{
+    const QRect vp = viewport()->geometry();
+    if (inFixedRows(y)) {
+        const int row = m_corner->rowAt(y - (vp.y() - fixedHeight()));
+        return row < m_model->fixedRows() ? row : -1;
+    }
+    if (y >= vp.y() && y < vp.y() + vp.height())
+        return (inFixedCol ? m_left : this)->rowAt(y - vp.y());
+    return -1;
+}
+
+QPoint GridView::cellAt(const QPoint &pos) const
+{
+    return QPoint(colAtX(pos.x(), inFixedRows(pos.y())), rowAtY(pos.y(), inFixedCols(pos.x())));
+}
+
+int GridView::visibleRows() const
+{
+    const int height = viewport()->height();
+    int count = 0;
+    for (int r = rowAt(0); r >= 0 && r < m_model->rowCount(); ++r) {
+        if (isRowHidden(r))
+            continue;
+        if (rowViewportPosition(r) + rowHeight(r) > height)
+            break;
+        ++count;
+    }
+    return count;
+}
+
+int GridView::visibleCols() const
+{
+    const int width = viewport()->width();
+    int count = 0;
+    for (int c = columnAt(0); c >= 0 && c < m_model->columnCount(); ++c) {
+        if (isColumnHidden(c))
+            continue;
+        if (columnViewportPosition(c) + columnWidth(c) > width)
+            break;
+        ++count;
+    }
+    return count;
+}
+
+// ---------------------------------------------------------------- marks
+
+void GridView::addMark(const Mark &mark)
+{
+    m_marks.push_back(mark);
+    updateMarkLayer();
+}
+
+void GridView::addFrame(const QRect &rect, const QColor &color)
+{
+    addMark({Mark::Frame, rect, color, QColor(), QString(), QColor(), QPoint()});
+}
+
+void GridView::addFilledRect(const QRect &rect, const QColor &fill, const QString &text, const QColor &textColor,
+                             const QPoint &textOffset)
+{
+    addMark({Mark::Filled, rect, QColor(), fill, text, textColor, textOffset});
+}
+
+void GridView::addEllipse(const QRect &rect, const QColor &pen, const QColor &fill)
+{
+    addMark({Mark::Ellipse, rect, pen, fill, QString(), QColor(), QPoint()});
+}
+
+void GridView::clearMarks()
+{
+    if (m_marks.empty())
+        return;
+    m_marks.clear();
+    updateMarkLayer();
+}
+
+void GridView::updateMarkLayer()
+{
+    if (!m_markLayer)
+        return;
+    const bool needed = !m_marks.empty() || m_drag == Drag::Row;
+    if (needed) {
+        m_markLayer->setGeometry(rect());
+        m_markLayer->raise();
+        m_markLayer->show();
+        m_markLayer->update();
+    } else {
+        m_markLayer->hide();
+    }
+}
+
+void GridView::paintMarks()
+{
+    QPainter p(m_markLayer);
+    // Marks stay on the cells: not over the frame or the scroll bars.
+    const QRect vp = viewport()->geometry();
+    const QRect cells(vp.x() - fixedWidth(), vp.y() - fixedHeight(), vp.width() + fixedWidth(), vp.height() + fixedHeight());
+    p.setClipRect(cells);
+    p.setFont(m_font);
+    for (const Mark &mark : m_marks) {
+        switch (mark.kind) {
+        case Mark::Frame:
+            p.setPen(QPen(mark.pen, 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(mark.rect.adjusted(0, 0, -1, -1)); // on the rectangle's own border pixels
+            break;
+        case Mark::Filled:
+            p.fillRect(mark.rect, mark.fill);
+            if (!mark.text.isEmpty()) {
+                p.save();
+                p.setClipRect(mark.rect & cells);
+                p.setPen(mark.textColor);
+                const QPoint origin = mark.rect.topLeft() + mark.textOffset;
+                p.drawText(QRect(origin, QSize(std::max(mark.rect.width(), 1) + 1000, std::max(mark.rect.height(), 1) + 100)),
+                           Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, mark.text);
+                p.restore();
+            }
+            break;
+        case Mark::Ellipse:
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(mark.pen, 1));
+            p.setBrush(mark.fill);
+            p.drawEllipse(QRectF(mark.rect).adjusted(0.5, 0.5, -0.5, -0.5));
+            p.restore();
+            break;
+        }
+    }
+    if (m_drag == Drag::Row && m_dragTarget >= 0 && m_dragTarget != m_dragIndex) {
+        const int y = rowY(m_dragTarget, false);
+        if (y != kNotShown) {
+            const int lineY = m_dragTarget > m_dragIndex ? y + rowHeight(m_dragTarget) - 1 : y;
+            p.fillRect(QRect(cells.left(), lineY - 1, cells.width(), 2), palette().highlight());
+        }
+    }
+}
+
+// ---------------------------------------------------------------- mouse
+
+void GridView::mousePressEvent(QMouseEvent *event)
+{
+    Q_EMIT mouseDown(event->button(), viewport()->mapTo(this, event->position().toPoint()));
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        setFocus(Qt::MouseFocusReason); // outside the cells: the current cell stays
+        event->accept();
+        return;
+    }
+    // A click makes the cell current without scrolling, so that what the
+    // mouseDown handlers drew stays where it belongs.
+    const bool scroll = hasAutoScroll();
+    setAutoScroll(false);
+    QTableView::mousePressEvent(event);
+    setAutoScroll(scroll);
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    Q_EMIT mouseDown(event->button(), viewport()->mapTo(this, event->position().toPoint()));
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+QTableView *GridView::overlayOf(QObject *viewport) const
+{
+    if (!m_corner)
+        return nullptr;
+    for (QTableView *v : {m_top, m_left, m_corner})
+        if (v->viewport() == viewport)
+            return v;
+    return nullptr;
+}
+
+bool GridView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_markLayer && watched == m_markLayer) {
+        if (event->type() == QEvent::Paint) {
+            paintMarks();
+            return true;
+        }
+        return false;
+    }
+    if (QTableView *overlay = overlayOf(watched)) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            return overlayMouse(overlay, static_cast<QMouseEvent *>(event));
+        case QEvent::Wheel:
+            wheelEvent(static_cast<QWheelEvent *>(event)); // the fixed parts scroll with the rest
+            return true;
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+int GridView::resizableColumnAt(QTableView *overlay, int x) const
+{
+    if (overlay != m_top && overlay != m_corner)
+        return -1;
+    const int fixedCols = m_model->fixedCols();
+    const int first = overlay == m_top ? fixedCols : 0;
+    const int end = overlay == m_top ? m_model->columnCount() : fixedCols;
+    const QHeaderView *h = overlay->horizontalHeader();
+    auto nearRightEdge = [&](int c) {
+        return c >= first && c < end && !h->isSectionHidden(c)
+            && std::abs(h->sectionViewportPosition(c) + h->sectionSize(c) - x) <= kResizeMargin;
+    };
+    int c = overlay->columnAt(x);
+    if (c < 0 || c >= end) {
+        // Right of the last column: its border is still within reach.
+        c = end - 1;
+        while (c >= first && h->isSectionHidden(c))
+            --c;
+        return nearRightEdge(c) ? c : -1;
+    }
+    if (nearRightEdge(c))
+        return c;
+    int prev = c - 1;
+    while (prev >= first && h->isSectionHidden(prev))
+        --prev;
+    return nearRightEdge(prev) ? prev : -1;
+}
+
+bool GridView::overlayMouse(QTableView *overlay, QMouseEvent *event)
+{
+    const QPoint local = event->position().toPoint();
+    const QPoint pos = overlay->viewport()->mapTo(this, local);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        Q_EMIT mouseDown(event->button(), pos);
+        if (m_drag != Drag::None || event->button() != Qt::LeftButton) {
+            setFocus(Qt::MouseFocusReason);
+            return true;
+        }
+        const int col = resizableColumnAt(overlay, local.x());
+        if (col >= 0) {
+            finishEditing();
+            m_drag = Drag::Resize;
+            m_dragIndex = col;
+            m_dragStartX = pos.x();
+            m_dragStartWidth = std::max(0, grid()->colWidth(col));
+        } else if (m_rowDragging && overlay == m_left) {
+            const int row = overlay->rowAt(local.y());
+            if (row >= m_model->fixedRows() && row < m_model->rowCount()) {
+                finishEditing();
+                m_drag = Drag::Row;
+                m_dragIndex = row;
+                m_dragTarget = row;
+                updateMarkLayer();
+            }
+        }
+        setFocus(Qt::MouseFocusReason);
+        return true;
+    }
+    case QEvent::MouseMove:
+        if (m_drag == Drag::Resize) {
+            resizeTo(pos.x());
+        } else if (m_drag == Drag::Row) {
+            dragRowTo(pos.y());
+        } else if (overlay == m_top || overlay == m_corner) {
+            if (resizableColumnAt(overlay, local.x()) >= 0)
+                overlay->viewport()->setCursor(Qt::SplitHCursor);
+            else if (m_rowDragging)
+                overlay->viewport()->setCursor(Qt::SizeVerCursor);
+            else
+                overlay->viewport()->unsetCursor();
+        }
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (event->button() != Qt::LeftButton)
+            return true;
+        if (m_drag == Drag::Resize) {
+            const int col = m_dragIndex;
+            m_drag = Drag::None;
+            m_dragIndex = -1;
+            Q_EMIT columnResized(col, grid()->colWidth(col));
+        } else if (m_drag == Drag::Row) {
+            const int from = m_dragIndex;
+            const int to = m_dragTarget;
+            m_drag = Drag::None;
+            m_dragIndex = m_dragTarget = -1;
+            updateMarkLayer();
+            if (to >= 0 && to != from && m_model->moveRows(QModelIndex(), from, 1, QModelIndex(), to > from ? to + 1 : to))
+                Q_EMIT rowMoved(from, to);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GridView::resizeTo(int x)
+{
+    const int col = m_dragIndex;
+    const int width = std::max(0, m_dragStartWidth + x - m_dragStartX);
+    if (width == grid()->colWidth(col))
+        return;
+    grid()->setColWidth(col, width);
+    applyColumnWidth(col);
+    if (col < m_model->fixedCols()) {
+        applyMargins();
+        placeOverlays();
+    }
+    clearMarks(); // the cells under them moved
+}
+
+void GridView::dragRowTo(int y)
+{
+    const QRect vp = viewport()->geometry();
+    int local = y - vp.y();
+    QScrollBar *bar = verticalScrollBar();
+    if (local < 0) {
+        bar->setValue(bar->value() - 1);
+        local = 0;
+    } else if (local >= vp.height()) {
+        bar->setValue(bar->value() + 1);
+        local = vp.height() - 1;
+    }
+    int row = rowAt(local);
+    if (row < 0)
+        row = m_model->rowCount() - 1;
+    row = std::max(row, m_model->fixedRows());
+    if (row != m_dragTarget) {
+        m_dragTarget = row;
+        updateMarkLayer();
+    }
+}

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QTableView>
+
+#include <memory>
+#include <vector>
+
+class Grid;
+class GridModel;
+class QStyledItemDelegate;
+
+// The string grid of every window: shows a Grid with its fixed rows and
+// columns kept in view, lets the teacher type into the other cells, resize
+// columns in the fixed top rows and drag rows by their fixed column, and
+// draws transient marks (frames, filled cells, ellipses) over the cells.
+//
+// The scrolling part is this QTableView, whose fixed rows and columns are
+// hidden; three views over the same model, placed in its viewport margins,
+// show the fixed rows, the fixed columns and their corner.
+class GridView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit GridView(Grid *grid, QWidget *parent = nullptr);
+    ~GridView() override;
+
+    Grid *grid() const;
+    GridModel *gridModel() const { return m_model; }
+
+    // Re-reads counts, fixed counts, widths and texts from the Grid; keeps marks.
+    void refresh();
+    // refresh() and clear all marks.
+    void repaintAll();
+
+    // Transient marks in view coordinates (relative to this widget, as cellRect()),
+    // drawn above every cell until clearMarks(), repaintAll() or scrolling.
+    void addFrame(const QRect &rect, const QColor &color);
+    void addFilledRect(const QRect &rect, const QColor &fill, const QString &text, const QColor &textColor,
+                       const QPoint &textOffset);
+    void addEllipse(const QRect &rect, const QColor &pen, const QColor &fill);
+    void clearMarks();
+    int markCount() const { return int(m_marks.size()); }
+
+    // Where the cell is drawn now, in view coordinates; an empty QRect when it
+    // is scrolled out of view or hidden (width 0).
+    QRect cellRect(int col, int row) const;
+    // (col, row) of the cell under pos; -1 for a coordinate outside the cells.
+    QPoint cellAt(const QPoint &pos) const;
+    int visibleRows() const; // fully visible non-fixed rows
+    int visibleCols() const; // fully visible non-fixed columns
+
+    int currentCol() const;
+    int currentRow() const;
+    // Moves the current cell (a fixed row or column gives the first non-fixed
+    // one, an index past the end the last one) and scrolls it into view.
+    void setCurrentCell(int col, int row);
+    void setCurrentRow(int row);
+
+    void setRowSelect(bool wholeRows);
+    bool rowSelect() const { return m_rowSelect; }
+    void setRowDragging(bool on);
+    bool rowDragging() const { return m_rowDragging; }
+    void setGridFont(const QFont &font);
+    QFont gridFont() const { return m_font; }
+
+Q_SIGNALS:
+    void mouseDown(Qt::MouseButton button, const QPoint &pos);
+    void cellEdited(int col, int row);
+    void rowMoved(int from, int to);
+    void columnResized(int col, int width);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void updateGeometries() override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    struct Mark
+    {
+        enum Kind { Frame, Filled, Ellipse } kind;
+        QRect rect;
+        QColor pen;
+        QColor fill;
+        QString text;
+        QColor textColor;
+        QPoint textOffset;
+    };
+    enum class Drag { None, Resize, Row };
+
+    QTableView *makeOverlay();
+    void applyLayout();
+    void applyColumnWidth(int col);
+    void applyMargins();
+    void placeOverlays();
+    void syncScroll();
+    void finishEditing();
+    void ensureCurrentCell();
+    void setCurrentQuietly(const QModelIndex &index);
+    void updateCursors();
+    void updateMarkLayer();
+    void paintMarks();
+    void addMark(const Mark &mark);
+
+    QTableView *overlayOf(QObject *viewport) const;
+    bool overlayMouse(QTableView *overlay, QMouseEvent *event);
+    int resizableColumnAt(QTableView *overlay, int x) const;
+    void resizeTo(int x);
+    void dragRowTo(int y);
+
+    int colX(int col, bool inFixedRow) const; // left edge in view coordinates, INT_MIN when not shown
+    int rowY(int row, bool inFixedCol) const;
+    int colAtX(int x, bool inFixedRow) const;
+    int rowAtY(int y, bool inFixedCol) const;
+    bool inFixedCols(int x) const;
+    bool inFixedRows(int y) const;
+    int fixedWidth() const;
+    int fixedHeight() const;
+
+    std::unique_ptr<Grid> m_ownGrid; // only when constructed without a Grid
+    GridModel *m_model = nullptr;
+    QStyledItemDelegate *m_delegate = nullptr;
+    QStyledItemDelegate *m_overlayDelegate = nullptr;
+    QTableView *m_top = nullptr;    // fixed rows, scrolls horizontally with this view
+    QTableView *m_left = nullptr;   // fixed columns, scrolls vertically with this view
+    QTableView *m_corner = nullptr; // fixed rows and columns, never scrolls
+    QWidget *m_markLayer = nullptr;
+
+    std::vector<Mark> m_marks;
+    QFont m_font;
+    bool m_rowSelect = false;
+    bool m_rowDragging = false;
+    bool m_inRefresh = false;
+    int m_appliedFixedRows = 0;
+
+    Drag m_drag = Drag::None;
+    int m_dragIndex = -1;   // column being resized or row being dragged
+    int m_dragTarget = -1;  // row the dragged row would land on
+    int m_dragStartX = 0;
+    int m_dragStartWidth = 0;
+};

@@ -1,0 +1,609 @@
+#include "journal/grid.h"
+#include "journal/ui/gridmodel.h"
+#include "journal/ui/gridview.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+Grid numberedGrid(int cols, int rows, int fixedCols, int fixedRows)
+{
+    Grid g(cols, rows, fixedCols, fixedRows, 30);
+    for (int c = 0; c < cols; ++c)
+        for (int r = 0; r < rows; ++r)
+            g.setCell(c, r, QStringLiteral("%1:%2").arg(c).arg(r));
+    return g;
+}
+
+// The rows of a grid as "c:r" texts joined column by column, for comparing orders.
+QStringList rowNames(const Grid &g, int col)
+{
+    QStringList names;
+    for (int r = 0; r < g.rowCount(); ++r)
+        names << g.cell(col, r);
+    return names;
+}
+
+void sendMouse(QWidget *w, QEvent::Type type, const QPoint &local, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, QPointF(local), QPointF(w->mapToGlobal(local)), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+// Presses at `from` and releases at `to` (view coordinates) on the widget under `from`.
+void drag(GridView &view, const QPoint &from, const QPoint &to)
+{
+    QWidget *target = view.childAt(from);
+    QVERIFY(target);
+    sendMouse(target, QEvent::MouseButtonPress, target->mapFrom(&view, from), Qt::LeftButton);
+    sendMouse(target, QEvent::MouseMove, target->mapFrom(&view, (from + to) / 2), Qt::LeftButton);
+    sendMouse(target, QEvent::MouseMove, target->mapFrom(&view, to), Qt::LeftButton);
+    sendMouse(target, QEvent::MouseButtonRelease, target->mapFrom(&view, to), Qt::NoButton);
+}
+
+// Key presses carrying the characters, as a keyboard layout delivers them.
+void typeText(QWidget *w, const QString &text)
+{
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+QLineEdit *openEditorByTyping(GridView &view, const QString &text)
+{
+    typeText(&view, text.left(1));
+    auto *editor = view.findChild<QLineEdit *>();
+    if (editor && text.size() > 1)
+        typeText(editor, text.mid(1));
+    return editor;
+}
+
+} // namespace
+
+class TestGridView : public QObject
+{
+    Q_OBJECT
+
+private:
+    void show(GridView &view, int width = 420, int height = 300)
+    {
+        view.resize(width, height);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+
+private Q_SLOTS:
+    void fixedCellsAreNotEditable_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("editable");
+        QTest::newRow("corner") << 0 << 0 << false;
+        QTest::newRow("fixed row") << 5 << 3 << false;
+        QTest::newRow("fixed column") << 1 << 10 << false;
+        QTest::newRow("first ordinary cell") << 2 << 4 << true;
+        QTest::newRow("last cell") << 9 << 19 << true;
+    }
+    void fixedCellsAreNotEditable()
+    {
+        QFETCH(int, col);
+        QFETCH(int, row);
+        QFETCH(bool, editable);
+        Grid g = numberedGrid(10, 20, 2, 4);
+        GridView view(&g);
+        QSignalSpy edited(&view, &GridView::cellEdited);
+        QAbstractItemModel *model = view.model();
+        const QModelIndex index = model->index(row, col);
+        QCOMPARE(bool(model->flags(index) & Qt::ItemIsEditable), editable);
+        QCOMPARE(model->setData(index, QStringLiteral("5")), editable);
+        QCOMPARE(g.cell(col, row), editable ? QStringLiteral("5") : QStringLiteral("%1:%2").arg(col).arg(row));
+        QCOMPARE(edited.count(), editable ? 1 : 0);
+        if (editable)
+            QCOMPARE(edited.first(), QVariantList({col, row}));
+    }
+
+    void typingEditsTheCurrentCell()
+    {
+        Grid g = numberedGrid(10, 20, 2, 4);
+        GridView view(&g);
+        show(view);
+        view.setCurrentCell(3, 6);
+        QSignalSpy edited(&view, &GridView::cellEdited);
+        QLineEdit *editor = openEditorByTyping(view, QStringLiteral("12,5"));
+        QVERIFY(editor);
+        QCOMPARE(g.cell(3, 6), QStringLiteral("12,5")); // written while typing
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(edited.count(), 1);
+        QCOMPARE(g.cell(3, 6), QStringLiteral("12,5"));
+        QCOMPARE(edited.first(), QVariantList({3, 6}));
+
+        // Escape puts the former text back and reports no edit.
+        editor = openEditorByTyping(view, QStringLiteral("7"));
+        QVERIFY(editor);
+        QCOMPARE(g.cell(3, 6), QStringLiteral("7"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QTRY_COMPARE(g.cell(3, 6), QStringLiteral("12,5"));
+        QCOMPARE(edited.count(), 1);
+    }
+
+    void editorRefusesTextOutsideCp1251_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("Cyrillic") << QStringLiteral("Пётр") << QStringLiteral("Пётр");
+        QTest::newRow("cp1251 signs") << QStringLiteral("№€«»") << QStringLiteral("№€«»");
+        QTest::newRow("CJK refused") << QStringLiteral("Ив日") << QStringLiteral("Ив");
+        QTest::newRow("Greek refused") << QStringLiteral("aβc") << QStringLiteral("ac");
+    }
+    void editorRefusesTextOutsideCp1251()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        Grid g = numberedGrid(6, 8, 1, 1);
+        GridView view(&g);
+        show(view);
+        view.setCurrentCell(2, 2);
+        QLineEdit *editor = openEditorByTyping(view, typed);
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), kept);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!view.findChild<QLineEdit *>());
+        QCOMPARE(g.cell(2, 2), kept);
+        QVERIFY(!view.model()->setData(view.model()->index(3, 3), QStringLiteral("日本")));
+        QCOMPARE(g.cell(3, 3), QStringLiteral("3:3"));
+    }
+
+    void fixedCountsChangeAtRunTime_data()
+    {
+        QTest::addColumn<int>("fixedCols");
+        QTest::addColumn<int>("fixedRows");
+        QTest::newRow("journal") << 2 << 4;
+        QTest::newRow("header edit mode") << 0 << 0;
+        QTest::newRow("name column released") << 1 << 4;
+        QTest::newRow("rows only") << 0 << 1;
+        QTest::newRow("columns only") << 2 << 0;
+    }
+    void fixedCountsChangeAtRunTime()
+    {
+        QFETCH(int, fixedCols);
+        QFETCH(int, fixedRows);
+        Grid g = numberedGrid(40, 60, 0, 0);
+        GridView view(&g);
+        show(view);
+        view.setCurrentCell(0, 0);
+        QVERIFY(g.setFixedCols(fixedCols));
+        QVERIFY(g.setFixedRows(fixedRows));
+        view.refresh();
+
+        QAbstractItemModel *model = view.model();
+        QVERIFY(model->flags(model->index(fixedRows, fixedCols)) & Qt::ItemIsEditable);
+        if (fixedCols > 0)
+            QVERIFY(!(model->flags(model->index(fixedRows, fixedCols - 1)) & Qt::ItemIsEditable));
+        if (fixedRows > 0)
+            QVERIFY(!(model->flags(model->index(fixedRows - 1, fixedCols)) & Qt::ItemIsEditable));
+        QCOMPARE(view.currentCol(), fixedCols);
+        QCOMPARE(view.currentRow(), fixedRows);
+
+        // The first ordinary cell starts where the fixed part ends.
+        const QRect origin = view.cellRect(0, 0);
+        const QRect first = view.cellRect(fixedCols, fixedRows);
+        QCOMPARE(first.left(), origin.left() + fixedCols * 30);
+        QCOMPARE(first.top(), origin.top() + fixedRows * 18);
+
+        // Scrolled to the far corner, the fixed cells stay where they were and
+        // the fixed row and column follow the scrolled cells.
+        view.setCurrentCell(39, 59);
+        QCOMPARE(view.cellRect(0, 0), fixedCols > 0 && fixedRows > 0 ? origin : QRect());
+        const QRect last = view.cellRect(39, 59);
+        QVERIFY(!last.isEmpty());
+        QVERIFY(view.viewport()->geometry().contains(last.center()));
+        QVERIFY(view.cellRect(fixedCols, fixedRows).isEmpty());
+        if (fixedRows > 0)
+            QCOMPARE(view.cellRect(39, 0).left(), last.left());
+        if (fixedCols > 0)
+            QCOMPARE(view.cellRect(0, 59).top(), last.top());
+    }
+
+    void columnResizeWritesTheWidth_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("width");
+        QTest::newRow("fixed name column wider") << 1 << 20 << 50;
+        QTest::newRow("lesson column wider") << 3 << 15 << 45;
+        QTest::newRow("lesson column narrower") << 3 << -10 << 20;
+        QTest::newRow("dragged to nothing hides it") << 3 << -60 << 0;
+    }
+    void columnResizeWritesTheWidth()
+    {
+        QFETCH(int, col);
+        QFETCH(int, dx);
+        QFETCH(int, width);
+        Grid g = numberedGrid(12, 30, 2, 4);
+        GridView view(&g);
+        show(view);
+        QSignalSpy resized(&view, &GridView::columnResized);
+        const QRect header = view.cellRect(col, 0);
+        const QPoint border(header.right(), header.center().y());
+        drag(view, border, border + QPoint(dx, 0));
+        QCOMPARE(g.colWidth(col), width);
+        QCOMPARE(resized.count(), 1);
+        QCOMPARE(resized.first(), QVariantList({col, width}));
+        QCOMPARE(view.cellRect(col, 10).width(), width); // the whole column, not just the header
+        if (width == 0)
+            QVERIFY(view.cellRect(col, 10).isEmpty());
+        // The next column starts where this one ends, also across the fixed part.
+        QCOMPARE(view.cellRect(col + 1, 10).left(), header.left() + width);
+        QCOMPARE(view.cellRect(col + 1, 0).left(), header.left() + width);
+
+        // A drag that starts inside a cell does not resize.
+        drag(view, view.cellRect(5, 0).center(), view.cellRect(5, 0).center() + QPoint(30, 0));
+        QCOMPARE(g.colWidth(5), 30);
+        QCOMPARE(resized.count(), 1);
+    }
+
+    void refreshFollowsTheGrid()
+    {
+        Grid g = numberedGrid(10, 20, 2, 4);
+        GridView view(&g);
+        show(view);
+        view.setCurrentCell(5, 12);
+        QSignalSpy reset(view.model(), &QAbstractItemModel::modelReset);
+        QSignalSpy changed(view.model(), &QAbstractItemModel::dataChanged);
+
+        g.setCell(5, 12, QStringLiteral("новое"));
+        g.setColWidth(4, 55);
+        view.refresh();
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(view.model()->index(12, 5).data().toString(), QStringLiteral("новое"));
+        QCOMPARE(view.cellRect(4, 5).width(), 55);
+
+        g.setRowCount(40);
+        g.setColCount(15);
+        view.refresh();
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(view.model()->rowCount(), 40);
+        QCOMPARE(view.model()->columnCount(), 15);
+        QCOMPARE(view.cellRect(4, 5).width(), 55);
+        QCOMPARE(view.currentCol(), 5);
+        QCOMPARE(view.currentRow(), 12);
+        view.setCurrentCell(14, 39);
+        QVERIFY(!view.cellRect(14, 39).isEmpty());
+
+        g.setRowCount(6);
+        view.refresh();
+        QCOMPARE(view.currentRow(), 5); // clamped into the smaller grid
+    }
+
+    void refreshKeepsAnEditInProgress()
+    {
+        Grid g = numberedGrid(10, 20, 2, 4);
+        GridView view(&g);
+        show(view);
+        view.setCurrentCell(3, 6);
+        QSignalSpy edited(&view, &GridView::cellEdited);
+        QVERIFY(openEditorByTyping(view, QStringLiteral("45")));
+        view.refresh();
+        QVERIFY(!view.findChild<QLineEdit *>() || !view.findChild<QLineEdit *>()->isVisible());
+        QCOMPARE(g.cell(3, 6), QStringLiteral("45"));
+        QCOMPARE(edited.count(), 1);
+
+        // A window operation moved the rows while the editor was open: the
+        // typed text moves with its row and the cell under the editor keeps
+        // what moved into it.
+        view.setCurrentCell(3, 6);
+        QVERIFY(openEditorByTyping(view, QStringLiteral("9")));
+        QVERIFY(GridModel::moveGridRow(g, 6, 10));
+        view.refresh();
+        QCOMPARE(g.cell(3, 10), QStringLiteral("9"));
+        QCOMPARE(g.cell(3, 6), QStringLiteral("3:7"));
+    }
+
+    void moveGridRow_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("moved");
+        QTest::addColumn<QStringList>("order");
+        const QStringList header{"0:0", "0:1"};
+        QTest::newRow("down") << 2 << 4 << true << header + QStringList{"0:3", "0:4", "0:2", "0:5"};
+        QTest::newRow("up") << 5 << 2 << true << header + QStringList{"0:5", "0:2", "0:3", "0:4"};
+        QTest::newRow("same place") << 3 << 3 << true << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        QTest::newRow("from a fixed row") << 1 << 4 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        QTest::newRow("into a fixed row") << 4 << 0 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        QTest::newRow("past the end") << 2 << 6 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+    }
+    void moveGridRow()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, moved);
+        QFETCH(QStringList, order);
+        Grid g = numberedGrid(3, 6, 1, 2);
+        QCOMPARE(GridModel::moveGridRow(g, from, to), moved);
+        QCOMPARE(rowNames(g, 0), order);
+        for (int r = 0; r < 6; ++r) // whole rows move, every column
+            QCOMPARE(g.cell(2, r), QString(g.cell(0, r)).replace(0, 1, QStringLiteral("2")));
+    }
+
+    void rowDragMovesTheRow_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::newRow("student down") << 5 << 8;
+        QTest::newRow("student up") << 8 << 4;
+        QTest::newRow("dropped below the last row") << 6 << 9;
+    }
+    void rowDragMovesTheRow()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        Grid g = numberedGrid(8, 10, 2, 4);
+        GridView view(&g);
+        show(view, 420, 400);
+        view.setRowDragging(true);
+        QCOMPARE(view.viewport()->cursor().shape(), Qt::SizeVerCursor);
+        QSignalSpy moved(&view, &GridView::rowMoved);
+        Grid expected = g;
+        QVERIFY(GridModel::moveGridRow(expected, from, to));
+
+        const QPoint start = view.cellRect(1, from).center();
+        QPoint end = view.cellRect(1, to).center();
+        if (QTest::currentDataTag() == QByteArrayLiteral("dropped below the last row"))
+            end = view.cellRect(1, 9).center() + QPoint(0, 40);
+        drag(view, start, end);
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.first(), QVariantList({from, to}));
+        QCOMPARE(g, expected);
+    }
+
+    void rowDragNeedsAFixedColumnAndAStudentRow()
+    {
+        Grid g = numberedGrid(8, 10, 2, 4);
+        const Grid before = g;
+        GridView view(&g);
+        show(view, 420, 400);
+        QSignalSpy moved(&view, &GridView::rowMoved);
+        drag(view, view.cellRect(0, 5).center(), view.cellRect(0, 8).center()); // dragging is off
+        view.setRowDragging(true);
+        drag(view, view.cellRect(0, 2).center(), view.cellRect(0, 8).center()); // a fixed row
+        drag(view, view.cellRect(4, 5).center(), view.cellRect(4, 8).center()); // an ordinary cell
+        QCOMPARE(moved.count(), 0);
+        QCOMPARE(g, before);
+        view.setRowDragging(false);
+        QCOMPARE(view.viewport()->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void cellAtMatchesCellRect_data()
+    {
+        QTest::addColumn<int>("scrollCol");
+        QTest::addColumn<int>("scrollRow");
+        QTest::newRow("not scrolled") << 0 << 0;
+        QTest::newRow("scrolled down") << 0 << 15;
+        QTest::newRow("scrolled right") << 9 << 0;
+        QTest::newRow("scrolled both") << 12 << 30;
+    }
+    void cellAtMatchesCellRect()
+    {
+        QFETCH(int, scrollCol);
+        QFETCH(int, scrollRow);
+        Grid g = numberedGrid(30, 50, 2, 4);
+        g.setColWidth(1, 127);
+        GridView view(&g);
+        show(view);
+        view.horizontalScrollBar()->setValue(scrollCol);
+        view.verticalScrollBar()->setValue(scrollRow);
+        const QRect cells(view.cellRect(0, 0).topLeft(), view.viewport()->geometry().bottomRight());
+        int seen = 0;
+        for (int c = 0; c < 30; ++c) {
+            for (int r = 0; r < 50; ++r) {
+                const QRect rect = view.cellRect(c, r);
+                if (rect.isEmpty())
+                    continue;
+                ++seen;
+                const QRect shown = rect & cells; // the last row and column may be cut off
+                QCOMPARE(view.cellAt(shown.topLeft()), QPoint(c, r));
+                QCOMPARE(view.cellAt(shown.bottomRight()), QPoint(c, r));
+            }
+        }
+        QVERIFY(seen >= (view.visibleCols() + 2) * (view.visibleRows() + 4));
+        // Every cell that cellAt finds over the cells has a rectangle.
+        for (int x = cells.left(); x <= cells.right(); x += 7) {
+            for (int y = cells.top(); y <= cells.bottom(); y += 5) {
+                const QPoint cell = view.cellAt(QPoint(x, y));
+                if (cell.x() >= 0 && cell.y() >= 0)
+                    QVERIFY(view.cellRect(cell.x(), cell.y()).contains(QPoint(x, y)));
+            }
+        }
+        if (scrollRow > 0)
+            QVERIFY(view.cellRect(5, 4).isEmpty());
+        if (scrollCol > 0)
+            QVERIFY(view.cellRect(2, 10).isEmpty());
+        // Outside the cells each coordinate is -1 on its own.
+        QCOMPARE(view.cellAt(QPoint(-5, view.cellRect(0, 2).center().y())), QPoint(-1, 2));
+        QCOMPARE(view.cellAt(QPoint(view.cellRect(1, 0).center().x(), view.height() + 5)), QPoint(1, -1));
+    }
+
+    void mouseDownComesBeforeTheCurrentCellMoves_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QPoint>("cell");
+        QTest::addColumn<QPoint>("currentAfter");
+        QTest::newRow("ordinary cell") << "cell" << QPoint(5, 7) << QPoint(5, 7);
+        QTest::newRow("fixed column") << "cell" << QPoint(1, 7) << QPoint(2, 4);
+        QTest::newRow("fixed row") << "cell" << QPoint(5, 2) << QPoint(2, 4);
+        QTest::newRow("below the rows") << "below" << QPoint(5, -1) << QPoint(2, 4);
+        QTest::newRow("right of the columns") << "right" << QPoint(-1, 6) << QPoint(2, 4);
+    }
+    void mouseDownComesBeforeTheCurrentCellMoves()
+    {
+        QFETCH(QString, where);
+        QFETCH(QPoint, cell);
+        QFETCH(QPoint, currentAfter);
+        Grid g = numberedGrid(8, 10, 2, 4);
+        GridView view(&g);
+        show(view, 420, 400);
+        QPoint pos;
+        if (where == QLatin1String("cell"))
+            pos = view.cellRect(cell.x(), cell.y()).center();
+        else if (where == QLatin1String("below"))
+            pos = view.cellRect(cell.x(), 9).center() + QPoint(0, 40);
+        else
+            pos = view.cellRect(7, cell.y()).center() + QPoint(60, 0);
+        QPoint seenCell(-2, -2);
+        QPoint currentThen(-2, -2);
+        connect(&view, &GridView::mouseDown, &view, [&](Qt::MouseButton button, const QPoint &at) {
+            QCOMPARE(button, Qt::LeftButton);
+            seenCell = view.cellAt(at);
+            currentThen = QPoint(view.currentCol(), view.currentRow());
+        });
+        QWidget *target = view.childAt(pos);
+        QVERIFY(target);
+        sendMouse(target, QEvent::MouseButtonPress, target->mapFrom(&view, pos), Qt::LeftButton);
+        sendMouse(target, QEvent::MouseButtonRelease, target->mapFrom(&view, pos), Qt::NoButton);
+        QCOMPARE(seenCell, cell);
+        QCOMPARE(currentThen, QPoint(2, 4));
+        QCOMPARE(QPoint(view.currentCol(), view.currentRow()), currentAfter);
+    }
+
+    void visibleRowsAndCols()
+    {
+        Grid g = numberedGrid(30, 50, 2, 4);
+        GridView view(&g);
+        show(view, 400, 300);
+        QCOMPARE(view.visibleRows(), view.viewport()->height() / 18);
+        QCOMPARE(view.visibleCols(), view.viewport()->width() / 30);
+        const QRect lastRow = view.cellRect(2, 4 + view.visibleRows() - 1);
+        QVERIFY(lastRow.bottom() <= view.viewport()->geometry().bottom());
+    }
+
+    void marksStayUntilRepaintOrScroll()
+    {
+        Grid g = numberedGrid(30, 50, 2, 4);
+        GridView view(&g);
+        show(view);
+        const QRect numberCell = view.cellRect(0, 6);
+        view.addFrame(QRect(view.cellRect(3, 0).topLeft() + QPoint(1, 1), QSize(20, 84)), Qt::blue);
+        view.addFilledRect(numberCell, QColor(204, 255, 255), QStringLiteral(" 5"), Qt::red, QPoint(2, 2));
+        view.addEllipse(QRect(view.cellRect(1, 7).topLeft() + QPoint(1, 14), QSize(12, 4)), Qt::red, Qt::red);
+        QCOMPARE(view.markCount(), 3);
+
+        const QImage image = view.grab().toImage();
+        QCOMPARE(image.pixelColor(view.cellRect(3, 0).topLeft() + QPoint(1, 1)), QColor(Qt::blue)); // over a fixed cell
+        QCOMPARE(image.pixelColor(numberCell.bottomRight() - QPoint(1, 1)), QColor(204, 255, 255));
+        bool red = false;
+        for (int x = numberCell.left(); x <= numberCell.right(); ++x)
+            for (int y = numberCell.top(); y <= numberCell.bottom(); ++y)
+                red = red || (image.pixelColor(x, y).red() > 200 && image.pixelColor(x, y).green() < 100);
+        QVERIFY(red); // the text
+
+        view.refresh();
+        QCOMPARE(view.markCount(), 3);
+        g.setRowCount(60);
+        view.refresh();
+        QCOMPARE(view.markCount(), 3);
+        view.repaintAll();
+        QCOMPARE(view.markCount(), 0);
+        QCOMPARE(view.grab().toImage().pixelColor(view.cellRect(3, 0).topLeft() + QPoint(1, 1)),
+                 image.pixelColor(view.cellRect(4, 0).topLeft() + QPoint(1, 1)));
+
+        view.addFrame(numberCell, Qt::blue);
+        view.verticalScrollBar()->setValue(3);
+        QCOMPARE(view.markCount(), 0);
+    }
+
+    void keyboardStaysInOrdinaryCells()
+    {
+        Grid g = numberedGrid(30, 50, 2, 4);
+        GridView view(&g);
+        show(view);
+        QCOMPARE(view.currentCol(), 2);
+        QCOMPARE(view.currentRow(), 4);
+        QTest::keyClick(&view, Qt::Key_Left);
+        QTest::keyClick(&view, Qt::Key_Up);
+        QCOMPARE(view.currentCol(), 2);
+        QCOMPARE(view.currentRow(), 4);
+        for (int i = 0; i < 30; ++i)
+            QTest::keyClick(&view, Qt::Key_Down);
+        for (int i = 0; i < 20; ++i)
+            QTest::keyClick(&view, Qt::Key_Right);
+        QCOMPARE(view.currentRow(), 34);
+        QCOMPARE(view.currentCol(), 22);
+        QVERIFY(view.viewport()->geometry().contains(view.cellRect(22, 34)));
+
+        view.setCurrentCell(0, 1); // fixed indices give the first ordinary cell
+        QCOMPARE(view.currentCol(), 2);
+        QCOMPARE(view.currentRow(), 4);
+        view.setCurrentCell(5, 45);
+        view.setCurrentRow(10);
+        QCOMPARE(view.currentCol(), 5);
+        QCOMPARE(view.currentRow(), 10);
+    }
+
+    void rowSelectModeDoesNotEdit()
+    {
+        Grid g = numberedGrid(8, 10, 1, 1);
+        GridView view(&g);
+        show(view);
+        view.setRowSelect(true);
+        view.setCurrentRow(3);
+        typeText(&view, QStringLiteral("5"));
+        QVERIFY(!view.findChild<QLineEdit *>());
+        QCOMPARE(g.cell(1, 3), QStringLiteral("1:3"));
+        QVERIFY(view.selectionModel()->isRowSelected(3, QModelIndex()));
+        view.setRowSelect(false);
+        QVERIFY(openEditorByTyping(view, QStringLiteral("5")));
+    }
+
+    void scrolledJournalShowsItsFixedPart()
+    {
+        Grid g(40, 60, 2, 4, 30);
+        g.setColWidth(0, 22);
+        g.setColWidth(1, 127);
+        const QStringList heads{QStringLiteral("Тема"), QStringLiteral("Дата"), QStringLiteral("Код"), QStringLiteral("Вес")};
+        for (int c = 0; c < 40; ++c)
+            for (int r = 0; r < 4; ++r)
+                g.setCell(c, r, c < 2 ? heads[r] : QStringLiteral("%1").arg(c));
+        for (int r = 4; r < 60; ++r) {
+            g.setCell(0, r, QString::number(r - 3));
+            g.setCell(1, r, QStringLiteral("Ёлкина Юлия %1").arg(r - 3));
+            for (int c = 2; c < 40; ++c)
+                g.setCell(c, r, QString::number((c + r) % 6));
+        }
+        GridView view(&g);
+        show(view, 600, 400);
+        view.setCurrentCell(20, 32);
+        view.horizontalScrollBar()->setValue(15);
+        view.verticalScrollBar()->setValue(25);
+        const QImage image = view.grab().toImage();
+        if (qEnvironmentVariableIsSet("ZHURNAL_GRIDVIEW_GRAB"))
+            image.save(qEnvironmentVariable("ZHURNAL_GRIDVIEW_GRAB"));
+
+        const QColor button = view.palette().button().color();
+        const QRect name = view.cellRect(1, 40);
+        const QRect head = view.cellRect(25, 2);
+        QVERIFY(!name.isEmpty());
+        QVERIFY(!head.isEmpty());
+        QCOMPARE(image.pixelColor(name.right() - 2, name.bottom() - 1), button);
+        QCOMPARE(image.pixelColor(head.right() - 2, head.bottom() - 1), button);
+        QCOMPARE(image.pixelColor(view.cellRect(25, 40).bottomRight() - QPoint(2, 1)), QColor(Qt::white));
+        // The name is drawn into its cell (dark text pixels on the header colour).
+        int dark = 0;
+        for (int x = name.left(); x <= name.right(); ++x)
+            for (int y = name.top(); y <= name.bottom(); ++y)
+                dark += image.pixelColor(x, y).lightness() < 80;
+        QVERIFY(dark > 20);
+    }
+};
+
+QTEST_MAIN(TestGridView)
+#include "test_gridview.moc"
