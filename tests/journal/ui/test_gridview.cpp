@@ -339,14 +339,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
-        QTest::newRow("student down") << 5 << 8;
-        QTest::newRow("student up") << 8 << 4;
-        QTest::newRow("dropped below the last row") << 6 << 9;
+        QTest::addColumn<bool>("belowTheRows");
+        QTest::newRow("student down") << 5 << 8 << false;
+        QTest::newRow("student up") << 8 << 4 << false;
+        QTest::newRow("dropped below the last row") << 6 << 9 << true;
     }
     void rowDragMovesTheRow()
     {
         QFETCH(int, from);
         QFETCH(int, to);
+        QFETCH(bool, belowTheRows);
         Grid g = numberedGrid(8, 10, 2, 4);
         GridView view(&g);
         show(view, 420, 400);
@@ -357,9 +359,7 @@ private Q_SLOTS:
         QVERIFY(GridModel::moveGridRow(expected, from, to));
 
         const QPoint start = view.cellRect(1, from).center();
-        QPoint end = view.cellRect(1, to).center();
-        if (QTest::currentDataTag() == QByteArrayLiteral("dropped below the last row"))
-            end = view.cellRect(1, 9).center() + QPoint(0, 40);
+        const QPoint end = view.cellRect(1, to).center() + QPoint(0, belowTheRows ? 40 : 0);
         drag(view, start, end);
         QCOMPARE(moved.count(), 1);
         QCOMPARE(moved.first(), QVariantList({from, to}));
@@ -473,6 +473,23 @@ private Q_SLOTS:
         QCOMPARE(seenCell, cell);
         QCOMPARE(currentThen, QPoint(2, 4));
         QCOMPARE(QPoint(view.currentCol(), view.currentRow()), currentAfter);
+    }
+
+    void wheelOverTheFixedPartScrollsEverything()
+    {
+        Grid g = numberedGrid(30, 50, 2, 4);
+        GridView view(&g);
+        show(view);
+        QWidget *names = view.childAt(view.cellRect(1, 8).center());
+        QVERIFY(names && names != view.viewport());
+        const QPoint local = names->mapFrom(&view, view.cellRect(1, 8).center());
+        QWheelEvent wheel(QPointF(local), QPointF(names->mapToGlobal(local)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(names, &wheel);
+        QVERIFY(view.verticalScrollBar()->value() > 0);
+        const int row = 4 + view.verticalScrollBar()->value();
+        QVERIFY(!view.cellRect(1, row).isEmpty());
+        QCOMPARE(view.cellRect(1, row).top(), view.cellRect(5, row).top());
     }
 
     void visibleRowsAndCols()
