@@ -56,6 +56,24 @@ QString decode(const char *bytes, qsizetype size)
     return out;
 }
 
+QString decodeShared(const char *bytes, qsizetype size)
+{
+    if (size > 1)
+        return decode(bytes, size);
+    if (size <= 0)
+        return QString();
+    static const std::vector<QString> single = [] {
+        std::vector<QString> all;
+        all.reserve(256);
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            all.push_back(decode(&byte, 1));
+        }
+        return all;
+    }();
+    return single[static_cast<unsigned char>(bytes[0])];
+}
+
 QString decode(const QByteArray &bytes)
 {
     return decode(bytes.constData(), bytes.size());

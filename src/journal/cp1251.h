@@ -9,6 +9,9 @@ namespace Cp1251 {
 
 QString decode(const QByteArray &bytes);
 QString decode(const char *bytes, qsizetype size);
+// The same, sharing one string for every text of at most one character (most
+// score cells), so that reading a large grid allocates far less.
+QString decodeShared(const char *bytes, qsizetype size);
 
 // Appends the encoded text; false (and nothing appended) when some character
 // has no cp1251 byte.

@@ -24,9 +24,16 @@ QString quoted(const QString &path)
 class LineReader
 {
 public:
-    explicit LineReader(const QByteArray &bytes) : m_p(bytes.constData()), m_end(bytes.constData() + bytes.size()) {}
-
-    bool atEnd() const { return m_p >= m_end; }
+    explicit LineReader(const QByteArray &bytes) : m_p(bytes.constData()), m_end(bytes.constData() + bytes.size())
+    {
+        // Lone CRs are rare; one look over the whole buffer spares the per-line scan.
+        for (const char *q = m_p; (q = static_cast<const char *>(memchr(q, '\r', size_t(m_end - q)))) != nullptr; ++q) {
+            if (q + 1 >= m_end || q[1] != '\n') {
+                m_loneCr = true;
+                break;
+            }
+        }
+    }
 
     // The next line as raw bytes without its end; false at the end of the data.
     bool next(QByteArray &scratch, const char *&data, qsizetype &size)
@@ -35,10 +42,11 @@ public:
             return false;
         const char *lf = static_cast<const char *>(memchr(m_p, '\n', size_t(m_end - m_p)));
         const char *lineEnd = lf ? lf : m_end;
-        const char *cr = static_cast<const char *>(memchr(m_p, '\r', size_t(lineEnd - m_p)));
-        if (!cr || (cr == lineEnd - 1)) {
+        if (!m_loneCr) {
             data = m_p;
-            size = (cr ? cr : lineEnd) - m_p;
+            size = lineEnd - m_p;
+            if (size > 0 && lineEnd[-1] == '\r')
+                --size;
         } else {
             scratch.clear();
             for (const char *q = m_p; q < lineEnd; ++q)
@@ -54,6 +62,7 @@ public:
 private:
     const char *m_p;
     const char *m_end;
+    bool m_loneCr = false;
 };
 
 qint64 parseCount(const QString &path, int lineNo, const QByteArray &line, const char *what)
@@ -157,7 +166,7 @@ void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid)
         auto &cells = grid.column(col);
         for (int row = 0; row < r; ++row) {
             if (reader.next(scratch, data, size))
-                cells[size_t(row)] = Cp1251::decode(data, size);
+                cells[size_t(row)] = Cp1251::decodeShared(data, size);
             else
                 cells[size_t(row)] = QString();
         }
