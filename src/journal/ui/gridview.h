@@ -20,8 +20,9 @@ class QStyledItemDelegate;
 // draws transient marks (frames, filled cells, ellipses) over the cells.
 //
 // The scrolling part is this QTableView, whose fixed rows and columns are
-// hidden; three views over the same model, placed in its viewport margins,
-// show the fixed rows, the fixed columns and their corner.
+// hidden; three views over the same model lie in its viewport margins (over
+// its own headers, which are sized to make those margins) and show the fixed
+// rows, the fixed columns and their corner, scrolled along with it.
 class GridView : public QTableView
 {
     Q_OBJECT
