@@ -81,6 +81,11 @@ TForm1::TForm1(QWidget *parent)
 
     m_journal.setColWidth(0, 22);
     m_journal.setColWidth(1, 127);
+    // The result grid is drawn wide enough for a full name and a sum with two
+    // decimals; its headers show in full as tool tips.
+    const int itogWidths[] = {22, 130, 46, 30, 30, 30, 30, 34};
+    for (int c = 0; c < 8; ++c)
+        m_itog.setColWidth(c, itogWidths[c]);
     buildMenu();
     buildControls();
     FormCreate();
@@ -283,12 +288,16 @@ void TForm1::buildControls()
     QFont resultFont = gridFont();
     resultFont.setPixelSize(11);
     Itog->setGridFont(resultFont);
-    Itog->setMinimumWidth(300);
+    Itog->setMinimumWidth(372);
     auto *labels = new QHBoxLayout;
     labels->setSpacing(0);
-    labels->addSpacing(22 + 103);
-    labels->addWidget(yellowLabel(QStringLiteral("Баллы набрано"), results), 31 + 26 + 28 + 23);
-    labels->addWidget(yellowLabel(QStringLiteral("Пропуски"), results), 44);
+    labels->addSpacing(22 + 130 + 2);
+    auto *points = yellowLabel(QStringLiteral("Баллы набрано"), results);
+    points->setFixedWidth(46 + 30 + 30 + 30);
+    auto *absences = yellowLabel(QStringLiteral("Пропуски"), results);
+    absences->setFixedWidth(30 + 34);
+    labels->addWidget(points);
+    labels->addWidget(absences);
     labels->addStretch(1);
     Peres4et = makeToolButton(results, QStringLiteral("Peres4et"), QStringLiteral("Пересчитать итоги по журналу"), QStringLiteral("Σ"));
     Rang = makeToolButton(results, QStringLiteral("Rang"), QStringLiteral("Ранжировать по баллам"), QString(), QStyle::SP_ArrowDown);

@@ -49,6 +49,12 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return isFixed(col, row) ? m_fixedText : m_cellText;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case Qt::ToolTipRole: {
+        const QString &text = m_grid->cell(col, row);
+        if (m_metrics && !text.isEmpty() && m_metrics->horizontalAdvance(text) + 4 > m_grid->colWidth(col))
+            return text;
+        return {};
+    }
     default:
         return {};
     }

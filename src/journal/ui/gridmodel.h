@@ -2,6 +2,9 @@
 
 #include <QAbstractTableModel>
 #include <QBrush>
+#include <QFontMetrics>
+
+#include <optional>
 
 class Grid;
 
@@ -46,6 +49,10 @@ public:
     // when either index is a fixed row or outside the grid.
     static bool moveGridRow(Grid &grid, int from, int to);
 
+    // The font the cells are drawn in: a cell whose text does not fit its
+    // column shows the whole text as its tool tip.
+    void setTextFont(const QFont &font) { m_metrics.emplace(font); }
+
 Q_SIGNALS:
     void cellEdited(int col, int row);
 
@@ -61,4 +68,5 @@ private:
     QBrush m_fixedText;
     QBrush m_cellBackground;
     QBrush m_cellText;
+    std::optional<QFontMetrics> m_metrics;
 };

@@ -533,6 +533,7 @@ void GridView::updateCursors()
 void GridView::setGridFont(const QFont &font)
 {
     m_font = font;
+    m_model->setTextFont(font);
     for (QTableView *v : {static_cast<QTableView *>(this), m_top, m_left, m_corner})
         v->setFont(font);
     updateMarkLayer();

@@ -620,6 +620,21 @@ private Q_SLOTS:
                 dark += image.pixelColor(x, y).lightness() < 80;
         QVERIFY(dark > 20);
     }
+
+    void cutTextsShowThemselvesAsToolTips()
+    {
+        Grid g(3, 2, 0, 1, 30);
+        g.setCell(0, 0, QStringLiteral("Шт. пропусков"));
+        g.setCell(1, 0, QStringLiteral("№"));
+        GridView view(&g);
+        const auto tip = [&view](int col, int row) {
+            return view.model()->data(view.model()->index(row, col), Qt::ToolTipRole).toString();
+        };
+        QCOMPARE(tip(0, 0), QStringLiteral("Шт. пропусков"));
+        QCOMPARE(tip(1, 0), QString());
+        g.setColWidth(0, 300);
+        QCOMPARE(tip(0, 0), QString());
+    }
 };
 
 QTEST_MAIN(TestGridView)
