@@ -14,11 +14,13 @@ void createWindows()
     AppContext &a = app();
     a.zapusk = new TZapusk;
     a.form1 = new TForm1;
-    a.stolbItogo = new TStolbItogo;
-    a.tema = new TTema;
-    a.procent = new TProcent;
-    a.gurnali = new TGurnaliForm;
-    a.paroli = new TParoli1;
+    // The other windows belong to the journal window: they stay usable while it
+    // runs modally and appear over it.
+    a.stolbItogo = new TStolbItogo(a.form1);
+    a.tema = new TTema(a.form1);
+    a.procent = new TProcent(a.form1);
+    a.gurnali = new TGurnaliForm(a.form1);
+    a.paroli = new TParoli1(a.form1);
 }
 
 void destroyWindows()
