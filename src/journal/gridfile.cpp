@@ -65,6 +65,13 @@ private:
     bool m_loneCr = false;
 };
 
+// A text from a file as a message shows it: at most 40 characters.
+QString shown(const QByteArray &bytes)
+{
+    const QString text = Cp1251::decode(bytes);
+    return text.size() > 40 ? text.left(40) + QStringLiteral("…") : text;
+}
+
 qint64 parseCount(const QString &path, int lineNo, const QByteArray &line, const char *what)
 {
     const QByteArray t = line.trimmed();
@@ -78,7 +85,7 @@ qint64 parseCount(const QString &path, int lineNo, const QByteArray &line, const
         throw ConversionError(QStringLiteral("Файл %1, строка %2: «%3» не является целым числом (%4).")
                                   .arg(quoted(path))
                                   .arg(lineNo)
-                                  .arg(Cp1251::decode(line), QString::fromUtf8(what)));
+                                  .arg(shown(line), QString::fromUtf8(what)));
     return value;
 }
 
@@ -230,7 +237,7 @@ void ReadColumnWidths(const QString &path, Grid &grid, Grid *companion)
             width = token.toInt(&ok);
             if (!ok)
                 throw FileError(QStringLiteral("Файл %1: «%2» — не целое число (ширина столбца %3).")
-                                    .arg(quoted(path), Cp1251::decode(token)).arg(i));
+                                    .arg(quoted(path), shown(token)).arg(i));
             // The rest of the line is ignored.
             while (pos < n && bytes[pos] != '\n')
                 ++pos;
