@@ -2,6 +2,7 @@
 
 #include "journal/errors.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -66,9 +67,24 @@ public:
     bool loadKeyboardLayout(const QString &) override { return true; }
 
 private:
+    // xdg-open hands the target to the desktop's program and ends; its exit
+    // code tells whether anything could open it. One that keeps running is
+    // taken as a success and left to finish on its own.
     static bool startOpener(const QString &target)
     {
-        return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+        auto *process = new QProcess(QCoreApplication::instance());
+        process->start(QStringLiteral("xdg-open"), {target});
+        if (!process->waitForStarted(3000)) {
+            delete process;
+            return false;
+        }
+        if (process->waitForFinished(3000)) {
+            const bool ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+            process->deleteLater();
+            return ok;
+        }
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return true;
     }
 };
 
