@@ -8,6 +8,7 @@
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
 #include "journal/catalogue.h"
+#include "journal/cp1251.h"
 #include "journal/journalfolder.h"
 #include "journal/ui/gridview.h"
 #include "journal/ui/tgurnaliform.h"
@@ -469,6 +470,9 @@ void TForm1::loadJournal()
     const int slash = dir.indexOf(QLatin1Char('/'));
     Catalogue::checkFolderNames(dir.left(slash), slash < 0 ? QString() : dir.mid(slash + 1));
     Grid &summi = app().stolbItogo->summi();
+    // Marks belong to the journal on screen, not to the one being opened.
+    SpisokSt->clearMarks();
+    Itog->clearMarks();
     ReadGridFile(dir + QStringLiteral("/SpStud.txt"), m_journal);
     ReadGridFile(dir + QStringLiteral("/SpTem.txt"), app().tema->temi());
     summi.setColCount(m_journal.colCount());
@@ -497,6 +501,16 @@ void TForm1::SaveTabClick()
 void TForm1::saveJournal()
 {
     Catalogue::checkFolderNames(Gruppa->text(), PapkaName->text());
+    // The identity goes into the catalogue file: a text cp1251 cannot hold is
+    // refused here, before a folder or an entry is made.
+    const std::pair<QLineEdit *, const char *> identity[] = {
+        {Gruppa, "Группа"}, {PapkaName, "Папка"}, {Semestr, "Семестр"}, {PredmNaz, "Предмет"}};
+    for (const auto &[edit, caption] : identity) {
+        const qsizetype at = Cp1251::firstUnencodable(edit->text());
+        if (at >= 0)
+            throw ZError(QStringLiteral("Журнал не записан: в поле «%1» есть знак «%2», которого нет в кодировке cp1251.")
+                             .arg(QString::fromUtf8(caption), edit->text().mid(at, edit->text().at(at).isHighSurrogate() ? 2 : 1)));
+    }
     const QString path = Catalogue::journalFolderPath(Gruppa->text(), PapkaName->text());
     const QString studFile = path + QStringLiteral("/SpStud.txt");
     const QString temFile = path + QStringLiteral("/SpTem.txt");
@@ -759,6 +773,8 @@ Thresholds currentThresholds()
 
 void TForm1::recalculateJournal()
 {
+    // The result grid is rewritten: its marks would stand beside other students.
+    Itog->clearMarks();
     Indicators indicators{Uspewa->text(), Ka4->text(), Obu4->text()};
     recalculate(m_journal, currentThresholds(), m_itog, m_uspev, app().stolbItogo->summi(), indicators);
     Uspewa->setText(indicators.uspewa);
@@ -773,7 +789,10 @@ void TForm1::Peres4etClick()
 
 void TForm1::RangClick()
 {
-    runHandler(this, [this] { Ranking::rankResults(m_itog); });
+    runHandler(this, [this] {
+        Itog->clearMarks();
+        Ranking::rankResults(m_itog);
+    });
 }
 
 void TForm1::SrStClick()

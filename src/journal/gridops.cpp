@@ -79,21 +79,11 @@ void shiftRowsUp(Grid &grid, int from, int firstCol)
         copyRow(grid, i + 1, i, firstCol);
 }
 
-bool insertRowBelow(Grid &grid, int selected, int numberOffset, Reach reach)
+namespace {
+// The number cell of the new last row: the integer above it plus 1, or, with
+// no integer above (a header text, an empty cell), its position.
+void numberLastRow(Grid &grid, int last, int numberOffset)
 {
-    const qint64 a = qint64(selected) + 1;
-    const int before = grid.rowCount();
-    checkSize(grid, grid.colCount(), qint64(before) + 1);
-    grid.setRowCount(before + 1);
-    const int last = before;
-    const qint64 limit = reach == Reach::RowCount ? qint64(grid.rowCount()) : qint64(last);
-    if (a < 1 || a > limit)
-        return false;
-
-    if (a <= last) {
-        shiftRowsDown(grid, int(a));
-        emptyRow(grid, int(a), 1);
-    }
     qint64 above = 0;
     if (cellInteger(grid.cell(0, last - 1), above) && above < std::numeric_limits<qint64>::max()) {
         grid.setCell(0, last, QString::number(above + 1));
@@ -102,8 +92,29 @@ bool insertRowBelow(Grid &grid, int selected, int numberOffset, Reach reach)
         const qint64 byPosition = qint64(last) - numberOffset;
         grid.setCell(0, last, byPosition >= 1 ? QString::number(byPosition) : QString());
     }
-    return true;
 }
+} // namespace
+
+bool insertRowBelow(Grid &grid, int selected, int numberOffset, Reach reach)
+{
+    const qint64 a = qint64(selected) + 1;
+    const int before = grid.rowCount();
+    checkSize(grid, grid.colCount(), qint64(before) + 1);
+    grid.setRowCount(before + 1);
+    const int last = before;
+    const qint64 limit = reach == Reach::RowCount ? qint64(grid.rowCount()) : qint64(last);
+    const bool inRange = a >= 1 && a <= limit;
+    if (inRange && a <= last) {
+        shiftRowsDown(grid, int(a));
+        emptyRow(grid, int(a), 1);
+    }
+    // The row added at the end is numbered even when the selection lay beyond
+    // the grid (the first student below the header rows, the first entry of an
+    // empty catalogue): an unnumbered last row would break every later number.
+    numberLastRow(grid, last, numberOffset);
+    return inRange;
+}
+
 
 bool deleteRow(Grid &grid, int selected, Reach reach)
 {

@@ -44,6 +44,8 @@ void shiftRowsUp(Grid &grid, int from, int firstCol = 1);
 // integer in the number cell above it + 1. When that cell holds no integer the
 // new last row is numbered by position: its row index - numberOffset (journal
 // 3, catalogue and plan 0); a position below 1 leaves it unnumbered.
+// The new last row is numbered that way also when a is out of range, so that
+// appending below the last row or below the header rows numbers the row too.
 // Returns whether a was in range (otherwise only the row at the end was added).
 // ZError (nothing changed) when the grid would grow beyond the allowed size.
 bool insertRowBelow(Grid &grid, int selected, int numberOffset, Reach reach = Reach::LastRow);

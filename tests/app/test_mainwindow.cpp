@@ -367,6 +367,21 @@ private Q_SLOTS:
         QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
     }
 
+    void anIdentityTextCp1251CannotHoldStopsTheSave()
+    {
+        f()->FormShow();
+        f()->PapkaName->setText(QStringLiteral("Fiz"));
+        f()->PredmNaz->setText(QStringLiteral("Физика 中"));
+        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        f()->SaveTabClick();
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(errors().first().contains(QStringLiteral("Предмет")));
+        QCOMPARE(questions(), QStringList());
+        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+        QVERIFY(!QFileInfo::exists(m_root->file("G1/Fiz")));
+    }
+
     void fontSwitchAndRepaint()
     {
         QVERIFY(f()->SpisokSt->gridFont().bold());

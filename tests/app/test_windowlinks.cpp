@@ -152,6 +152,17 @@ private Q_SLOTS:
         QCOMPARE(journal().fixedCols(), 1);
     }
 
+    void firstEntryOfAnEmptyCatalogueIsNumbered()
+    {
+        TGurnaliForm *g = app().gurnali;
+        g->gurSp().setRowCount(1);
+        g->StrGurn->setText(QStringLiteral("1"));
+        g->DobStrNigeClick();
+        QCOMPARE(g->gurSp().rowCount(), 2);
+        QCOMPARE(g->gurSp().cell(0, 1), QStringLiteral("1"));
+        QCOMPARE(messages().errors(), QStringList());
+    }
+
     void catalogueSelectionProtectsTheOpenJournal()
     {
         TGurnaliForm *g = app().gurnali;
@@ -254,6 +265,14 @@ private Q_SLOTS:
         QCOMPARE(app().stolbItogo->summi().cell(2, 1), QStringLiteral("10"));
         f()->GrafikClick();
         QVERIFY(f()->Itog->markCount() > 1);
+        // The bars belong to the rows as they were: ranking repaints them away.
+        f()->RangClick();
+        QCOMPARE(f()->Itog->markCount(), 0);
+        // Opening a journal removes the grade marks of the one before.
+        f()->TekOcenClick();
+        QVERIFY(f()->SpisokSt->markCount() > 0);
+        f()->ReLoadClick();
+        QCOMPARE(f()->SpisokSt->markCount(), 0);
         QCOMPARE(messages().errors(), QStringList());
     }
 };

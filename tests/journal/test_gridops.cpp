@@ -72,10 +72,10 @@ private Q_SLOTS:
                            "6|Де|5|5"};
         QTest::newRow("last row selected: numbered row at the end")
             << j << 8 << 3 << false << (QStringList(j) << "6|||");
-        QTest::newRow("selection beyond the grid: only the added row")
-            << j << 40 << 3 << false << (QStringList(j) << "|||");
+        QTest::newRow("selection beyond the grid: only the added row, numbered")
+            << j << 40 << 3 << false << (QStringList(j) << "6|||");
         QTest::newRow("journal: selection equal to the row count is beyond")
-            << j << 9 << 3 << false << (QStringList(j) << "|||");
+            << j << 9 << 3 << false << (QStringList(j) << "6|||");
         QTest::newRow("first student of an empty journal numbered 1")
             << j.mid(0, 4) << 3 << 3 << false << (j.mid(0, 4) << "1|||");
         QTest::newRow("first entry of an empty catalogue numbered by row index")
@@ -89,8 +89,8 @@ private Q_SLOTS:
             << QStringList{"№|Код|Вес|Тема", "1|||", "2|1|1|Дроби", "3|2|2|Корни", "4|3|1|Степени"};
         QTest::newRow("plan: selection equal to the row count appends a numbered row")
             << planRows() << 4 << 0 << true << (planRows() << "4|||");
-        QTest::newRow("plan: selection past the row count stays unnumbered")
-            << planRows() << 5 << 0 << true << (planRows() << "|||");
+        QTest::newRow("plan: selection past the row count appends a numbered row")
+            << planRows() << 5 << 0 << true << (planRows() << "4|||");
     }
     void insertRow()
     {

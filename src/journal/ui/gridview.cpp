@@ -428,8 +428,14 @@ void GridView::refresh()
     m_inRefresh = true;
     const int col = currentCol();
     const int row = currentRow();
+    const int fixedCols = m_model->fixedCols();
+    const int fixedRows = m_model->fixedRows();
     const bool reset = m_model->refresh();
     applyLayout();
+    // Rows or columns came or went, or the fixed area changed: the cells have
+    // moved from under the marks, which are repainted away.
+    if (reset || fixedCols != m_model->fixedCols() || fixedRows != m_model->fixedRows())
+        clearMarks();
     if (reset) {
         const int c = std::clamp(col, m_model->fixedCols(), m_model->columnCount() - 1);
         const int r = std::clamp(row, m_model->fixedRows(), m_model->rowCount() - 1);

@@ -161,6 +161,20 @@ void TGurnaliForm::DelStrokuClick()
         const QString root = QDir::currentPath();
         // Only a journal folder inside its group folder may be emptied.
         const QString path = Catalogue::checkDeletableFolder(root, group, folder);
+        // The window stays responsive during the walk, but its buttons wait:
+        // an entry moved or inserted meanwhile would change what row a is.
+        const QList<QWidget *> buttons = {Zagruzit, Redaktir, DobStrNige, PerStroki, DelStroku, SaveTab, PrintRD};
+        for (QWidget *b : buttons)
+            b->setEnabled(false);
+        struct Reenable
+        {
+            const QList<QWidget *> &buttons;
+            ~Reenable()
+            {
+                for (QWidget *b : buttons)
+                    b->setEnabled(true);
+            }
+        } reenable{buttons};
         deletionList = Catalogue::listFolder(root, path, [] { QApplication::processEvents(); });
         if (!Services::messages().question(this, QStringLiteral("Миссия не обратима!!!"),
                                            QStringLiteral("Удалить строку, файлы и папку? ") + path))
