@@ -18,10 +18,10 @@ TZapusk::TZapusk(QWidget *parent) : QWidget(parent)
     Komentar->setReadOnly(true);
     Dalee = new QPushButton(QStringLiteral("Дальше"), this);
     setHint(Dalee, QStringLiteral("Dalee"), QStringLiteral("Перейти в картотеку"));
-    setBackground(Dalee, 120, 220, 120);
+    Dalee->setStyleSheet(QStringLiteral("QPushButton { background: rgb(120, 220, 120); padding: 6px; }"));
     Otmena = new QPushButton(QStringLiteral("Отмена"), this);
     setHint(Otmena, QStringLiteral("Otmena"), QStringLiteral("Выйти из программы"));
-    setBackground(Otmena, 240, 120, 120);
+    Otmena->setStyleSheet(QStringLiteral("QPushButton { background: rgb(240, 120, 120); padding: 6px; }"));
     Dalee->setDefault(true);
     connect(Dalee, &QPushButton::clicked, this, &TZapusk::DaleeClick);
     connect(Otmena, &QPushButton::clicked, this, &TZapusk::OtmenaClick);
