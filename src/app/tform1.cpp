@@ -775,8 +775,18 @@ void TForm1::recalculateJournal()
 {
     // The result grid is rewritten: its marks would stand beside other students.
     Itog->clearMarks();
-    Indicators indicators{Uspewa->text(), Ka4->text(), Obu4->text()};
+    Indicators indicators = shownIndicators();
     recalculate(m_journal, currentThresholds(), m_itog, m_uspev, app().stolbItogo->summi(), indicators);
+    showIndicators(indicators);
+}
+
+Indicators TForm1::shownIndicators() const
+{
+    return Indicators{Uspewa->text(), Ka4->text(), Obu4->text()};
+}
+
+void TForm1::showIndicators(const Indicators &indicators)
+{
     Uspewa->setText(indicators.uspewa);
     Ka4->setText(indicators.ka4);
     Obu4->setText(indicators.obu4);
@@ -803,9 +813,14 @@ void TForm1::SrStClick()
 void TForm1::CopyStolbClick()
 {
     runHandler(this, [this] {
-        if (!Ranking::itogInJournalOrder(m_journal, m_itog))
-            recalculateJournal();
-        Ranking::appendSumColumn(m_journal, m_itog);
+        // A ranked result grid, or one with an average row, is recalculated
+        // first, so that every student receives his own sum.
+        Indicators indicators = shownIndicators();
+        if (Ranking::appendOwnSumColumn(m_journal, currentThresholds(), m_itog, m_uspev, app().stolbItogo->summi(),
+                                        indicators)) {
+            Itog->clearMarks();
+            showIndicators(indicators);
+        }
     });
 }
 

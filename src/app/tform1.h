@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/grid.h"
+#include "rating/recalculation.h"
 
 #include <QDialog>
 
@@ -127,6 +128,8 @@ private:
     int selectedRow() const;
     // The recalculation with the thresholds that stand in the grading-scale window.
     void recalculateJournal();
+    Indicators shownIndicators() const;
+    void showIndicators(const Indicators &indicators);
     void saveJournal();
 
     Grid m_journal;
