@@ -219,7 +219,11 @@ void ReadColumnWidths(const QString &path, Grid &grid, Grid *companion)
 {
     if (!QFile::exists(path))
         return;
-    const QByteArray bytes = readWholeFile(path);
+    parseColumnWidths(path, readWholeFile(path), grid, companion);
+}
+
+void parseColumnWidths(const QString &path, const QByteArray &bytes, Grid &grid, Grid *companion)
+{
     qsizetype pos = 0;
     const qsizetype n = bytes.size();
     auto isBlankOrControl = [](char ch) { return static_cast<unsigned char>(ch) <= ' '; };
@@ -260,7 +264,11 @@ void WriteColumnWidths(const QString &path, const Grid &grid)
 
 QStringList readTextLines(const QString &path)
 {
-    const QByteArray bytes = readWholeFile(path);
+    return splitTextLines(readWholeFile(path));
+}
+
+QStringList splitTextLines(const QByteArray &bytes)
+{
     LineReader reader(bytes);
     QByteArray scratch;
     const char *data = nullptr;

@@ -20,6 +20,8 @@ void WriteGridFile(const QString &path, const Grid &grid);
 // Missing file: nothing changes. The widths go into the grid and, column by
 // column, into the companion grid (the dynamics grid), when it is given.
 void ReadColumnWidths(const QString &path, Grid &grid, Grid *companion);
+// The same for the file's bytes (path only names the file in messages).
+void parseColumnWidths(const QString &path, const QByteArray &bytes, Grid &grid, Grid *companion);
 void WriteColumnWidths(const QString &path, const Grid &grid);
 
 // The grid file's bytes and their parse, for callers that hold the bytes already.
@@ -32,5 +34,7 @@ void writeWholeFile(const QString &path, const QByteArray &bytes);
 
 // The lines of a small cp1251 text file (LF or CR LF; lone CRs dropped).
 QStringList readTextLines(const QString &path);
+// The lines of a buffer by the same rule.
+QStringList splitTextLines(const QByteArray &bytes);
 // Writes lines in cp1251 with CR LF; a text cp1251 cannot hold is an error naming it.
 void writeTextLines(const QString &path, const QStringList &lines);

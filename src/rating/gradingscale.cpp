@@ -66,7 +66,12 @@ const QString &tenPointGrade(qint64 percent)
 
 Thresholds readFile(const QString &path)
 {
-    const QStringList lines = readTextLines(path);
+    return parse(readWholeFile(path));
+}
+
+Thresholds parse(const QByteArray &bytes)
+{
+    const QStringList lines = splitTextLines(bytes);
     Thresholds t;
     t.t3 = lines.value(0);
     t.t4 = lines.value(1);

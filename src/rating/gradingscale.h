@@ -39,6 +39,8 @@ const QString &tenPointGrade(qint64 percent);
 // "Baza/Pasport.txt": the three texts on three lines, as typed. Reading takes
 // the first three lines; a line the file lacks reads as an empty text.
 Thresholds readFile(const QString &path);
+// The same for the file's bytes.
+Thresholds parse(const QByteArray &bytes);
 void writeFile(const QString &path, const Thresholds &thresholds);
 
 } // namespace GradingScale
