@@ -1,5 +1,8 @@
 #include "app/commandline.h"
 
+#include "journal/excerpt.h"
+#include "rating/resultscommand.h"
+
 CommandLine parseCommandLine(const QStringList &args)
 {
     CommandLine cl;
@@ -38,7 +41,11 @@ CommandLine parseCommandLine(const QStringList &args)
             continue;
         }
         cl.action = CommandLine::Action::Error;
-        cl.error = QStringLiteral("Непонятный параметр «%1». Справка: zhurnal --help").arg(a);
+        if (a == QLatin1String("results"))
+            cl.error = QStringLiteral("Слово results пишется сразу после zhurnal, а параметры команды (и её --data) — "
+                                      "после него: zhurnal results ПАПКА_ЖУРНАЛА --data КОРЕНЬ. Справка: zhurnal --help");
+        else
+            cl.error = QStringLiteral("Непонятный параметр %1. Справка: zhurnal --help").arg(quotedExcerpt(a));
         return cl;
     }
     return cl;
@@ -46,16 +53,17 @@ CommandLine parseCommandLine(const QStringList &args)
 
 QString usageText()
 {
+    // The part about "results" is the command's own help, so the two cannot drift apart.
     return QStringLiteral(
-        "Использование:\n"
-        "  zhurnal [--data ПАПКА]\n"
-        "      запустить журнал успеваемости; ПАПКА — корень данных (в ней Baza/Gurnali.txt,\n"
-        "      Baza/Pasport.txt и папки групп); без --data — текущая папка.\n"
-        "  zhurnal results ПАПКА_ЖУРНАЛА [--data КОРЕНЬ] [--t3 ТЕКСТ] [--t4 ТЕКСТ] [--t5 ТЕКСТ]\n"
-        "                  [--student ФИО] [--average] [--rank] [--format json|csv]\n"
-        "      рассчитать рейтинг журнала без окна и вывести итоги (JSON или CSV).\n"
-        "  zhurnal --help      эта справка\n"
-        "  zhurnal --version   версия программы\n");
+               "Использование:\n"
+               "  zhurnal [--data ПАПКА]\n"
+               "      запустить журнал успеваемости в окне; ПАПКА — корень данных (в ней Baza/Gurnali.txt,\n"
+               "      Baza/Pasport.txt и папки групп); без --data — текущая папка.\n"
+               "  zhurnal -h, --help      эта справка\n"
+               "  zhurnal -v, --version   версия программы\n"
+               "  Параметры окна --data, --help и --version пишутся после zhurnal; у команды results\n"
+               "  свои параметры, они идут после слова results.\n")
+           + resultsUsageText();
 }
 
 QString versionText()

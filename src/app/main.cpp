@@ -2,6 +2,7 @@
 #include "app/appcontext.h"
 #include "app/commandline.h"
 #include "app/startup.h"
+#include "journal/excerpt.h"
 #include "rating/resultscommand.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ int main(int argc, char *argv[])
         err << cl.error << "\n";
         return 2;
     case CommandLine::Action::Results: {
-        // Headless: no display is needed.
+        // Headless: no display is needed. The command reports its own failures.
         QCoreApplication core(argc, argv);
         return runResultsCommand(cl.resultsArgs, out, err);
     }
@@ -40,7 +41,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zhurnal"));
     if (!cl.dataRoot.isEmpty() && !QDir::setCurrent(cl.dataRoot)) {
-        err << QStringLiteral("Папка с данными «%1» не найдена.\n").arg(cl.dataRoot);
+        err << QStringLiteral("Папка с данными %1 не найдена.\n").arg(quotedExcerpt(cl.dataRoot));
         return 1;
     }
     createWindows();

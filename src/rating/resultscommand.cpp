@@ -1,6 +1,7 @@
 #include "rating/resultscommand.h"
 
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
 #include "journal/gridfile.h"
 #include "rating/dynamics.h"
@@ -12,25 +13,17 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <new>
 #include <optional>
 
 namespace {
-
-const char kUsage[] =
-    "Использование: zhurnal results ПАПКА_ЖУРНАЛА [--data КОРЕНЬ] [--t3 ТЕКСТ] [--t4 ТЕКСТ] [--t5 ТЕКСТ]\n"
-    "                              [--student ИМЯ] [--average] [--rank] [--format json|csv]\n"
-    "  ПАПКА_ЖУРНАЛА   папка с файлом SpStud.txt (внутри КОРНЯ или от текущей папки)\n"
-    "  --data КОРЕНЬ   папка данных (по умолчанию текущая); из неё берётся Baza/Pasport.txt\n"
-    "  --t3/--t4/--t5  пороги оценок 3, 4 и 5 в процентах (по умолчанию из Baza/Pasport.txt или 50, 70, 85)\n"
-    "  --student ИМЯ   заполнить строки ученика в динамике\n"
-    "  --average       добавить строку среднего ученика\n"
-    "  --rank          ранжировать по баллам\n"
-    "  --format        json (по умолчанию) или csv (таблица итогов)\n";
 
 struct Options
 {
     QString folder;
     QString root;
+    bool rootGiven = false; // also when --data names an empty text
     std::optional<QString> t3, t4, t5, student;
     bool average = false;
     bool rank = false;
@@ -45,10 +38,15 @@ QString parseOptions(const QStringList &args, Options &o)
     for (int i = 0; i < args.size(); ++i) {
         const QString &word = args[i];
         if (positionalOnly || !word.startsWith(QLatin1String("--")) || word == QLatin1String("-")) {
+            if (!positionalOnly && word == QLatin1String("-h")) {
+                o.help = true;
+                return {};
+            }
             if (!positionalOnly && word.startsWith(u'-') && word.size() > 1)
-                return QStringLiteral("Неизвестный параметр «%1».").arg(word);
+                return QStringLiteral("Неизвестный параметр %1.").arg(quotedExcerpt(word));
             if (!o.folder.isNull())
-                return QStringLiteral("Лишний параметр «%1»: папка журнала уже задана («%2»).").arg(word, o.folder);
+                return QStringLiteral("Лишний параметр %1: папка журнала уже задана (%2).")
+                    .arg(quotedExcerpt(word), quotedExcerpt(o.folder));
             o.folder = word;
             continue;
         }
@@ -70,21 +68,22 @@ QString parseOptions(const QStringList &args, Options &o)
             }
             // A following option is no value ("--t3 --rank"); "--t3=..." takes any text.
             if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--")))
-                return QStringLiteral("После «%1» нужно значение.").arg(name);
+                return QStringLiteral("После %1 нужно значение.").arg(quotedExcerpt(name));
             target = args[++i];
             return {};
         };
         auto flag = [&](bool &target) -> QString {
             if (inlineValue)
-                return QStringLiteral("Параметр «%1» не принимает значения.").arg(name);
+                return QStringLiteral("Параметр %1 не принимает значения.").arg(quotedExcerpt(name));
             target = true;
             return {};
         };
         QString error;
         QString text;
-        if (name == QLatin1String("--data"))
+        if (name == QLatin1String("--data")) {
             error = value(o.root);
-        else if (name == QLatin1String("--t3") || name == QLatin1String("--t4") || name == QLatin1String("--t5")
+            o.rootGiven = true;
+        } else if (name == QLatin1String("--t3") || name == QLatin1String("--t4") || name == QLatin1String("--t5")
                  || name == QLatin1String("--student")) {
             error = value(text);
             if (error.isEmpty()) {
@@ -98,9 +97,12 @@ QString parseOptions(const QStringList &args, Options &o)
             error = flag(o.average);
         else if (name == QLatin1String("--rank"))
             error = flag(o.rank);
-        else if (name == QLatin1String("--help"))
+        else if (name == QLatin1String("--help")) {
+            // Help wins over whatever follows, as in "zhurnal --help".
             error = flag(o.help);
-        else if (name == QLatin1String("--format")) {
+            if (error.isEmpty())
+                return {};
+        } else if (name == QLatin1String("--format")) {
             error = value(text);
             if (error.isEmpty()) {
                 if (text == QLatin1String("json"))
@@ -108,15 +110,13 @@ QString parseOptions(const QStringList &args, Options &o)
                 else if (text == QLatin1String("csv"))
                     o.csv = true;
                 else
-                    error = QStringLiteral("Неизвестный формат «%1»: допускаются json и csv.").arg(text);
+                    error = QStringLiteral("Неизвестный формат %1: допускаются json и csv.").arg(quotedExcerpt(text));
             }
         } else
-            error = QStringLiteral("Неизвестный параметр «%1».").arg(word);
+            error = QStringLiteral("Неизвестный параметр %1.").arg(quotedExcerpt(word));
         if (!error.isEmpty())
             return error;
     }
-    if (o.help)
-        return {};
     if (o.folder.isEmpty())
         return QStringLiteral("Не задана папка журнала.");
     return {};
@@ -182,82 +182,174 @@ QString journalFolder(const Options &o, const QString &root)
     return inRoot;
 }
 
+// The data root named by --data must be a folder: a wrong one would silently
+// give the default thresholds. Returns the message, or an empty text.
+QString checkDataRoot(const Options &o)
+{
+    if (!o.rootGiven)
+        return {};
+    if (o.root.isEmpty())
+        return QStringLiteral("После «--data» указан пустой текст вместо папки данных.");
+    const QFileInfo info(o.root);
+    if (!info.exists())
+        return QStringLiteral("Папка данных %1 не найдена.").arg(quotedExcerpt(o.root));
+    if (!info.isDir())
+        return QStringLiteral("%1 не папка: после --data нужна папка данных.").arg(quotedExcerpt(o.root));
+    return {};
+}
+
+// Reads the journal, computes and writes the whole result into text.
+void computeResults(const Options &o, const JournalReader &readJournal, QString &text, QTextStream &err)
+{
+    QTextStream out(&text);
+    const QString root = o.root.isEmpty() ? QDir::currentPath() : o.root;
+    Grid journal(20, 14, 2, 4, 30);
+    readJournal(QDir(journalFolder(o, root)).filePath(QStringLiteral("SpStud.txt")), journal);
+
+    Thresholds thresholds;
+    if (!o.t3 || !o.t4 || !o.t5) {
+        const QString pasport = QDir(root).filePath(QStringLiteral("Baza/Pasport.txt"));
+        if (QFileInfo::exists(pasport))
+            thresholds = GradingScale::readFile(pasport);
+    }
+    if (o.t3)
+        thresholds.t3 = *o.t3;
+    if (o.t4)
+        thresholds.t4 = *o.t4;
+    if (o.t5)
+        thresholds.t5 = *o.t5;
+
+    // The result grids as start-up makes them and a journal load fills them.
+    Grid itog = ResultGrids::makeItog();
+    Grid uspev = ResultGrids::makeUspev();
+    Grid summi = ResultGrids::makeSummi();
+    summi.setColCount(journal.colCount());
+    ResultGrids::writeSummiCodes(journal, summi);
+    ResultGrids::writeSummiLabels(summi);
+    Indicators indicators;
+
+    recalculate(journal, thresholds, itog, uspev, summi, indicators);
+    if (o.student && !Dynamics::fillDynamics(journal, *o.student, summi))
+        err << QStringLiteral("Ученик %1 в журнале не найден; строки ученика в динамике не заполнены.\n")
+                   .arg(quotedExcerpt(*o.student));
+    if (o.average)
+        Ranking::appendAverageStudent(itog);
+    if (o.rank)
+        Ranking::rankResults(itog);
+
+    if (o.csv) {
+        for (int r = 0; r < itog.rowCount(); ++r) {
+            for (int c = 0; c < itog.colCount(); ++c)
+                out << (c ? "," : "") << csvField(itog.cell(c, r));
+            out << "\r\n";
+        }
+    } else {
+        out << "{\n  \"itog\": ";
+        writeJsonRows(out, itog);
+        out << ",\n  \"uspev\": ";
+        writeJsonRows(out, uspev);
+        out << ",\n  \"indicators\": {\"Uspewa\": " << jsonString(indicators.uspewa)
+            << ", \"Ka4\": " << jsonString(indicators.ka4) << ", \"Obu4\": " << jsonString(indicators.obu4) << "},\n  \"summi\": ";
+        writeJsonRows(out, summi);
+        out << "\n}\n";
+    }
+    out.flush();
+}
+
+void writeFailure(QTextStream &err, const QString &message) noexcept
+{
+    try {
+        err << message << "\n";
+        err.flush();
+    } catch (...) {
+        // Not even the message fits in memory: a fixed text, written without allocating.
+        std::fputs("Команда results не выполнена: недостаточно памяти.\n", stderr);
+    }
+}
+
+// Runs one step of the command so that no failure escapes it: the project's
+// errors print their own message, everything else a message of ours, and each
+// gives the exit code 1. journalFolder, once known, is named in those messages.
+int guarded(QTextStream &err, const QString &journalFolder, const std::function<int()> &step) noexcept
+{
+    try {
+        return step();
+    } catch (const ZError &e) {
+        writeFailure(err, e.message());
+    } catch (const std::bad_alloc &) {
+        writeFailure(err, journalFolder.isEmpty()
+                              ? QStringLiteral("Команда results не выполнена: недостаточно памяти.")
+                              : QStringLiteral("Недостаточно памяти, чтобы прочитать и рассчитать журнал %1.")
+                                    .arg(quotedExcerpt(journalFolder)));
+    } catch (...) {
+        // A standard exception's own text is not Russian and names nothing of the user's.
+        writeFailure(err, journalFolder.isEmpty()
+                              ? QStringLiteral("Команда results не выполнена: непредвиденная ошибка программы.")
+                              : QStringLiteral("Журнал %1 не рассчитан: непредвиденная ошибка программы.")
+                                    .arg(quotedExcerpt(journalFolder)));
+    }
+    return 1;
+}
+
 } // namespace
 
+QString resultsUsageText()
+{
+    return QStringLiteral(
+        "  zhurnal results ПАПКА_ЖУРНАЛА [--data КОРЕНЬ] [--t3 ТЕКСТ] [--t4 ТЕКСТ] [--t5 ТЕКСТ]\n"
+        "                  [--student ФИО] [--average] [--rank] [--format json|csv]\n"
+        "      рассчитать рейтинг журнала без окна и вывести итоги. Слово results идёт\n"
+        "      сразу после zhurnal, а все параметры команды — после слова results.\n"
+        "      ПАПКА_ЖУРНАЛА      папка с файлом SpStud.txt (внутри КОРНЯ или от текущей папки)\n"
+        "      --data КОРЕНЬ      существующая папка данных (без --data — текущая папка);\n"
+        "                         из неё берётся Baza/Pasport.txt\n"
+        "      --t3, --t4, --t5 ТЕКСТ\n"
+        "                         пороги оценок 3, 4 и 5 в процентах (по умолчанию\n"
+        "                         из Baza/Pasport.txt, а без него 50, 70 и 85)\n"
+        "      --student ФИО      заполнить строки этого ученика в динамике\n"
+        "      --average          добавить строку среднего ученика\n"
+        "      --rank             ранжировать учеников по баллам\n"
+        "      --format json|csv  json (по умолчанию) — итоги, успеваемость, показатели\n"
+        "                         и суммы одним объектом JSON; csv — только таблица итогов\n"
+        "      -h, --help         эта справка по команде results\n");
+}
+
 int runResultsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    return runResultsCommand(args, out, err, &ReadGridFile);
+}
+
+int runResultsCommand(const QStringList &args, QTextStream &out, QTextStream &err, const JournalReader &readJournal)
 {
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     Options o;
-    const QString argError = parseOptions(args, o);
-    if (!argError.isEmpty()) {
-        err << argError << "\n" << QString::fromUtf8(kUsage);
-        err.flush();
-        return 2;
-    }
-    if (o.help) {
-        out << QString::fromUtf8(kUsage);
-        out.flush();
-        return 0;
-    }
-
-    try {
-        const QString root = o.root.isEmpty() ? QDir::currentPath() : o.root;
-        Grid journal(20, 14, 2, 4, 30);
-        ReadGridFile(QDir(journalFolder(o, root)).filePath(QStringLiteral("SpStud.txt")), journal);
-
-        Thresholds thresholds;
-        if (!o.t3 || !o.t4 || !o.t5) {
-            const QString pasport = QDir(root).filePath(QStringLiteral("Baza/Pasport.txt"));
-            if (QFileInfo::exists(pasport))
-                thresholds = GradingScale::readFile(pasport);
+    constexpr int kGoOn = -1;
+    const int parsed = guarded(err, {}, [&] {
+        QString argError = parseOptions(args, o);
+        if (argError.isEmpty() && !o.help)
+            argError = checkDataRoot(o);
+        if (!argError.isEmpty()) {
+            err << argError << "\n" << QStringLiteral("Использование:\n") << resultsUsageText();
+            err.flush();
+            return 2;
         }
-        if (o.t3)
-            thresholds.t3 = *o.t3;
-        if (o.t4)
-            thresholds.t4 = *o.t4;
-        if (o.t5)
-            thresholds.t5 = *o.t5;
-
-        // The result grids as start-up makes them and a journal load fills them.
-        Grid itog = ResultGrids::makeItog();
-        Grid uspev = ResultGrids::makeUspev();
-        Grid summi = ResultGrids::makeSummi();
-        summi.setColCount(journal.colCount());
-        ResultGrids::writeSummiCodes(journal, summi);
-        ResultGrids::writeSummiLabels(summi);
-        Indicators indicators;
-
-        recalculate(journal, thresholds, itog, uspev, summi, indicators);
-        if (o.student && !Dynamics::fillDynamics(journal, *o.student, summi))
-            err << QStringLiteral("Ученик «%1» в журнале не найден; строки ученика в динамике не заполнены.\n").arg(*o.student);
-        if (o.average)
-            Ranking::appendAverageStudent(itog);
-        if (o.rank)
-            Ranking::rankResults(itog);
-
-        if (o.csv) {
-            for (int r = 0; r < itog.rowCount(); ++r) {
-                for (int c = 0; c < itog.colCount(); ++c)
-                    out << (c ? "," : "") << csvField(itog.cell(c, r));
-                out << "\r\n";
-            }
-        } else {
-            out << "{\n  \"itog\": ";
-            writeJsonRows(out, itog);
-            out << ",\n  \"uspev\": ";
-            writeJsonRows(out, uspev);
-            out << ",\n  \"indicators\": {\"Uspewa\": " << jsonString(indicators.uspewa)
-                << ", \"Ka4\": " << jsonString(indicators.ka4) << ", \"Obu4\": " << jsonString(indicators.obu4) << "},\n  \"summi\": ";
-            writeJsonRows(out, summi);
-            out << "\n}\n";
+        if (o.help) {
+            out << QStringLiteral("Использование:\n") << resultsUsageText();
+            out.flush();
+            return 0;
         }
+        return kGoOn;
+    });
+    if (parsed != kGoOn)
+        return parsed;
+
+    return guarded(err, o.folder, [&] {
+        QString text;
+        computeResults(o, readJournal, text, err);
+        out << text;
         out.flush();
         err.flush();
         return 0;
-    } catch (const ZError &e) {
-        err << e.message() << "\n";
-        err.flush();
-        return 1;
-    }
+    });
 }

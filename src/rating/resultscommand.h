@@ -3,6 +3,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+
+class Grid;
+
 // The command "results": the ratings of one journal on standard output, for a
 // spreadsheet or a script, computed by the same code as the main window.
 //
@@ -14,6 +18,18 @@
 // "50", "70", "85"). A relative JOURNAL_FOLDER is taken inside ROOT, or in the
 // working directory when ROOT has no such folder. Runs the recalculation, then
 // the dynamics of --student, the average student, the ranking, and prints JSON
-// (the default) or Itog as CSV. Returns 0 on success, 2 for bad arguments, 1
-// for a file or conversion error; messages go to err, in Russian.
+// (the default) or Itog as CSV. "-h" or "--help" prints the usage to out and
+// returns 0. Returns 2 for bad arguments (a --data that is not an existing
+// folder among them) and 1 for any failure while reading or computing; nothing
+// escapes, and nothing reaches out unless the whole result is ready. Messages
+// go to err, in Russian.
 int runResultsCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+
+// How the command reads the journal's grid file; the command itself uses ReadGridFile.
+using JournalReader = std::function<void(const QString &path, Grid &journal)>;
+// The same command with another reader of "SpStud.txt".
+int runResultsCommand(const QStringList &args, QTextStream &out, QTextStream &err, const JournalReader &readJournal);
+
+// The usage of "results" without its heading, as both the command's help and
+// the program's "zhurnal --help" print it.
+QString resultsUsageText();

@@ -1,4 +1,6 @@
 #include "app/commandline.h"
+#include "journal/excerpt.h"
+#include "rating/resultscommand.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -24,6 +26,11 @@ private Q_SLOTS:
         QTest::newRow("stray word") << QStringList{"journal"} << int(A::Error) << QString();
         QTest::newRow("qt option") << QStringList{"-platform", "offscreen"} << int(A::Run) << QString();
         QTest::newRow("results") << QStringList{"results", "G/J", "--rank"} << int(A::Results) << QString();
+        QTest::newRow("short help") << QStringList{"-h"} << int(A::Help) << QString();
+        // The words after "results" are the command's own, its help and --data among them.
+        QTest::newRow("results help") << QStringList{"results", "-h"} << int(A::Results) << QString();
+        QTest::newRow("results data") << QStringList{"results", "G/J", "--data", "d"} << int(A::Results) << QString();
+        QTest::newRow("results after data") << QStringList{"--data", "d", "results", "G/J"} << int(A::Error) << QString("d");
     }
     void parse()
     {
@@ -39,10 +46,34 @@ private Q_SLOTS:
             QVERIFY(!cl.error.isEmpty());
     }
 
+    // A refused word is quoted cut short, control characters shown; "results" out of place says where it goes.
+    void errorMessages_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        const QString stray = QStringLiteral("журнал\x1b") + QString(50, u'щ');
+        QTest::newRow("long stray word") << QStringList{stray} << quotedExcerpt(stray);
+        QTest::newRow("results after data") << QStringList{"--data", "d", "results", "G/J"}
+                                            << "после него: zhurnal results ПАПКА_ЖУРНАЛА --data КОРЕНЬ";
+    }
+    void errorMessages()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const CommandLine cl = parseCommandLine(args);
+        QCOMPARE(int(cl.action), int(CommandLine::Action::Error));
+        QVERIFY2(cl.error.contains(message), qPrintable(cl.error));
+        QVERIFY2(!hasControlCharacter(cl.error), qPrintable(cl.error));
+    }
+
+    // "zhurnal --help" carries the usage of "results" as the command itself prints it.
     void texts()
     {
         QVERIFY(usageText().contains(QStringLiteral("--data ПАПКА")));
-        QVERIFY(usageText().contains(QStringLiteral("results")));
+        QVERIFY(usageText().contains(resultsUsageText()));
+        QVERIFY(usageText().contains(QStringLiteral("--version")));
+        QVERIFY(usageText().contains(QStringLiteral("после слова results")));
+        QVERIFY(!usageText().contains(QStringLiteral("ИМЯ")));
         QVERIFY(versionText().contains(QStringLiteral(ZHURNAL_VERSION)));
     }
 };

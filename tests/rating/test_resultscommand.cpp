@@ -1,10 +1,17 @@
 #include "rating/resultscommand.h"
 
+#include "journal/errors.h"
+#include "journal/excerpt.h"
+#include "journal/grid.h"
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
+
+#include <new>
+#include <stdexcept>
 
 class TestResultsCommand : public QObject
 {
@@ -29,6 +36,17 @@ class TestResultsCommand : public QObject
         r.code = runResultsCommand(args, out, err);
         return r;
     }
+
+    static Run run(const QStringList &args, const JournalReader &reader)
+    {
+        Run r;
+        QTextStream out(&r.out);
+        QTextStream err(&r.err);
+        r.code = runResultsCommand(args, out, err, reader);
+        return r;
+    }
+
+    static QString usage() { return QStringLiteral("Использование:\n") + resultsUsageText(); }
 
     static QStringList texts(const QJsonValue &row)
     {
@@ -181,6 +199,15 @@ private Q_SLOTS:
         QTest::newRow("weight no number") << QStringList{"Г1/oshibka"} << 1 << "«два»";
         QTest::newRow("threshold no number") << QStringList{"Г1/primer", "--t5", "много"} << 1 << "«много»";
         QTest::newRow("no students, bad threshold unused") << QStringList{"Г1/pusto", "--t5", "много"} << 0 << "";
+        // Words from the command line are quoted cut short, with control characters shown.
+        const QString longOption = "--" + QString(60, u'я');
+        QTest::newRow("long option") << QStringList{"x", longOption} << 2 << quotedExcerpt(longOption);
+        QTest::newRow("control character in format") << QStringList{"x", "--format", "cs\x01v"} << 2 << "«cs\\x01v»";
+        const QString longFolder = "Г1/" + QString(50, u'ж') + "\n";
+        QTest::newRow("long second folder") << QStringList{"x", longFolder} << 2 << quotedExcerpt(longFolder);
+        const QString student = "Нет\rтакого " + QString(50, u'ю');
+        QTest::newRow("unknown long student") << QStringList{"Г1/primer", "--student", student} << 0
+                                              << quotedExcerpt(student);
     }
     void exitCodes()
     {
@@ -189,7 +216,121 @@ private Q_SLOTS:
         const Run r = run(args + QStringList{"--data", m_root});
         QTEST(r.code, "code");
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(!hasControlCharacter(QString(r.err).remove(u'\n')), qPrintable(r.err));
         QCOMPARE(r.out.isEmpty(), r.code != 0);
+    }
+
+    // A --data that is not a folder would give the default thresholds and wrong grades.
+    void dataMustBeAFolder_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        const QString journal = QStringLiteral("root/Г1/primer"); // found from the working directory
+        QTest::newRow("missing") << QStringList{journal, "--data", "нет-такой-папки"} << "«нет-такой-папки» не найдена";
+        QTest::newRow("missing, all thresholds given")
+            << QStringList{journal, "--t3", "50", "--t4", "70", "--t5", "85", "--data=нет"} << "«нет» не найдена";
+        const QString deep = m_base + "/нет/" + QString(50, u'п');
+        QTest::newRow("missing, long path") << QStringList{journal, "--data", deep} << quotedExcerpt(deep) + " не найдена";
+        const QString file = m_root + "/Baza/Pasport.txt";
+        QTest::newRow("a file") << QStringList{journal, "--data", file} << quotedExcerpt(file) + " не папка";
+        QTest::newRow("empty") << QStringList{journal, "--data="} << "пустой текст";
+    }
+    void dataMustBeAFolder()
+    {
+        QFETCH(QStringList, args);
+        const Run r = run(args);
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.out, QString());
+        QFETCH(QString, message);
+        QVERIFY2(r.err.section(u'\n', 0, 0).contains(message), qPrintable(r.err));
+        QVERIFY(r.err.endsWith(usage()));
+    }
+
+    // Help wins over what follows it, even a --data that does not exist.
+    void help_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("-h") << QStringList{"-h"};
+        QTest::newRow("--help") << QStringList{"--help"};
+        QTest::newRow("after a folder and a flag") << QStringList{"root/Г1/primer", "--rank", "-h"};
+        QTest::newRow("before a wrong option") << QStringList{"--help", "--ranking"};
+        QTest::newRow("with a missing --data") << QStringList{"--data", "нет-такой-папки", "-h"};
+    }
+    void help()
+    {
+        QFETCH(QStringList, args);
+        const Run r = run(args);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out, usage());
+    }
+
+    // Every option the command takes is in its usage, written as the usage shows it.
+    void usageNamesEveryOption_data()
+    {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QString>("inUsage");
+        QTest::newRow("data") << QStringList{"--data", m_root} << "--data КОРЕНЬ";
+        QTest::newRow("t3") << QStringList{"--t3", "50"} << "--t3";
+        QTest::newRow("t4") << QStringList{"--t4", "70"} << "--t4";
+        QTest::newRow("t5") << QStringList{"--t5", "85"} << "--t5";
+        QTest::newRow("student") << QStringList{"--student", "Иванов Иван"} << "--student ФИО";
+        QTest::newRow("average") << QStringList{"--average"} << "--average";
+        QTest::newRow("rank") << QStringList{"--rank"} << "--rank";
+        QTest::newRow("json") << QStringList{"--format", "json"} << "--format json|csv";
+        QTest::newRow("csv") << QStringList{"--format", "csv"} << "csv — только таблица итогов";
+        QTest::newRow("help") << QStringList{"--help"} << "-h, --help";
+        QTest::newRow("short help") << QStringList{"-h"} << "-h, --help";
+    }
+    void usageNamesEveryOption()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(QString, inUsage);
+        const Run r = run(QStringList{"root/Г1/primer"} + words);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QVERIFY2(resultsUsageText().contains(inUsage), qPrintable(inUsage));
+        QVERIFY(!resultsUsageText().contains(QStringLiteral("ИМЯ")));
+    }
+
+    // Whatever the reader of SpStud.txt throws, the command ends with a message and 1.
+    void readerFailures_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("thrown");
+        QTest::addColumn<QStringList>("message");
+        const QString folder = QStringLiteral("root/Г1/primer");
+        QTest::newRow("project error") << folder << 0 << QStringList{"Файл «SpStud.txt» повреждён."};
+        QTest::newRow("out of memory") << folder << 1 << QStringList{"недостаточно памяти", "«root/Г1/primer»"};
+        QTest::newRow("array too long") << folder << 2 << QStringList{"недостаточно памяти", "«root/Г1/primer»"};
+        QTest::newRow("standard exception") << folder << 3 << QStringList{"непредвиденная ошибка", "«root/Г1/primer»"};
+        QTest::newRow("anything else") << folder << 4 << QStringList{"непредвиденная ошибка", "«root/Г1/primer»"};
+        const QString deep = m_root + "/Г1/" + QString(40, u'ы') + "\t";
+        QTest::newRow("out of memory, long folder") << deep << 1 << QStringList{"недостаточно памяти", quotedExcerpt(deep)};
+    }
+    void readerFailures()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, thrown);
+        QFETCH(QStringList, message);
+        QString readPath;
+        const Run r = run({folder, "--data", m_root}, [&](const QString &path, Grid &) {
+            readPath = path;
+            switch (thrown) {
+            case 0: throw FileError(QStringLiteral("Файл «SpStud.txt» повреждён."));
+            case 1: throw std::bad_alloc();
+            case 2: throw std::bad_array_new_length();
+            case 3: throw std::length_error("vector");
+            default: throw 42;
+            }
+        });
+        QVERIFY(readPath.endsWith(QStringLiteral("/SpStud.txt")));
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QVERIFY2(r.err.endsWith(u'\n') && r.err.count(u'\n') == 1, qPrintable(r.err));
+        QVERIFY2(!hasControlCharacter(r.err.chopped(1)), qPrintable(r.err));
+        for (const QString &part : message)
+            QVERIFY2(r.err.contains(part, Qt::CaseInsensitive), qPrintable(r.err));
     }
 
 };
