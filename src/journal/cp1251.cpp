@@ -17,6 +17,8 @@ struct Tables
 {
     std::array<char16_t, 256> toUnicode{};
     std::vector<qint16> fromUnicode = std::vector<qint16>(0x10000, -1);
+    // The same with CR and LF marked -2: a line of a file cannot hold them.
+    std::vector<qint16> fromUnicodeLine;
 
     Tables()
     {
@@ -32,6 +34,9 @@ struct Tables
             if (fromUnicode[u] < 0)
                 fromUnicode[u] = qint16(b);
         }
+        fromUnicodeLine = fromUnicode;
+        fromUnicodeLine[u'\r'] = -2;
+        fromUnicodeLine[u'\n'] = -2;
     }
 };
 
@@ -95,6 +100,24 @@ bool appendEncoded(const QString &text, QByteArray &out)
         dst[i] = char(b);
     }
     return true;
+}
+
+LineEncoding appendLineEncoded(const QString &text, QByteArray &out)
+{
+    const auto &t = tables().fromUnicodeLine;
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *dst = out.data() + start;
+    const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qint16 b = t[src[i]];
+        if (b < 0) {
+            out.truncate(start);
+            return b == -2 ? LineEncoding::LineBreak : LineEncoding::Unencodable;
+        }
+        dst[i] = char(b);
+    }
+    return LineEncoding::Ok;
 }
 
 std::optional<QByteArray> encode(const QString &text)

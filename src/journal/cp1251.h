@@ -17,6 +17,12 @@ QString decodeShared(const char *bytes, qsizetype size);
 // has no cp1251 byte.
 bool appendEncoded(const QString &text, QByteArray &out);
 
+// How a text that is to stand on one line of a file encodes.
+enum class LineEncoding { Ok, Unencodable, LineBreak };
+// Appends the encoded text, which must hold no CR or LF (a line of a data
+// file); on failure nothing is appended and the result says why.
+LineEncoding appendLineEncoded(const QString &text, QByteArray &out);
+
 // Encodes a text; std::nullopt when some character has no cp1251 byte.
 std::optional<QByteArray> encode(const QString &text);
 

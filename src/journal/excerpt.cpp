@@ -47,6 +47,24 @@ QString quotedExcerpt(QStringView text)
     return QStringLiteral("«") + excerpt(text) + QStringLiteral("»");
 }
 
+QString quotedPath(QStringView path)
+{
+    constexpr qsizetype kMaxPath = 160;
+    QString out = QStringLiteral("«");
+    auto append = [&out](QStringView part) {
+        for (QChar ch : part)
+            appendShown(out, ch);
+    };
+    if (path.size() <= kMaxPath) {
+        append(path);
+    } else {
+        append(path.left(kMaxPath / 2));
+        out += QStringLiteral("…");
+        append(path.right(kMaxPath / 2));
+    }
+    return out + QStringLiteral("»");
+}
+
 bool hasControlCharacter(QStringView text)
 {
     for (QChar ch : text)

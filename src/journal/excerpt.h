@@ -17,6 +17,10 @@ QString excerptBytes(QByteArrayView bytes);
 // The text in «», as a message quotes it.
 QString quotedExcerpt(QStringView text);
 
+// A file or folder path in «», control characters escaped; a very long path
+// keeps its start and its end.
+QString quotedPath(QStringView path);
+
 // True when the text holds a control character (U+0000 to U+001F or U+007F).
 bool hasControlCharacter(QStringView text);
 

@@ -37,6 +37,17 @@ void Grid::setRowCount(int count)
         m_fixedRows = count - 1;
 }
 
+void Grid::resize(int cols, int rows)
+{
+    if (std::max(rows, 1) < m_rows) {
+        setRowCount(rows);
+        setColCount(cols);
+    } else {
+        setColCount(cols);
+        setRowCount(rows);
+    }
+}
+
 bool Grid::setFixedCols(int count)
 {
     if (count < 0 || count >= colCount())

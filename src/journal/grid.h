@@ -23,6 +23,9 @@ public:
     // default width; widths stay with their column positions.
     void setColCount(int count);
     void setRowCount(int count);
+    // Both counts by the same rules, in the order that never makes the grid
+    // larger on the way than the old and the new shape.
+    void resize(int cols, int rows);
 
     int fixedCols() const { return m_fixedCols; }
     int fixedRows() const { return m_fixedRows; }

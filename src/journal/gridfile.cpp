@@ -2,6 +2,7 @@
 
 #include "journal/cp1251.h"
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
 
 #include <QDir>
@@ -10,13 +11,21 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
 QString quoted(const QString &path)
 {
-    return QStringLiteral("«%1»").arg(path);
+    return quotedPath(path);
 }
 
 // Walks the lines of a byte buffer: a line ends at LF; CR bytes are dropped
@@ -65,74 +74,254 @@ private:
     bool m_loneCr = false;
 };
 
-// A text from a file as a message shows it: at most 40 characters.
-QString shown(const QByteArray &bytes)
+bool isBlankByte(char ch)
 {
-    const QString text = Cp1251::decode(bytes);
-    return text.size() > 40 ? text.left(40) + QStringLiteral("…") : text;
+    return ch == ' ' || ch == '\t';
 }
 
-qint64 parseCount(const QString &path, int lineNo, const QByteArray &line, const char *what)
+// A count line: a decimal integer, blanks around it allowed, a "+" or "-"
+// directly before the digits. A value beyond 64 bits is "too large" when
+// positive and the lowest value when negative (a count below 1 becomes 1).
+qint64 parseCount(const QString &path, int lineNo, QByteArrayView line, const char *what)
 {
-    const QByteArray t = line.trimmed();
-    qint64 value = 0;
-    const char *b = t.constData();
-    const char *e = b + t.size();
-    if (b != e && *b == '+')
+    const char *b = line.data();
+    const char *e = b + line.size();
+    while (b != e && isBlankByte(*b))
         ++b;
-    auto [ptr, ec] = std::from_chars(b, e, value);
-    if (t.isEmpty() || ec != std::errc() || ptr != e)
-        throw ConversionError(QStringLiteral("Файл %1, строка %2: «%3» не является целым числом (%4).")
+    while (e != b && isBlankByte(e[-1]))
+        --e;
+    const char *digits = b;
+    const bool negative = digits != e && *digits == '-';
+    if (digits != e && (*digits == '+' || *digits == '-'))
+        ++digits;
+    qint64 value = 0;
+    const bool allDigits = digits != e && std::all_of(digits, e, [](char ch) { return ch >= '0' && ch <= '9'; });
+    auto [ptr, ec] = std::from_chars(allDigits && !negative ? digits : b, e, value);
+    if (!allDigits || (ec != std::errc() && ec != std::errc::result_out_of_range) || ptr != e)
+        throw ConversionError(QStringLiteral("Файл %1, строка %2: %3 не является целым числом (%4).")
                                   .arg(quoted(path))
                                   .arg(lineNo)
-                                  .arg(shown(line), QString::fromUtf8(what)));
+                                  .arg(QStringLiteral("«") + excerptBytes(line) + QStringLiteral("»"), QString::fromUtf8(what)));
+    if (ec == std::errc::result_out_of_range) {
+        if (negative)
+            return std::numeric_limits<qint64>::min();
+        throw ConversionError(QStringLiteral("Файл %1, строка %2: %3 слишком велико (%4).")
+                                  .arg(quoted(path))
+                                  .arg(lineNo)
+                                  .arg(QStringLiteral("«") + excerptBytes(line) + QStringLiteral("»"), QString::fromUtf8(what)));
+    }
     return value;
 }
 
-// Why a file could not be opened, in words a teacher reads.
-QString openFailure(const QString &path, const QFileDevice &file, bool forWriting)
+QString tooLarge(const QString &path, qint64 cols, qint64 rows)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("это папка, а не файл");
-    if (!forWriting && !info.exists())
-        return QStringLiteral("файл не найден");
-    if (forWriting && !info.absoluteDir().exists())
-        return QStringLiteral("нет папки «%1»").arg(QFileInfo(path).path());
-    if (forWriting && info.exists() && !info.isWritable())
-        return QStringLiteral("файл защищён от записи");
-    if (!forWriting && !info.isReadable())
-        return QStringLiteral("нет прав на чтение");
-    if (forWriting && !QFileInfo(info.absolutePath()).isWritable())
-        return QStringLiteral("нет прав на запись в папку");
-    return file.errorString();
+    return QStringLiteral("Файл %1: таблица %2 × %3 ячеек слишком велика для журнала "
+                          "(допускается не более %4 столбцов или строк и %5 ячеек).")
+        .arg(quoted(path))
+        .arg(cols)
+        .arg(rows)
+        .arg(Grid::kMaxCount)
+        .arg(Grid::kMaxCells);
 }
+
+// A data file larger than this is refused before it is read.
+constexpr qint64 kMaxFileSize = qint64(1) << 30;
+
+// Why a system call on a data file failed, in words a teacher reads.
+QString reasonOf(int error, bool forWriting)
+{
+    switch (error) {
+    case ENOENT:
+        return forWriting ? QStringLiteral("нет такой папки") : QStringLiteral("файл не найден");
+    case EACCES:
+        return forWriting ? QStringLiteral("нет прав на запись") : QStringLiteral("нет прав на чтение");
+    case EPERM:
+        return QStringLiteral("файл защищён от изменения (заблокирован)");
+    case ENOSPC:
+        return QStringLiteral("на диске нет места");
+    case EDQUOT:
+        return QStringLiteral("превышена дисковая квота");
+    case EROFS:
+        return QStringLiteral("диск доступен только для чтения");
+    case ELOOP:
+        return QStringLiteral("это символическая ссылка, а не файл");
+    case EISDIR:
+        return QStringLiteral("это папка, а не файл");
+    case ENOTDIR:
+        return QStringLiteral("часть пути не является папкой");
+    case ENAMETOOLONG:
+        return QStringLiteral("слишком длинное имя");
+    case EBUSY:
+    case ETXTBSY:
+    case EAGAIN:
+        return QStringLiteral("файл занят другой программой");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("открыто слишком много файлов");
+    case EFBIG:
+        return QStringLiteral("файл слишком велик");
+    case ENOMEM:
+        return QStringLiteral("недостаточно памяти");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода на диске");
+    default:
+        return QStringLiteral("системная ошибка %1").arg(error);
+    }
+}
+
+// What stands at a path, not following a link: the reason it is no regular
+// file, or an empty text (also when nothing is there).
+QString notRegularFile(const QByteArray &native, bool *exists = nullptr)
+{
+    struct stat st{};
+    if (::lstat(native.constData(), &st) != 0) {
+        if (exists)
+            *exists = false;
+        return {};
+    }
+    if (exists)
+        *exists = true;
+    if (S_ISREG(st.st_mode))
+        return {};
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("это символическая ссылка, а не файл");
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("это папка, а не файл");
+    if (S_ISFIFO(st.st_mode))
+        return QStringLiteral("это канал, а не файл");
+    if (S_ISSOCK(st.st_mode))
+        return QStringLiteral("это сокет, а не файл");
+    return QStringLiteral("это устройство, а не файл");
+}
+
+// Why a write into a folder failed: the saved error number when it says
+// something, otherwise what the folder and its disk show now.
+QString writeFailure(const QString &path, int savedErrno, qint64 bytesNeeded)
+{
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    switch (savedErrno) {
+    case ENOSPC: case EDQUOT: case EROFS: case EPERM: case EBUSY: case ETXTBSY: case EIO: case EFBIG:
+    case ENAMETOOLONG: case ENOTDIR:
+        return reasonOf(savedErrno, true);
+    default:
+        break;
+    }
+    struct stat st{};
+    if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return QStringLiteral("нет папки %1").arg(quoted(QFileInfo(path).path()));
+    struct statvfs fs{};
+    if (::statvfs(dir.constData(), &fs) == 0) {
+        if (fs.f_flag & ST_RDONLY)
+            return reasonOf(EROFS, true);
+        if (qint64(fs.f_bavail) * qint64(fs.f_frsize) < bytesNeeded + 4096)
+            return reasonOf(ENOSPC, true);
+    }
+    if (::access(dir.constData(), W_OK) != 0)
+        return QStringLiteral("папка %1 только для чтения").arg(quoted(QFileInfo(path).path()));
+    const QByteArray native = QFile::encodeName(path);
+    if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
+        return QStringLiteral("файл только для чтения");
+    return savedErrno ? reasonOf(savedErrno, true) : QStringLiteral("неизвестная ошибка записи");
+}
+
+class FdCloser
+{
+public:
+    explicit FdCloser(int fd) : m_fd(fd) {}
+    ~FdCloser() { ::close(m_fd); }
+    FdCloser(const FdCloser &) = delete;
+    FdCloser &operator=(const FdCloser &) = delete;
+
+private:
+    int m_fd;
+};
 
 } // namespace
 
 QByteArray readWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Не удалось открыть файл %1: %2.").arg(quoted(path), openFailure(path, file, false)));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("Ошибка чтения файла %1: %2.").arg(quoted(path), file.errorString()));
+    const QByteArray native = QFile::encodeName(path);
+    // No link is followed, and nothing waits: a FIFO or a device opens at once
+    // and is then refused as no regular file.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        QString reason = error == ELOOP || error == ENXIO ? notRegularFile(native) : QString();
+        if (reason.isEmpty())
+            reason = reasonOf(error, false);
+        throw FileError(QStringLiteral("Не удалось открыть файл %1: %2.").arg(quoted(path), reason));
+    }
+    FdCloser closer(fd);
+    struct stat st{};
+    if (::fstat(fd, &st) != 0)
+        throw FileError(QStringLiteral("Не удалось прочитать файл %1: %2.").arg(quoted(path), reasonOf(errno, false)));
+    if (!S_ISREG(st.st_mode)) {
+        QString reason = notRegularFile(native);
+        if (reason.isEmpty())
+            reason = QStringLiteral("это не обычный файл");
+        throw FileError(QStringLiteral("Файл %1 не прочитан: %2.").arg(quoted(path), reason));
+    }
+    auto tooBig = [&path] {
+        return FileError(QStringLiteral("Файл %1 не прочитан: он больше %2 МБ, таких файлов журнал не бывает.")
+                             .arg(quoted(path))
+                             .arg(kMaxFileSize >> 20));
+    };
+    if (st.st_size > kMaxFileSize)
+        throw tooBig();
+    QByteArray bytes;
+    bytes.resize(qsizetype(st.st_size) + 1); // one byte more tells that the file has not grown
+    qsizetype have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            if (bytes.size() > kMaxFileSize)
+                throw tooBig();
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2 + 4096, kMaxFileSize + 1));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + have, size_t(bytes.size() - have));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError(QStringLiteral("Ошибка чтения файла %1: %2.").arg(quoted(path), reasonOf(errno, false)));
+        }
+        if (got == 0)
+            break;
+        have += got;
+    }
+    bytes.truncate(have);
     return bytes;
 }
 
 void writeWholeFile(const QString &path, const QByteArray &bytes)
 {
+    // A link or a special file in the place of a data file is never written
+    // through: the save stops before anything is written.
+    const QByteArray native = QFile::encodeName(path);
+    bool exists = false;
+    const QString special = notRegularFile(native, &exists);
+    if (!special.isEmpty())
+        throw FileError(QStringLiteral("Файл %1 не записан: %2.").arg(quoted(path), special));
+    if (exists && ::access(native.constData(), W_OK) != 0)
+        throw FileError(QStringLiteral("Файл %1 не записан: файл только для чтения.").arg(quoted(path)));
+
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Не удалось создать файл %1: %2.").arg(quoted(path), openFailure(path, file, true)));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError(QStringLiteral("Ошибка записи файла %1: %2. Прежний файл сохранён.").arg(quoted(path), reason));
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        const int error = errno;
+        throw FileError(QStringLiteral("Не удалось создать файл %1: %2.").arg(quoted(path), writeFailure(path, error, bytes.size())));
     }
-    if (!file.commit())
-        throw FileError(QStringLiteral("Не удалось записать файл %1: %2. Прежний файл сохранён.").arg(quoted(path), file.errorString()));
+    errno = 0;
+    if (file.write(bytes) != bytes.size()) {
+        const int error = errno;
+        file.cancelWriting();
+        throw FileError(QStringLiteral("Ошибка записи файла %1: %2. Прежний файл сохранён.")
+                            .arg(quoted(path), writeFailure(path, error, bytes.size())));
+    }
+    errno = 0;
+    if (!file.commit()) {
+        const int error = errno;
+        throw FileError(QStringLiteral("Не удалось записать файл %1: %2. Прежний файл сохранён.")
+                            .arg(quoted(path), writeFailure(path, error, bytes.size())));
+    }
 }
 
 void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid)
@@ -142,30 +331,30 @@ void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid)
     const char *data = nullptr;
     qsizetype size = 0;
 
+    // A count below 1 becomes 1, as when the grid's count is set.
     auto countLine = [&](int lineNo, const char *what) {
-        QByteArray line;
+        QByteArrayView line;
         if (reader.next(scratch, data, size))
-            line = QByteArray(data, size);
-        return parseCount(path, lineNo, line, what);
+            line = QByteArrayView(data, size);
+        return std::max<qint64>(parseCount(path, lineNo, line, what), 1);
     };
 
     // A count line that is not an integer stops the read; from line 2 on, the
-    // column count of line 1 is already in force. A size no journal can have
+    // column count of line 1 is already in force. Sizes are checked on the
+    // shape they give before anything is allocated; a size no journal can have
     // leaves the grid untouched.
     const qint64 cols = countLine(1, "число столбцов");
     qint64 rows = 0;
     try {
         rows = countLine(2, "число строк");
     } catch (const ConversionError &) {
-        if (Grid::sizeAllowed(cols, 1))
+        if (Grid::sizeAllowed(cols, grid.rowCount()))
             grid.setColCount(int(cols));
         throw;
     }
     if (!Grid::sizeAllowed(cols, rows))
-        throw ConversionError(QStringLiteral("Файл %1: таблица %2 × %3 ячеек слишком велика для журнала.")
-                                  .arg(quoted(path)).arg(cols).arg(rows));
-    grid.setColCount(int(cols));
-    grid.setRowCount(int(rows));
+        throw ConversionError(tooLarge(path, cols, rows));
+    grid.resize(int(cols), int(rows));
 
     const int c = grid.colCount();
     const int r = grid.rowCount();
@@ -196,13 +385,18 @@ QByteArray gridFileBytes(const QString &path, const Grid &grid)
         const auto &cells = grid.column(col);
         for (int row = 0; row < r; ++row) {
             const QString &text = cells[size_t(row)];
-            if (!Cp1251::appendEncoded(text, out)) {
+            const Cp1251::LineEncoding encoded = Cp1251::appendLineEncoded(text, out);
+            if (encoded == Cp1251::LineEncoding::LineBreak)
+                throw FileError(QStringLiteral("Файл %1 не записан: в ячейке (столбец %2, строка %3) %4 есть перевод строки, "
+                                               "а ячейка файла — одна строка. Уберите его и запишите снова.")
+                                    .arg(quoted(path)).arg(col).arg(row).arg(quotedExcerpt(text)));
+            if (encoded == Cp1251::LineEncoding::Unencodable) {
                 const qsizetype at = Cp1251::firstUnencodable(text);
                 const QChar ch = text.at(at);
                 const QString shown = (ch.isHighSurrogate() && at + 1 < text.size()) ? text.mid(at, 2) : QString(ch);
-                throw FileError(QStringLiteral("Файл %1 не записан: в ячейке (столбец %2, строка %3) «%4» есть знак «%5», "
+                throw FileError(QStringLiteral("Файл %1 не записан: в ячейке (столбец %2, строка %3) %4 есть знак %5, "
                                                "которого нет в кодировке cp1251. Замените его и запишите снова.")
-                                    .arg(quoted(path)).arg(col).arg(row).arg(text, shown));
+                                    .arg(quoted(path)).arg(col).arg(row).arg(quotedExcerpt(text), quotedExcerpt(shown)));
             }
             out += "\r\n";
         }
@@ -217,13 +411,19 @@ void WriteGridFile(const QString &path, const Grid &grid)
 
 void ReadColumnWidths(const QString &path, Grid &grid, Grid *companion)
 {
-    if (!QFile::exists(path))
+    // Whatever stands at the path, a link too, is read (and a link refused):
+    // only a path where nothing is keeps the widths.
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
         return;
     parseColumnWidths(path, readWholeFile(path), grid, companion);
 }
 
 void parseColumnWidths(const QString &path, const QByteArray &bytes, Grid &grid, Grid *companion)
 {
+    // A width beyond these bounds is taken as the nearest bound: no screen has
+    // room for more, and a view must not add up widths beyond its integers.
+    constexpr qint64 kMaxWidth = 10000;
     qsizetype pos = 0;
     const qsizetype n = bytes.size();
     auto isBlankOrControl = [](char ch) { return static_cast<unsigned char>(ch) <= ' '; };
@@ -236,12 +436,21 @@ void parseColumnWidths(const QString &path, const QByteArray &bytes, Grid &grid,
             const qsizetype start = pos;
             while (pos < n && !isBlankOrControl(bytes[pos]))
                 ++pos;
-            const QByteArray token = bytes.mid(start, pos - start);
-            bool ok = false;
-            width = token.toInt(&ok);
-            if (!ok)
+            const QByteArrayView token(bytes.constData() + start, pos - start);
+            const char *b = token.data();
+            const char *e = b + token.size();
+            const bool negative = *b == '-';
+            if (*b == '+' || *b == '-')
+                ++b;
+            const bool allDigits = b != e && std::all_of(b, e, [](char ch) { return ch >= '0' && ch <= '9'; });
+            if (!allDigits)
                 throw FileError(QStringLiteral("Файл %1: «%2» — не целое число (ширина столбца %3).")
-                                    .arg(quoted(path), shown(token)).arg(i));
+                                    .arg(quoted(path), excerptBytes(token)).arg(i));
+            qint64 value = 0;
+            const auto [ptr, ec] = std::from_chars(b, e, value);
+            if (ec == std::errc::result_out_of_range || value > kMaxWidth)
+                value = kMaxWidth;
+            width = negative ? 0 : int(value);
             // The rest of the line is ignored.
             while (pos < n && bytes[pos] != '\n')
                 ++pos;
@@ -267,14 +476,14 @@ QStringList readTextLines(const QString &path)
     return splitTextLines(readWholeFile(path));
 }
 
-QStringList splitTextLines(const QByteArray &bytes)
+QStringList splitTextLines(const QByteArray &bytes, qsizetype maxLines)
 {
     LineReader reader(bytes);
     QByteArray scratch;
     const char *data = nullptr;
     qsizetype size = 0;
     QStringList lines;
-    while (reader.next(scratch, data, size))
+    while ((maxLines < 0 || lines.size() < maxLines) && reader.next(scratch, data, size))
         lines << Cp1251::decode(data, size);
     return lines;
 }
@@ -282,10 +491,15 @@ QStringList splitTextLines(const QByteArray &bytes)
 void writeTextLines(const QString &path, const QStringList &lines)
 {
     QByteArray out;
-    for (const QString &line : lines) {
-        if (!Cp1251::appendEncoded(line, out))
-            throw FileError(QStringLiteral("Файл %1 не записан: в тексте «%2» есть знак, которого нет в кодировке cp1251.")
-                                .arg(quoted(path), line));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        const Cp1251::LineEncoding encoded = Cp1251::appendLineEncoded(line, out);
+        if (encoded == Cp1251::LineEncoding::LineBreak)
+            throw FileError(QStringLiteral("Файл %1 не записан: в строке %2 текст %3 содержит перевод строки.")
+                                .arg(quoted(path)).arg(i + 1).arg(quotedExcerpt(line)));
+        if (encoded == Cp1251::LineEncoding::Unencodable)
+            throw FileError(QStringLiteral("Файл %1 не записан: в строке %2 текст %3 содержит знак, которого нет в кодировке cp1251.")
+                                .arg(quoted(path)).arg(i + 1).arg(quotedExcerpt(line)));
         out += "\r\n";
     }
     writeWholeFile(path, out);

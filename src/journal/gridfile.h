@@ -34,7 +34,8 @@ void writeWholeFile(const QString &path, const QByteArray &bytes);
 
 // The lines of a small cp1251 text file (LF or CR LF; lone CRs dropped).
 QStringList readTextLines(const QString &path);
-// The lines of a buffer by the same rule.
-QStringList splitTextLines(const QByteArray &bytes);
+// The lines of a buffer by the same rule; at most maxLines of them when it is
+// not negative (the rest is not decoded).
+QStringList splitTextLines(const QByteArray &bytes, qsizetype maxLines = -1);
 // Writes lines in cp1251 with CR LF; a text cp1251 cannot hold is an error naming it.
 void writeTextLines(const QString &path, const QStringList &lines);

@@ -1,6 +1,7 @@
 #include "journal/gridops.h"
 
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ int parseSelection(const QString &text, const QString &what)
 {
     qint64 value = 0;
     if (!parseInteger(text, value) || value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        throw ConversionError(QStringLiteral("«%1» не является целым числом (%2).").arg(text, what));
+        throw ConversionError(QStringLiteral("%1 не является целым числом (%2).").arg(quotedExcerpt(text), what));
     return int(value);
 }
 

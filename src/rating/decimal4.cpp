@@ -1,6 +1,7 @@
 #include "rating/decimal4.h"
 
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "rating/rounding.h"
 
 #include <cmath>
@@ -158,12 +159,12 @@ Decimal4 Decimal4::fromText(QStringView text)
     case Parse::Ok:
         return value;
     case Parse::NotANumber:
-        throw ConversionError(QStringLiteral("«%1» не является числом.").arg(text));
+        throw ConversionError(QStringLiteral("%1 не является числом.").arg(quotedExcerpt(text)));
     case Parse::OutOfRange:
         break;
     }
-    throw ConversionError(QStringLiteral("Число «%1» слишком велико по модулю (допускается не более 922337203685477,5807).")
-                              .arg(text));
+    throw ConversionError(QStringLiteral("Число %1 слишком велико по модулю (допускается не более 922337203685477,5807).")
+                              .arg(quotedExcerpt(text)));
 }
 
 Decimal4 Decimal4::fromInt(qint64 value)

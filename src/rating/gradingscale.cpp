@@ -1,6 +1,7 @@
 #include "rating/gradingscale.h"
 
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/gridfile.h"
 #include "rating/rounding.h"
 
@@ -66,12 +67,19 @@ const QString &tenPointGrade(qint64 percent)
 
 Thresholds readFile(const QString &path)
 {
-    return parse(readWholeFile(path));
+    return parse(readWholeFile(path), path);
 }
 
-Thresholds parse(const QByteArray &bytes)
+Thresholds parse(const QByteArray &bytes, const QString &path)
 {
-    const QStringList lines = splitTextLines(bytes);
+    const QStringList lines = splitTextLines(bytes, 3);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines.at(i).size() > kMaxThresholdLength)
+            throw ConversionError(QStringLiteral("Файл %1, строка %2: %3 не является порогом оценки: строка длиннее %4 знаков.")
+                                      .arg(quotedPath(path))
+                                      .arg(i + 1)
+                                      .arg(quotedExcerpt(lines.at(i)))
+                                      .arg(kMaxThresholdLength));
     Thresholds t;
     t.t3 = lines.value(0);
     t.t4 = lines.value(1);

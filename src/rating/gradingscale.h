@@ -39,8 +39,10 @@ const QString &tenPointGrade(qint64 percent);
 // "Baza/Pasport.txt": the three texts on three lines, as typed. Reading takes
 // the first three lines; a line the file lacks reads as an empty text.
 Thresholds readFile(const QString &path);
-// The same for the file's bytes.
-Thresholds parse(const QByteArray &bytes);
+// The same for the file's bytes; path names the file in messages. A line
+// longer than kMaxThresholdLength is a ConversionError: no number is that long.
+inline constexpr qsizetype kMaxThresholdLength = 1000;
+Thresholds parse(const QByteArray &bytes, const QString &path = QStringLiteral("Baza/Pasport.txt"));
 void writeFile(const QString &path, const Thresholds &thresholds);
 
 } // namespace GradingScale

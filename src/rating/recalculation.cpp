@@ -1,6 +1,7 @@
 #include "rating/recalculation.h"
 
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
 #include "rating/decimal4.h"
 #include "rating/resultgrids.h"
@@ -198,7 +199,7 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
         if (sumOverflowCol[size_t(k - 1)] >= 0) {
             const int r = k + kFirstStudentRow - 1;
             throwAt(cellPlace(sumOverflowCol[size_t(k - 1)], r),
-                    QStringLiteral("сумма баллов ученика «%1» выходит за пределы чисел журнала.").arg(journal.cell(1, r)));
+                    QStringLiteral("сумма баллов ученика %1 выходит за пределы чисел журнала.").arg(quotedExcerpt(journal.cell(1, r))));
         }
         const Decimal4 s = Decimal4::fromRaw(sums[size_t(k - 1)]);
         itog.setCell(SumCol, k, s.toString());
