@@ -3,9 +3,16 @@
 #include "journal/grid.h"
 #include "journal/gridfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // The grid text file and the column widths file: byte layout, round trips, the
 // count rules and every way a file can be damaged.
@@ -188,6 +195,10 @@ private Q_SLOTS:
         QTest::newRow("emoji") << u("отлично 😀");
         QTest::newRow("chinese") << u("中");
         QTest::newRow("greek") << u("λ");
+        // A cell is one line of its file: a line break would shift every later cell.
+        QTest::newRow("line feed") << u("5\n4");
+        QTest::newRow("CR LF") << u("5\r\n4");
+        QTest::newRow("lone CR") << u("5\r");
     }
     void unencodableCellStopsTheWriteAndKeepsTheOldFile()
     {
@@ -204,6 +215,184 @@ private Q_SLOTS:
             QVERIFY2(e.message().contains(QStringLiteral("столбец 2, строка 1")), qPrintable(e.message()));
         }
         QCOMPARE(readBytes("keep.txt"), old);
+    }
+
+    void hostileCountLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("cols"); // -1: refused, the grid untouched
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("named");
+        // Below 1 becomes 1, however far below; never cut down to 32 bits.
+        QTest::newRow("-4294917296") << QByteArray("-4294917296\r\n2\r\n") << 1 << 2 << QString();
+        QTest::newRow("-4194967296") << QByteArray("-4194967296\r\n1\r\n") << 1 << 1 << QString();
+        QTest::newRow("both far below") << QByteArray("-99999999999\r\n-49999999999\r\n") << 1 << 1 << QString();
+        QTest::newRow("below 64 bits") << QByteArray("-99999999999999999999999\r\n3\r\n") << 1 << 3 << QString();
+        QTest::newRow("blanks and plus") << QByteArray(" +2 \r\n\t3\r\n") << 2 << 3 << QString();
+        QTest::newRow("+-3") << QByteArray("+-3\r\n2\r\n") << -1 << 0 << QString("не является целым");
+        QTest::newRow("-+3") << QByteArray("-+3\r\n2\r\n") << -1 << 0 << QString("не является целым");
+        QTest::newRow("2^63") << QByteArray("9223372036854775808\r\n1\r\n") << -1 << 0 << QString("слишком велик");
+        QTest::newRow("2^63 - 1") << QByteArray("9223372036854775807\r\n1\r\n") << -1 << 0 << QString("слишком велик");
+        QTest::newRow("cells beyond the limit") << QByteArray("-5\r\n20000001\r\n") << -1 << 0 << QString("слишком велик");
+    }
+    void hostileCountLines()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, cols);
+        QFETCH(int, rows);
+        QFETCH(QString, named);
+        writeBytes("counts.txt", bytes);
+        Grid g = filled(3, 4);
+        const Grid before = g;
+        if (cols < 0) {
+            try {
+                ReadGridFile(path("counts.txt"), g);
+                QFAIL("no error");
+            } catch (const ConversionError &e) {
+                QVERIFY2(e.message().contains(named), qPrintable(e.message()));
+            }
+            QVERIFY(g == before);
+            return;
+        }
+        ReadGridFile(path("counts.txt"), g);
+        QCOMPARE(g.colCount(), cols);
+        QCOMPARE(g.rowCount(), rows);
+    }
+
+    void aSmallerShapeNeverPassesThroughALargerOne()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("an address-space limit cannot be set under AddressSanitizer");
+#else
+        // 2000 x 2000 cells read as 100000 x 2: with the column count applied
+        // while 2000 rows still stand the grid would pass through 200 million
+        // cells (several gigabytes). A child process with 1.5 GB of address
+        // space more than it uses now must manage it.
+        writeBytes("wide.txt", "100000\r\n2\r\n");
+        Grid g(2000, 2000, 0, 0);
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            rlimit limit{};
+            QFile status(QStringLiteral("/proc/self/statm"));
+            if (!status.open(QIODevice::ReadOnly))
+                _exit(3);
+            const qint64 pages = status.readAll().split(' ').value(0).toLongLong();
+            limit.rlim_cur = limit.rlim_max = rlim_t(pages * sysconf(_SC_PAGESIZE) + (qint64(3) << 29));
+            setrlimit(RLIMIT_AS, &limit);
+            try {
+                ReadGridFile(path("wide.txt"), g);
+            } catch (...) {
+                _exit(2);
+            }
+            _exit(g.colCount() == 100000 && g.rowCount() == 2 ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+#endif
+    }
+
+    void messagesQuoteAtMost40Characters_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("10 MB count line") << QByteArray(10 << 20, '7').append("x\r\n1\r\n") << QString(40, u'7') + u("…");
+        QTest::newRow("NUL and controls") << QByteArray("1\x00\x01\r\n1\r\n", 9) << u("1\\x00\\x01");
+    }
+    void messagesQuoteAtMost40Characters()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        writeBytes("long.txt", bytes);
+        Grid g = filled(2, 2);
+        try {
+            ReadGridFile(path("long.txt"), g);
+            QFAIL("no error");
+        } catch (const ConversionError &e) {
+            QVERIFY2(e.message().contains(shown), qPrintable(e.message()));
+            QVERIFY2(e.message().size() < 400, qPrintable(e.message().left(400)));
+            QVERIFY(!e.message().contains(QChar(0)));
+        }
+    }
+
+    void onlyRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("FIFO") << QString("fifo") << u("канал");
+        QTest::newRow("folder") << QString("dir") << u("папка");
+        QTest::newRow("link to a file") << QString("link") << u("ссылка");
+        QTest::newRow("device") << QString("device") << u("устройство");
+    }
+    void onlyRegularFilesAreRead()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString name = kind == QLatin1String("device") ? QStringLiteral("/dev/null") : path(kind + QStringLiteral("/SpStud.txt"));
+        QVERIFY(QDir().mkpath(path(kind)));
+        writeBytes("target.txt", "1\r\n1\r\nx\r\n");
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+        else if (kind == QLatin1String("dir"))
+            QVERIFY(QDir().mkpath(name));
+        else if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(path("target.txt"), name));
+        Grid g = filled(2, 2);
+        const Grid before = g;
+        // A FIFO with no writer must not make the read wait.
+        try {
+            ReadGridFile(name, g);
+            QFAIL("no error");
+        } catch (const FileError &e) {
+            QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
+            QVERIFY(e.message().contains(QFileInfo(name).fileName()));
+        }
+        QVERIFY(g == before);
+        // Nothing is written through a link or into a special file either.
+        if (kind != QLatin1String("dir")) {
+            QVERIFY_THROWS_EXCEPTION(FileError, WriteGridFile(name, filled(1, 1)));
+            QCOMPARE(readBytes("target.txt"), QByteArray("1\r\n1\r\nx\r\n"));
+            QVERIFY(QFileInfo(name).isSymLink() || kind != QLatin1String("link"));
+        }
+    }
+
+    void writeFailuresSayWhy()
+    {
+        // A small file system of our own: full, then read-only.
+        QTemporaryDir mountPoint;
+        const QByteArray mp = QFile::encodeName(mountPoint.path());
+        if (geteuid() != 0 || mount("tmpfs", mp.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no tmpfs can be mounted here");
+        struct Unmount
+        {
+            QByteArray mp;
+            ~Unmount() { umount2(mp.constData(), MNT_DETACH); }
+        } unmount{mp};
+        const QString file = mountPoint.filePath(QStringLiteral("SpStud.txt"));
+        WriteGridFile(file, filled(1, 1));
+        const QByteArray old = [&] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        try {
+            WriteGridFile(file, filled(300, 100)); // about 200 KB
+            QFAIL("no error");
+        } catch (const FileError &e) {
+            QVERIFY2(e.message().contains(u("нет места")), qPrintable(e.message()));
+            QVERIFY(e.message().contains(QStringLiteral("SpStud.txt")));
+        }
+        QVERIFY(mount("tmpfs", mp.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k") == 0);
+        try {
+            WriteGridFile(file, filled(1, 1));
+            QFAIL("no error");
+        } catch (const FileError &e) {
+            QVERIFY2(e.message().contains(u("только для чтения")), qPrintable(e.message()));
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
     }
 
     void writeIntoAMissingFolderFails()

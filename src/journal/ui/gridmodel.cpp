@@ -1,6 +1,7 @@
 #include "journal/ui/gridmodel.h"
 
 #include "journal/cp1251.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
 
 #include <QGuiApplication>
@@ -70,7 +71,8 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
 {
     if (role != Qt::EditRole || !editable(index))
         return false;
-    const QString text = value.toString();
+    // A cell is one line of its file: a line break becomes a blank.
+    const QString text = oneLine(value.toString());
     if (!Cp1251::canEncode(text))
         return false;
     m_grid->setCell(index.column(), index.row(), text);
@@ -79,8 +81,9 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
     return true;
 }
 
-bool GridModel::writeThrough(int col, int row, const QString &text)
+bool GridModel::writeThrough(int col, int row, const QString &typed)
 {
+    const QString text = oneLine(typed);
     const QModelIndex idx = index(row, col);
     if (!editable(idx) || !Cp1251::canEncode(text))
         return false;

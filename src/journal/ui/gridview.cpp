@@ -1,5 +1,6 @@
 #include "journal/ui/gridview.h"
 
+#include "controls/onelinevalidator.h"
 #include "journal/cp1251.h"
 #include "journal/grid.h"
 #include "journal/ui/gridmodel.h"
@@ -23,17 +24,6 @@ namespace {
 constexpr int kResizeMargin = 3; // pixels either side of a column border that start a resize
 constexpr int kNotShown = INT_MIN;
 
-// Refuses any text with a character that the data files cannot store.
-class Cp1251Validator : public QValidator
-{
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        return Cp1251::canEncode(input) ? Acceptable : Invalid;
-    }
-};
-
 // Single-line cell editor. What is typed goes into the Grid at once, so that
 // a window operation started while the editor is open sees it and moves it
 // with the rows; Escape puts the text the cell had before back.
@@ -50,7 +40,7 @@ public:
     {
         auto *edit = new QLineEdit(parent);
         edit->setFrame(false);
-        edit->setValidator(new Cp1251Validator(edit));
+        makeOneLine(edit, true); // cp1251 only, pasted line breaks become blanks
         m_editor = edit;
         m_index = index;
         m_original = index.data(Qt::EditRole).toString();

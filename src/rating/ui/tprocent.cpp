@@ -1,6 +1,7 @@
 #include "rating/ui/tprocent.h"
 
 #include "controls/handler.h"
+#include "controls/onelinevalidator.h"
 #include "controls/windowtools.h"
 #include "rating/gradingscale.h"
 
@@ -17,6 +18,7 @@ QLineEdit *thresholdEdit(const QString &name, const QString &text, QWidget *pare
 {
     auto *edit = new QLineEdit(text, parent);
     edit->setObjectName(name);
+    makeOneLine(edit);
     edit->setFixedWidth(40);
     edit->setAlignment(Qt::AlignCenter);
     return edit;
