@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QClipboard>
 #include <QtTest>
 
 namespace {
@@ -159,6 +160,35 @@ private Q_SLOTS:
         QCOMPARE(g.cell(2, 2), kept);
         QVERIFY(!view.model()->setData(view.model()->index(3, 3), QStringLiteral("日本")));
         QCOMPARE(g.cell(3, 3), QStringLiteral("3:3"));
+    }
+
+    void pastedLineBreaksBecomeBlanks_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("LF") << QStringLiteral("5\n4") << QStringLiteral("15 4");
+        QTest::newRow("CR LF") << QStringLiteral("5\r\n4\r\n") << QStringLiteral("15 4 ");
+        QTest::newRow("lone CR") << QStringLiteral("5\r4") << QStringLiteral("15 4");
+    }
+    void pastedLineBreaksBecomeBlanks()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, kept);
+        Grid g = numberedGrid(6, 8, 1, 1);
+        GridView view(&g);
+        show(view);
+        view.setCurrentCell(2, 2);
+        QLineEdit *editor = openEditorByTyping(view, QStringLiteral("1"));
+        QVERIFY(editor);
+        QApplication::clipboard()->setText(clipboard);
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(editor->text(), kept);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!view.findChild<QLineEdit *>());
+        QCOMPARE(g.cell(2, 2), kept);
+        // The model takes no line break from any other way in either.
+        QVERIFY(view.model()->setData(view.model()->index(3, 3), QStringLiteral("a\nb")));
+        QCOMPARE(g.cell(3, 3), QStringLiteral("a b"));
     }
 
     void fixedCountsChangeAtRunTime_data()
