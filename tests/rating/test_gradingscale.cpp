@@ -80,6 +80,48 @@ private Q_SLOTS:
         QVERIFY(partial.t4.isEmpty() && partial.t5.isEmpty());
         QVERIFY_THROWS_EXCEPTION(FileError, GradingScale::readFile(dir.filePath("none.txt")));
     }
+
+    void hostileThresholdTexts()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Pasport.txt");
+        GradingScale::writeFile(path, {"55", "75", "90"});
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        // A line break in a threshold would make a four-line file that reads back wrong.
+        try {
+            GradingScale::writeFile(path, {"55", "7\n0", "90"});
+            QFAIL("no error");
+        } catch (const FileError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("строке 2")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("«7\\n0»")), qPrintable(e.message()));
+        }
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        f.close();
+
+        // A huge line is no threshold; the message quotes 40 characters of it.
+        const QByteArray huge = "50\r\n" + QByteArray(5 << 20, '7') + "\r\n85\r\n";
+        try {
+            GradingScale::parse(huge);
+            QFAIL("no error");
+        } catch (const ConversionError &e) {
+            QVERIFY2(e.message().size() < 300, qPrintable(e.message().left(300)));
+            QVERIFY(e.message().contains(QStringLiteral("строка 2")));
+        }
+        // Only the first three lines count; the rest is not even decoded.
+        const Thresholds t = GradingScale::parse("45\r\n65\r\n80\r\n" + QByteArray(5 << 20, 'x'));
+        QCOMPARE(t.t5, QStringLiteral("80"));
+        // A number text of any length is quoted short when it is no number.
+        try {
+            GradingScale::convert({QString(1000, u'9') + u'x', QStringLiteral("70"), QStringLiteral("85")});
+            QFAIL("no error");
+        } catch (const ConversionError &e) {
+            QVERIFY2(e.message().size() < 300, qPrintable(e.message()));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestGradingScale)
