@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/grid.h"
+#include "journal/journallayout.h"
 
 #include <QStringList>
 
@@ -11,11 +12,10 @@ namespace ResultGrids {
 // Itog columns.
 enum ItogColumn { NumberCol = 0, NameCol, SumCol, PercentCol, TenPointCol, FivePointCol, AbsenceCountCol, AbsencePercentCol, ItogColumns };
 
-// Journal layout: the header rows and the first lesson column.
-constexpr int kCodeRow = 2;
-constexpr int kWeightRow = 3;
-constexpr int kFirstStudentRow = 4;
-constexpr int kFirstLessonCol = 2;
+using JournalLayout::kCodeRow;
+using JournalLayout::kFirstLessonCol;
+using JournalLayout::kFirstStudentRow;
+using JournalLayout::kWeightRow;
 
 // Summi rows.
 enum SummiRow { CodesRow = 0, StudentRow, AverageRow, StudentAccumulatedRow, AverageAccumulatedRow, MaximumRow, MinimumRow, SpreadRow, SummiRows };

@@ -1,12 +1,14 @@
 #include "themes/themes.h"
 
+#include "journal/journallayout.h"
+
 #include "journal/grid.h"
 
 namespace Themes {
 
 namespace {
-constexpr int kCodeRow = 2;
-constexpr int kFirstLessonCol = 2;
+using JournalLayout::kCodeRow;
+using JournalLayout::kFirstLessonCol;
 } // namespace
 
 Grid makeGrid()
