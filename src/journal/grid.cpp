@@ -30,8 +30,15 @@ void Grid::setColCount(int count)
 void Grid::setRowCount(int count)
 {
     count = std::max(count, 1);
-    for (auto &col : m_cols)
+    // A column that must grow gets room for a few more rows: inserting a
+    // student after a load then moves the column's cells in place instead of
+    // into a new block of memory.
+    const size_t room = size_t(count) + size_t(count) / 8 + 4;
+    for (auto &col : m_cols) {
+        if (size_t(count) > col.capacity())
+            col.reserve(room);
         col.resize(size_t(count));
+    }
     m_rows = count;
     if (m_fixedRows >= count)
         m_fixedRows = count - 1;

@@ -41,16 +41,25 @@ void checkSize(const Grid &grid, qint64 cols, qint64 rows)
                          .arg(grid.rowCount()));
 }
 
-void copyRow(Grid &grid, int from, int to, int firstCol)
+// The cells of a column move, never copy: a move hands the text over without
+// touching its reference count, and the column's vector is walked in order.
+
+// Rows from..to of a column turned so that row `to` comes first (to > from):
+// the rows from..to - 1 move one down.
+// One forward pass that carries each text one place on; std::rotate and
+// std::move_backward walk this case backwards, at twice the cost.
+void rotateDown(std::vector<QString> &cells, int from, int to)
 {
-    for (int c = firstCol; c < grid.colCount(); ++c)
-        grid.column(c)[size_t(to)] = grid.column(c)[size_t(from)];
+    QString carried = std::move(cells[size_t(to)]);
+    for (size_t i = size_t(from); i <= size_t(to); ++i)
+        carried.swap(cells[i]);
 }
 
-void emptyRow(Grid &grid, int row, int firstCol)
+// Rows from..to turned so that row `from` comes last: the rows from + 1..to
+// move one up.
+void rotateUp(std::vector<QString> &cells, int from, int to)
 {
-    for (int c = firstCol; c < grid.colCount(); ++c)
-        grid.column(c)[size_t(row)].clear();
+    std::rotate(cells.begin() + from, cells.begin() + from + 1, cells.begin() + to + 1);
 }
 
 } // namespace
@@ -70,14 +79,28 @@ bool cellInteger(const QString &text, qint64 &value)
 
 void shiftRowsDown(Grid &grid, int from, int firstCol)
 {
-    for (int i = grid.rowCount() - 1; i > from && i > 0; --i)
-        copyRow(grid, i - 1, i, firstCol);
+    from = qMax(from, 0);
+    const int last = grid.rowCount() - 1;
+    if (from >= last)
+        return;
+    for (int c = qMax(firstCol, 0); c < grid.colCount(); ++c) {
+        auto &cells = grid.column(c);
+        rotateDown(cells, from, last);
+        cells[size_t(from)] = cells[size_t(from) + 1]; // row `from` keeps its own text
+    }
 }
 
 void shiftRowsUp(Grid &grid, int from, int firstCol)
 {
-    for (int i = qMax(from, 0); i < grid.rowCount() - 1; ++i)
-        copyRow(grid, i + 1, i, firstCol);
+    from = qMax(from, 0);
+    const int last = grid.rowCount() - 1;
+    if (from >= last)
+        return;
+    for (int c = qMax(firstCol, 0); c < grid.colCount(); ++c) {
+        auto &cells = grid.column(c);
+        rotateUp(cells, from, last);
+        cells[size_t(last)] = cells[size_t(last) - 1]; // the last row keeps its own text
+    }
 }
 
 namespace {
@@ -106,8 +129,10 @@ bool insertRowBelow(Grid &grid, int selected, int numberOffset, Reach reach)
     const qint64 limit = reach == Reach::RowCount ? qint64(grid.rowCount()) : qint64(last);
     const bool inRange = a >= 1 && a <= limit;
     if (inRange && a <= last) {
-        shiftRowsDown(grid, int(a));
-        emptyRow(grid, int(a), 1);
+        // The empty row added at the end turns up into row a, and the rows
+        // from a on move one down; the number column stays.
+        for (int c = 1; c < grid.colCount(); ++c)
+            rotateDown(grid.column(c), int(a), last);
     }
     // The row added at the end is numbered even when the selection lay beyond
     // the grid (the first student below the header rows, the first entry of an
@@ -123,7 +148,12 @@ bool deleteRow(Grid &grid, int selected, Reach reach)
     if (selected < 1 || selected > limit)
         return false;
     const int before = grid.rowCount();
-    shiftRowsUp(grid, selected);
+    // The selected row turns down to the end, the rows below it move one up,
+    // and the last row goes; the number column stays.
+    if (selected < before - 1) {
+        for (int c = 1; c < grid.colCount(); ++c)
+            rotateUp(grid.column(c), selected, before - 1);
+    }
     grid.setRowCount(before - 1);
     return grid.rowCount() < before;
 }
@@ -154,10 +184,10 @@ bool insertColumnRight(Grid &grid, int selected, const QList<int> &copiedRows)
     grid.setColCount(before + 1);
     if (a < 1 || a > before)
         return false;
+    // The empty column added at the end moves left into place a by swaps of
+    // whole columns: the columns from a on move one right with their cells.
     for (int j = before; j > a; --j)
-        grid.column(j) = grid.column(j - 1);
-    auto &fresh = grid.column(int(a));
-    std::fill(fresh.begin(), fresh.end(), QString());
+        grid.column(j).swap(grid.column(j - 1));
     for (int r : copiedRows)
         grid.setCell(int(a), r, grid.cell(int(a) - 1, r));
     return true;
@@ -172,8 +202,9 @@ bool deleteColumn(Grid &grid, int selected)
 {
     if (selected < 1 || selected > grid.colCount() - 1)
         return false;
+    // The selected column moves to the end by swaps of whole columns, and goes.
     for (int j = selected; j < grid.colCount() - 1; ++j)
-        grid.column(j) = grid.column(j + 1);
+        grid.column(j).swap(grid.column(j + 1));
     grid.setColCount(grid.colCount() - 1);
     return true;
 }
@@ -187,16 +218,17 @@ void deleteColumnsRight(Grid &grid, int selected)
 
 bool moveRow(Grid &grid, int from, int to)
 {
-    if (from < 0 || to < 0 || from >= grid.rowCount() || to >= grid.rowCount())
+    const int first = grid.fixedRows();
+    const int last = grid.rowCount() - 1;
+    if (from < first || to < first || from > last || to > last)
         return false;
+    if (from == to)
+        return true;
     for (int c = 0; c < grid.colCount(); ++c) {
-        auto &col = grid.column(c);
-        QString moving = std::move(col[size_t(from)]);
         if (from < to)
-            std::move(col.begin() + from + 1, col.begin() + to + 1, col.begin() + from);
+            rotateUp(grid.column(c), from, to);
         else
-            std::move_backward(col.begin() + to, col.begin() + from, col.begin() + from + 1);
-        col[size_t(to)] = std::move(moving);
+            rotateDown(grid.column(c), to, from);
     }
     return true;
 }

@@ -83,8 +83,10 @@ bool deleteColumn(Grid &grid, int selected);
 // Sets the column count to selected + 1. ZError when that size is not allowed.
 void deleteColumnsRight(Grid &grid, int selected);
 
-// Moves a whole row (every column) from one index to another, the rows between
-// closing up: a row dragged in the grid view. False when either index is outside.
+// Moves row `from` so that it ends at index `to`, the rows in between closing
+// up: a row dragged in the grid view. Whole rows move, every column included
+// (the journal renumbers its students afterwards). Refused (false, nothing
+// changed) when either index is a fixed row or outside the grid.
 bool moveRow(Grid &grid, int from, int to);
 
 // Renumbers the number column after rows were moved: every row r from firstRow

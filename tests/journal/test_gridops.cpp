@@ -42,6 +42,24 @@ QStringList journalRows()
             "5|Де|5|5"};
 }
 
+// A grid whose every cell names its place, "c:r".
+Grid labelledGrid(int cols, int rows, int fixedCols = 0, int fixedRows = 0)
+{
+    Grid g(cols, rows, fixedCols, fixedRows, 30);
+    for (int c = 0; c < cols; ++c)
+        for (int r = 0; r < rows; ++r)
+            g.setCell(c, r, QStringLiteral("%1:%2").arg(c).arg(r));
+    return g;
+}
+
+QStringList columnOf(const Grid &g, int col)
+{
+    QStringList cells;
+    for (int r = 0; r < g.rowCount(); ++r)
+        cells << g.cell(col, r);
+    return cells;
+}
+
 QStringList planRows()
 {
     return {"№|Код|Вес|Тема", "1|1|1|Дроби", "2|2|2|Корни", "3|3|1|Степени"};
@@ -298,6 +316,102 @@ private Q_SLOTS:
         QCOMPARE(g.cell(1, 8), QStringLiteral("Ан"));
         QCOMPARE(g.cell(1, 7), QStringLiteral("Га"));
         QVERIFY(!GridOps::moveRow(g, 4, 9));
+    }
+
+    void moveRow_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("moved");
+        QTest::addColumn<QStringList>("order");
+        const QStringList header{"0:0", "0:1"};
+        QTest::newRow("down") << 2 << 4 << true << header + QStringList{"0:3", "0:4", "0:2", "0:5"};
+        QTest::newRow("up") << 5 << 2 << true << header + QStringList{"0:5", "0:2", "0:3", "0:4"};
+        QTest::newRow("one place down") << 4 << 5 << true << header + QStringList{"0:2", "0:3", "0:5", "0:4"};
+        QTest::newRow("same place") << 3 << 3 << true << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        QTest::newRow("from a fixed row") << 1 << 4 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        QTest::newRow("into a fixed row") << 4 << 0 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        QTest::newRow("past the end") << 2 << 6 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        QTest::newRow("negative") << -1 << 3 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+    }
+    void moveRow()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, moved);
+        QFETCH(QStringList, order);
+        Grid g = labelledGrid(3, 6, 1, 2);
+        QCOMPARE(GridOps::moveRow(g, from, to), moved);
+        QCOMPARE(columnOf(g, 0), order);
+        for (int r = 0; r < 6; ++r) // whole rows move, every column
+            QCOMPARE(g.cell(2, r), QString(g.cell(0, r)).replace(0, 1, QStringLiteral("2")));
+    }
+
+    // The catalogue puts a new entry at the top by these shifts: the row they
+    // start from (down) or the last row (up) keeps its own texts, and the
+    // columns before firstCol stay.
+    void shiftRows_data()
+    {
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("firstCol");
+        QTest::addColumn<QStringList>("moved");
+        QTest::newRow("down from row 1") << true << 1 << 1 << QStringList{"1:0", "1:1", "1:1", "1:2", "1:3"};
+        QTest::newRow("down from row 0, every column") << true << 0 << 0 << QStringList{"0:0", "0:0", "0:1", "0:2", "0:3"};
+        QTest::newRow("down from a negative row") << true << -2 << 1 << QStringList{"1:0", "1:0", "1:1", "1:2", "1:3"};
+        QTest::newRow("down from the last row") << true << 4 << 1 << QStringList{"1:0", "1:1", "1:2", "1:3", "1:4"};
+        QTest::newRow("up from row 1") << false << 1 << 1 << QStringList{"1:0", "1:2", "1:3", "1:4", "1:4"};
+        QTest::newRow("up from row 0, every column") << false << 0 << 0 << QStringList{"0:1", "0:2", "0:3", "0:4", "0:4"};
+        QTest::newRow("up beyond the grid") << false << 9 << 1 << QStringList{"1:0", "1:1", "1:2", "1:3", "1:4"};
+    }
+    void shiftRows()
+    {
+        QFETCH(bool, down);
+        QFETCH(int, from);
+        QFETCH(int, firstCol);
+        QFETCH(QStringList, moved);
+        Grid g = labelledGrid(3, 5);
+        if (down)
+            GridOps::shiftRowsDown(g, from, firstCol);
+        else
+            GridOps::shiftRowsUp(g, from, firstCol);
+        QCOMPARE(columnOf(g, firstCol), moved);
+        QCOMPARE(columnOf(g, 2), moved.replaceInStrings(QRegularExpression(QStringLiteral("^\\d")), QStringLiteral("2")));
+        if (firstCol > 0)
+            QCOMPARE(columnOf(g, 0), columnOf(labelledGrid(3, 5), 0));
+    }
+
+    // Whatever row or column an insertion makes, deleting it again gives the
+    // grid back, widths included: the cells move and none is lost or doubled.
+    void insertionUndoneByDeletion_data()
+    {
+        QTest::addColumn<int>("selected");
+        for (int selected = 0; selected < 7; ++selected)
+            QTest::addRow("selected %d", selected) << selected;
+    }
+    void insertionUndoneByDeletion()
+    {
+        QFETCH(int, selected);
+        Grid g = labelledGrid(6, 7, 1, 1);
+        for (int c = 0; c < 6; ++c)
+            g.setColWidth(c, 10 + c);
+        const Grid original = g;
+        for (int times = 0; times < 3; ++times) // the later ones find room left by the first
+            QVERIFY(GridOps::insertRowBelow(g, selected, GridOps::kListNumberOffset));
+        QCOMPARE(g.rowCount(), 10);
+        for (int r = selected + 1; r <= selected + 3; ++r)
+            QCOMPARE(g.cell(3, r), QString());
+        for (int times = 0; times < 3; ++times)
+            QVERIFY(GridOps::deleteRow(g, selected + 1));
+        QVERIFY(g == original);
+
+        if (selected == 0)
+            return; // the number column is never deleted
+        QVERIFY(GridOps::insertColumnRight(g, selected - 1));
+        QCOMPARE(columnOf(g, selected), QStringList(7, QString()));
+        QCOMPARE(g.colWidth(6), 30); // the width of the new last position
+        QVERIFY(GridOps::deleteColumn(g, selected));
+        QVERIFY(g == original);
     }
 
     void headerEditMode_data()

@@ -3,11 +3,10 @@
 #include "journal/cp1251.h"
 #include "journal/excerpt.h"
 #include "journal/grid.h"
+#include "journal/gridops.h"
 
 #include <QGuiApplication>
 #include <QPalette>
-
-#include <algorithm>
 
 GridModel::GridModel(Grid *grid, QObject *parent)
     : QAbstractTableModel(parent)
@@ -121,24 +120,6 @@ bool GridModel::refresh()
     return false;
 }
 
-bool GridModel::moveGridRow(Grid &grid, int from, int to)
-{
-    const int first = grid.fixedRows();
-    const int last = grid.rowCount() - 1;
-    if (from < first || to < first || from > last || to > last)
-        return false;
-    if (from == to)
-        return true;
-    for (int c = 0; c < grid.colCount(); ++c) {
-        auto &cells = grid.column(c);
-        if (from < to)
-            std::rotate(cells.begin() + from, cells.begin() + from + 1, cells.begin() + to + 1);
-        else
-            std::rotate(cells.begin() + to, cells.begin() + from, cells.begin() + from + 1);
-    }
-    return true;
-}
-
 bool GridModel::moveRows(const QModelIndex &sourceParent, int sourceRow, int count, const QModelIndex &destinationParent,
                          int destinationChild)
 {
@@ -155,7 +136,7 @@ bool GridModel::moveRows(const QModelIndex &sourceParent, int sourceRow, int cou
         return true;
     if (!beginMoveRows(QModelIndex(), from, from, QModelIndex(), destinationChild))
         return false;
-    moveGridRow(*m_grid, from, to);
+    GridOps::moveRow(*m_grid, from, to);
     endMoveRows();
     return true;
 }

@@ -28,7 +28,7 @@ public:
     // cells and texts that cp1251 cannot hold.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    // Moves non-fixed rows inside the Grid (whole rows, every column).
+    // Moves a non-fixed row inside the Grid (GridOps::moveRow: whole rows, every column).
     bool moveRows(const QModelIndex &sourceParent, int sourceRow, int count, const QModelIndex &destinationParent,
                   int destinationChild) override;
 
@@ -43,11 +43,6 @@ public:
     // Stores the text of a cell being typed, without cellEdited: the editor
     // keeps the Grid up to date while the teacher types.
     bool writeThrough(int col, int row, const QString &text);
-
-    // Moves row `from` of a Grid so that it ends at index `to`, every column
-    // included; the rows in between close up. Refused (false, nothing changed)
-    // when either index is a fixed row or outside the grid.
-    static bool moveGridRow(Grid &grid, int from, int to);
 
     // The font the cells are drawn in: a cell whose text does not fit its
     // column shows the whole text as its tool tip.

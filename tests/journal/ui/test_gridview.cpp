@@ -1,4 +1,5 @@
 #include "journal/grid.h"
+#include "journal/gridops.h"
 #include "journal/ui/gridmodel.h"
 #include "journal/ui/gridview.h"
 
@@ -19,15 +20,6 @@ Grid numberedGrid(int cols, int rows, int fixedCols, int fixedRows)
         for (int r = 0; r < rows; ++r)
             g.setCell(c, r, QStringLiteral("%1:%2").arg(c).arg(r));
     return g;
-}
-
-// The rows of a grid as "c:r" texts joined column by column, for comparing orders.
-QStringList rowNames(const Grid &g, int col)
-{
-    QStringList names;
-    for (int r = 0; r < g.rowCount(); ++r)
-        names << g.cell(col, r);
-    return names;
 }
 
 void sendMouse(QWidget *w, QEvent::Type type, const QPoint &local, Qt::MouseButtons buttons)
@@ -332,37 +324,10 @@ private Q_SLOTS:
         // what moved into it.
         view.setCurrentCell(3, 6);
         QVERIFY(openEditorByTyping(view, QStringLiteral("9")));
-        QVERIFY(GridModel::moveGridRow(g, 6, 10));
+        QVERIFY(GridOps::moveRow(g, 6, 10));
         view.refresh();
         QCOMPARE(g.cell(3, 10), QStringLiteral("9"));
         QCOMPARE(g.cell(3, 6), QStringLiteral("3:7"));
-    }
-
-    void moveGridRow_data()
-    {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<bool>("moved");
-        QTest::addColumn<QStringList>("order");
-        const QStringList header{"0:0", "0:1"};
-        QTest::newRow("down") << 2 << 4 << true << header + QStringList{"0:3", "0:4", "0:2", "0:5"};
-        QTest::newRow("up") << 5 << 2 << true << header + QStringList{"0:5", "0:2", "0:3", "0:4"};
-        QTest::newRow("same place") << 3 << 3 << true << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-        QTest::newRow("from a fixed row") << 1 << 4 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-        QTest::newRow("into a fixed row") << 4 << 0 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-        QTest::newRow("past the end") << 2 << 6 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-    }
-    void moveGridRow()
-    {
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QFETCH(bool, moved);
-        QFETCH(QStringList, order);
-        Grid g = numberedGrid(3, 6, 1, 2);
-        QCOMPARE(GridModel::moveGridRow(g, from, to), moved);
-        QCOMPARE(rowNames(g, 0), order);
-        for (int r = 0; r < 6; ++r) // whole rows move, every column
-            QCOMPARE(g.cell(2, r), QString(g.cell(0, r)).replace(0, 1, QStringLiteral("2")));
     }
 
     void rowDragMovesTheRow_data()
@@ -386,7 +351,7 @@ private Q_SLOTS:
         QCOMPARE(view.viewport()->cursor().shape(), Qt::SizeVerCursor);
         QSignalSpy moved(&view, &GridView::rowMoved);
         Grid expected = g;
-        QVERIFY(GridModel::moveGridRow(expected, from, to));
+        QVERIFY(GridOps::moveRow(expected, from, to));
 
         const QPoint start = view.cellRect(1, from).center();
         const QPoint end = view.cellRect(1, to).center() + QPoint(0, belowTheRows ? 40 : 0);
