@@ -5,6 +5,7 @@
 #include "controls/services.h"
 #include "controls/windowtools.h"
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
 #include "journal/catalogue.h"
@@ -438,21 +439,19 @@ void TForm1::FormShow()
     runHandler(this, [this] {
         Grid &catalogue = app().gurnali->gurSp();
         ReadGridFile(QStringLiteral("Baza/Gurnali.txt"), catalogue);
-        setIdentity(catalogue.cell(2, 1), catalogue.cell(1, 1).trimmed(), catalogue.cell(3, 1), catalogue.cell(4, 1),
-                    catalogue.cell(6, 1), catalogue.cell(7, 1));
-        app().journalPath = Catalogue::journalFolderPath(Gruppa->text(), PapkaName->text());
-        loadJournal();
+        loadJournal({catalogue.cell(2, 1), catalogue.cell(1, 1).trimmed(), catalogue.cell(3, 1), catalogue.cell(4, 1),
+                     catalogue.cell(6, 1), catalogue.cell(7, 1)});
         ResultGrids::writeSummiLabels(app().stolbItogo->summi());
     });
 }
 
-void TForm1::setIdentity(const QString &group, const QString &folder, const QString &term, const QString &subject,
-                         const QString &year, const QString &comment)
+void TForm1::setIdentity(const Identity &identity)
 {
-    app().year = year;
-    app().comment = comment;
-    const std::pair<QLineEdit *, QString> edits[] = {{Gruppa, group},  {PapkaName, folder}, {Semestr, term},
-                                                     {PredmNaz, subject}, {GodS, year},     {Komment, comment}};
+    app().year = identity.year;
+    app().comment = identity.comment;
+    const std::pair<QLineEdit *, QString> edits[] = {
+        {Gruppa, identity.group},      {PapkaName, identity.folder}, {Semestr, identity.term},
+        {PredmNaz, identity.subject}, {GodS, identity.year},        {Komment, identity.comment}};
     for (const auto &[edit, text] : edits) {
         edit->setText(text);
         edit->setCursorPosition(0); // show the start of a long text
@@ -464,17 +463,35 @@ void TForm1::ReLoadClick()
     runHandler(this, [this] { loadJournal(); });
 }
 
+void TForm1::loadJournal(const Identity &identity)
+{
+    loadJournalFolder(identity.group, identity.folder, &identity);
+}
+
 void TForm1::loadJournal()
 {
     const QString dir = app().journalPath;
     const int slash = dir.indexOf(QLatin1Char('/'));
-    Catalogue::checkFolderNames(dir.left(slash), slash < 0 ? QString() : dir.mid(slash + 1));
-    Grid &summi = app().stolbItogo->summi();
+    loadJournalFolder(dir.left(slash), slash < 0 ? QString() : dir.mid(slash + 1), nullptr);
+}
+
+void TForm1::loadJournalFolder(const QString &group, const QString &folder, const Identity *identity)
+{
+    const QString dir = JournalFolder::checked(QDir::currentPath(), group, folder);
+    Grid journal = m_journal;
+    Grid temi = app().tema->temi();
+    ReadGridFile(dir + QStringLiteral("/SpStud.txt"), journal);
+    ReadGridFile(dir + QStringLiteral("/SpTem.txt"), temi);
+    // From here on the grids show this journal, so it is the current one.
     // Marks belong to the journal on screen, not to the one being opened.
     SpisokSt->clearMarks();
     Itog->clearMarks();
-    ReadGridFile(dir + QStringLiteral("/SpStud.txt"), m_journal);
-    ReadGridFile(dir + QStringLiteral("/SpTem.txt"), app().tema->temi());
+    m_journal = std::move(journal);
+    app().tema->temi() = std::move(temi);
+    app().journalPath = dir;
+    if (identity)
+        setIdentity(*identity);
+    Grid &summi = app().stolbItogo->summi();
     summi.setColCount(m_journal.colCount());
     ReadColumnWidths(dir + QStringLiteral("/ColSpStud.txt"), m_journal, &summi);
     ResultGrids::writeSummiCodes(m_journal, summi);
@@ -500,7 +517,9 @@ void TForm1::SaveTabClick()
 
 void TForm1::saveJournal()
 {
-    Catalogue::checkFolderNames(Gruppa->text(), PapkaName->text());
+    const QString group = Gruppa->text();
+    const QString folder = PapkaName->text();
+    JournalFolder::checkNames(group, folder);
     // The identity goes into the catalogue file: a text cp1251 cannot hold is
     // refused here, before a folder or an entry is made.
     const std::pair<QLineEdit *, const char *> identity[] = {
@@ -511,15 +530,17 @@ void TForm1::saveJournal()
             throw ZError(QStringLiteral("Журнал не записан: в поле «%1» есть знак «%2», которого нет в кодировке cp1251.")
                              .arg(QString::fromUtf8(caption), edit->text().mid(at, edit->text().at(at).isHighSurrogate() ? 2 : 1)));
     }
-    const QString path = Catalogue::journalFolderPath(Gruppa->text(), PapkaName->text());
+    const QString root = QDir::currentPath();
+    const QString path = JournalFolder::path(group, folder);
     const QString studFile = path + QStringLiteral("/SpStud.txt");
     const QString temFile = path + QStringLiteral("/SpTem.txt");
     Grid &temi = app().tema->temi();
     // A text that cp1251 cannot hold stops the save before anything is asked or written.
     gridFileBytes(studFile, m_journal);
     gridFileBytes(temFile, temi);
+    // So does a folder that is no real journal folder inside the data root.
+    JournalFolder::checkedForSave(root, group, folder);
 
-    app().journalPath = path;
     TGurnaliForm *gurnali = app().gurnali;
     Grid &catalogue = gurnali->gurSp();
     const int entry = Catalogue::findEntry(catalogue, path);
@@ -527,9 +548,10 @@ void TForm1::saveJournal()
     if (entry < 0) {
         if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?")))
             return;
-        createJournalFolder(path);
+        JournalFolder::create(root, group, folder);
+        app().journalPath = path;
         gurnali->setWindowTitle(QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
-        Catalogue::addEntryAtTop(catalogue, PapkaName->text(), Gruppa->text(), Semestr->text(), PredmNaz->text());
+        Catalogue::addEntryAtTop(catalogue, folder, group, Semestr->text(), PredmNaz->text());
         gurnali->saveCatalogue();
         refreshAllGrids();
         gurnali->Zagruzit->hide();
@@ -538,11 +560,13 @@ void TForm1::saveJournal()
     } else if (!Services::messages().question(this, QStringLiteral("Такая папки есть"), QStringLiteral("Записать в неё видимый журнал?"))) {
         return;
     }
-    createJournalFolder(path);
+    // Checked again: the catalogue window may have run in between.
+    JournalFolder::create(root, group, folder);
+    app().journalPath = path;
     WriteGridFile(studFile, m_journal);
     WriteColumnWidths(path + QStringLiteral("/ColSpStud.txt"), m_journal);
     WriteGridFile(temFile, temi);
-    StatusBar->showMessage(QStringLiteral("Журнал записан в папку «%1».").arg(path), 8000);
+    StatusBar->showMessage(QStringLiteral("Журнал записан в папку %1.").arg(quotedExcerpt(path)), 8000);
 }
 
 void TForm1::GirObClick()

@@ -68,11 +68,22 @@ public:
     // Hides the window and ends its modal run.
     void closeMainWindow();
 
-    // Makes a journal current: the identity edits, the year and the comment.
-    void setIdentity(const QString &group, const QString &folder, const QString &term, const QString &subject,
-                     const QString &year, const QString &comment);
+    // What a catalogue entry says of its journal beside the folder's files.
+    struct Identity
+    {
+        QString group, folder, term, subject, year, comment;
+    };
+    // Shows a journal's identity: the identity edits, the year and the comment.
+    void setIdentity(const Identity &identity);
 
-    // The journal load of the current journal folder; throws on the first failure.
+    // Loads the journal in the folder of the identity's group code and folder
+    // name (trimmed; refused unless they name real directories inside the data
+    // root). Its grid and theme files are read aside first: a failure there
+    // leaves the open journal, its folder and identity as they were. Then it is
+    // the current journal, with this identity, and the rest of the load runs.
+    // Throws on the first failure.
+    void loadJournal(const Identity &identity);
+    // The same for the current journal folder, keeping the identity.
     void loadJournal();
 
 public Q_SLOTS:
@@ -131,6 +142,7 @@ private:
     Indicators shownIndicators() const;
     void showIndicators(const Indicators &indicators);
     void saveJournal();
+    void loadJournalFolder(const QString &group, const QString &folder, const Identity *identity);
 
     Grid m_journal;
     Grid m_itog;

@@ -1,33 +1,19 @@
 #include "journal/catalogue.h"
 
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
 #include "journal/gridops.h"
+#include "journal/journalfolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
 namespace Catalogue {
 
 namespace {
-
-QString quoted(const QString &text)
-{
-    return QStringLiteral("«%1»").arg(text);
-}
-
-QString nameProblem(const QString &name, const QString &what, const QString &whenEmpty)
-{
-    const QString t = name.trimmed();
-    if (t.isEmpty())
-        return whenEmpty;
-    if (t == QLatin1String(".") || t == QLatin1String(".."))
-        return QStringLiteral("%1 %2 не может быть именем папки.").arg(what, quoted(t));
-    if (t.contains(QLatin1Char('/')) || t.contains(QLatin1Char('\\')))
-        return QStringLiteral("%1 %2 содержит «/» или «\\».").arg(what, quoted(t));
-    return {};
-}
 
 // The canonical path of a path that may not exist yet: its parent resolved.
 QString resolved(const QString &absolute)
@@ -55,25 +41,50 @@ bool insideFolder(const QString &name, const QString &folder)
     return true;
 }
 
-void walk(const QDir &root, const QString &folder, QStringList &out, const std::function<void()> &between)
+struct Walk
 {
-    const QDir dir(root.filePath(folder));
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo &entry : entries) {
-        const QString path = folder + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir() && !entry.isSymLink()) {
-            out << path + QLatin1Char('/');
-            if (between)
-                between();
-            walk(root, path, out, between);
-        } else {
-            out << path;
-            if (between)
-                between();
+    QDir root;
+    QString folder; // the journal folder, for the messages
+    QStringList &out;
+    const std::function<void()> &between;
+
+    void refuse(const QString &why) const
+    {
+        throw ZError(QStringLiteral("Папка журнала %1 не удаляется: %2").arg(quotedExcerpt(folder), why));
+    }
+
+    // Lists one folder's entries in name order, then walks its subfolders. The
+    // names of one folder are read up to the bound, so a huge folder costs no
+    // more than the bound.
+    void walk(const QString &path, int depth)
+    {
+        QStringList names;
+        QDirIterator it(root.filePath(path), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            it.next();
+            if (out.size() + names.size() >= kMaxDeletedEntries)
+                refuse(QStringLiteral("в ней больше %1 файлов и папок.").arg(kMaxDeletedEntries));
+            names << it.fileName();
+        }
+        names.sort();
+        for (const QString &name : std::as_const(names)) {
+            const QString entry = path + QLatin1Char('/') + name;
+            const QFileInfo info(root.filePath(entry));
+            if (info.isDir() && !info.isSymLink()) {
+                if (depth >= kMaxDeletedDepth)
+                    refuse(QStringLiteral("в ней папки вложены глубже %1 уровней.").arg(kMaxDeletedDepth));
+                out << entry + QLatin1Char('/');
+                if (between)
+                    between();
+                walk(entry, depth + 1);
+            } else {
+                out << entry;
+                if (between)
+                    between();
+            }
         }
     }
-}
+};
 
 } // namespace
 
@@ -93,17 +104,12 @@ Grid makeGrid()
 
 QString journalFolderPath(const QString &group, const QString &folder)
 {
-    return group.trimmed() + QLatin1Char('/') + folder.trimmed();
+    return JournalFolder::path(group, folder);
 }
 
 QString entryFolderPath(const Grid &catalogue, int row)
 {
     return journalFolderPath(catalogue.cell(GroupCol, row), catalogue.cell(FolderCol, row));
-}
-
-QString openingPath(const Grid &catalogue, int row)
-{
-    return (catalogue.cell(GroupCol, row).trimmed() + QLatin1Char('/') + catalogue.cell(FolderCol, row)).trimmed();
 }
 
 int findEntry(const Grid &catalogue, const QString &path)
@@ -132,58 +138,44 @@ void addEntryAtTop(Grid &catalogue, const QString &papkaName, const QString &gru
 
 QString folderNamesProblem(const QString &group, const QString &folder)
 {
-    QString problem = nameProblem(group, QStringLiteral("код группы"), QStringLiteral("не указан код группы."));
-    if (problem.isEmpty())
-        problem = nameProblem(folder, QStringLiteral("имя папки журнала"),
-                              QStringLiteral("не указано имя папки журнала."));
-    return problem;
+    return JournalFolder::namesProblem(group, folder);
 }
 
 void checkFolderNames(const QString &group, const QString &folder)
 {
-    const QString problem = folderNamesProblem(group, folder);
-    if (!problem.isEmpty())
-        throw ZError(QStringLiteral("Папка журнала %1 недопустима: %2")
-                         .arg(quoted(group.trimmed() + QLatin1Char('/') + folder.trimmed()), problem));
+    JournalFolder::checkNames(group, folder);
 }
 
-QString checkDeletableFolder(const QString &dataRoot, const QString &group, const QString &folder)
+QString checkDeletableFolder(const QString &dataRoot, const QString &group, const QString &folder,
+                             const QString &openFolder)
 {
     checkFolderNames(group, folder);
     const QString relative = journalFolderPath(group, folder);
-    const QString refused = QStringLiteral("Папка журнала %1 не удаляется: ").arg(quoted(relative));
-
+    const QString refused = QStringLiteral("Папка журнала %1 не удаляется: ").arg(quotedExcerpt(relative));
     const QString rootPath = QFileInfo(dataRoot).canonicalFilePath();
     if (rootPath.isEmpty())
-        throw ZError(refused + QStringLiteral("не найдена папка данных %1.").arg(quoted(dataRoot)));
-    const QString absolute = QDir(rootPath).filePath(relative);
-    if (QFileInfo(absolute).isSymLink())
-        throw ZError(refused + QStringLiteral("это символическая ссылка."));
-
-    const QString target = resolved(absolute);
-    if (target.isEmpty())
-        return relative; // not even the group folder exists: nothing there to delete
-    const QString prefix = rootPath.endsWith(QLatin1Char('/')) ? rootPath : rootPath + QLatin1Char('/');
-    if (!target.startsWith(prefix))
-        throw ZError(refused + QStringLiteral("она лежит вне папки данных."));
-    const QString inside = target.mid(prefix.size());
-    if (inside.count(QLatin1Char('/')) < 1 || inside.endsWith(QLatin1Char('/')))
-        throw ZError(refused + QStringLiteral("это папка данных, папка «%1» или папка группы.")
-                                   .arg(QLatin1String(kBazaFolder)));
+        throw ZError(refused + QStringLiteral("не найдена папка данных %1.").arg(quotedExcerpt(dataRoot)));
+    // A folder that is not there holds nothing to delete; one that is there
+    // must be a journal folder as a load would take it.
+    const QString problem = JournalFolder::folderProblem(rootPath, group, folder, JournalFolder::Needed::Nothing);
+    if (!problem.isEmpty())
+        throw ZError(refused + problem);
+    if (JournalFolder::sameFolder(rootPath, relative, openFolder))
+        throw ZError(refused + QStringLiteral("это открытый журнал."));
     return relative;
 }
 
 QStringList listFolder(const QString &dataRoot, const QString &folder, const std::function<void()> &between)
 {
     QStringList names;
-    walk(QDir(dataRoot), folder, names, between);
+    Walk{QDir(dataRoot), folder, names, between}.walk(folder, 0);
     return names;
 }
 
 Deletion deleteJournalFiles(const QString &dataRoot, const QString &group, const QString &folder,
-                            const QStringList &names)
+                            const QString &openFolder, const QStringList &names)
 {
-    const QString relative = checkDeletableFolder(dataRoot, group, folder);
+    const QString relative = checkDeletableFolder(dataRoot, group, folder, openFolder);
     const QDir root(QFileInfo(dataRoot).canonicalFilePath());
     const QString folderTarget = resolved(root.filePath(relative));
 
@@ -229,7 +221,15 @@ QString deletionFailureMessage(const Deletion &deletion)
 {
     if (deletion.failed.isEmpty())
         return {};
-    return QStringLiteral("Не удалось удалить:\n%1").arg(deletion.failed.join(QLatin1Char('\n')));
+    // A name from the disk may hold a line break: each is quoted as an excerpt,
+    // and a long list is cut so that the box stays on the screen.
+    constexpr int kShown = 20;
+    QStringList lines;
+    for (const QString &name : deletion.failed.mid(0, kShown))
+        lines << excerpt(name);
+    if (deletion.failed.size() > kShown)
+        lines << QStringLiteral("… и ещё %1").arg(deletion.failed.size() - kShown);
+    return QStringLiteral("Не удалось удалить:\n%1").arg(lines.join(QLatin1Char('\n')));
 }
 
 } // namespace Catalogue

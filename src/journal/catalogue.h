@@ -29,13 +29,11 @@ inline constexpr char kBazaFolder[] = "Baza";
 // the design widths, the headers and "1" in cell (0, 1).
 Grid makeGrid();
 
-// The journal folder path: group code trimmed, "/", folder name trimmed.
+// The journal folder path: group code trimmed, "/", folder name trimmed
+// (JournalFolder::path). Opening, saving and deleting an entry all use it.
 QString journalFolderPath(const QString &group, const QString &folder);
 // The journal folder of entry `row`.
 QString entryFolderPath(const Grid &catalogue, int row);
-// The path that opening an entry uses: group code trimmed, "/", folder name,
-// and the whole trimmed, so a folder name keeps its leading blanks.
-QString openingPath(const Grid &catalogue, int row);
 
 // The first entry (rows 1..last) whose journal folder path equals `path`
 // exactly, or -1.
@@ -48,23 +46,34 @@ int findEntry(const Grid &catalogue, const QString &path);
 void addEntryAtTop(Grid &catalogue, const QString &papkaName, const QString &gruppa, const QString &semestr,
                    const QString &predmNaz);
 
-// Why a group code and folder name cannot name a journal folder (each trimmed:
-// empty, "." or "..", or holding "/" or "\"), or an empty text when they can.
+// Why a group code and folder name cannot name a journal folder
+// (JournalFolder::namesProblem), or an empty text when they can.
 QString folderNamesProblem(const QString &group, const QString &folder);
 // ZError with that reason.
 void checkFolderNames(const QString &group, const QString &folder);
 
+// The most a deletion walks: entries listed, and levels of subfolders below
+// the journal folder. A folder beyond either is not deleted at all.
+inline constexpr int kMaxDeletedEntries = 10000;
+inline constexpr int kMaxDeletedDepth = 8;
+
 // Checks that the journal folder of a group code and folder name may have its
-// files deleted: the names pass checkFolderNames, the folder is no symbolic
-// link, and it resolves to a folder at least two levels inside the data root
-// (so never the root, "Baza", a group folder, or anything outside the root).
-// Returns the folder's path relative to the root; ZError naming it otherwise.
-QString checkDeletableFolder(const QString &dataRoot, const QString &group, const QString &folder);
+// files deleted: the names pass checkFolderNames; the group folder, when it is
+// there, is a directory directly in the data root and the journal folder, when
+// it is there, one directly in the group folder, neither a symbolic link; and
+// the journal folder is not `openFolder` (the open journal's folder, relative
+// to the root; compared by canonical path). Returns the folder's path relative
+// to the root; ZError naming it otherwise. A folder that is not there passes:
+// there is nothing in it to delete.
+QString checkDeletableFolder(const QString &dataRoot, const QString &group, const QString &folder,
+                             const QString &openFolder);
 
 // Every entry under a folder (relative to the data root), walked depth first in
 // name order, hidden and system entries included: a subfolder is listed as its
 // path followed by "/" and then walked, anything else (a symbolic link too,
 // which is never followed) as its path. `between` runs after each name.
+// ZError, and no list, when the folder holds more than kMaxDeletedEntries
+// entries or subfolders deeper than kMaxDeletedDepth levels.
 QStringList listFolder(const QString &dataRoot, const QString &folder, const std::function<void()> &between = {});
 
 struct Deletion
@@ -80,7 +89,7 @@ struct Deletion
 // checkDeletableFolder does first (ZError, nothing deleted), and removes no name
 // that does not lie inside the folder.
 Deletion deleteJournalFiles(const QString &dataRoot, const QString &group, const QString &folder,
-                            const QStringList &names);
+                            const QString &openFolder, const QStringList &names);
 
 // The warning for a deletion that left names behind, or an empty text.
 QString deletionFailureMessage(const Deletion &deletion);

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "app/tform1.h"
 #include "controls/services.h"
+#include "journal/excerpt.h"
 #include "journal/ui/gridview.h"
 #include "journal/ui/tgurnaliform.h"
 #include "rating/ui/tprocent.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,6 +46,28 @@ private:
         for (const auto &e : messages().shown)
             if (e.kind == Messages::Kind::Question)
                 out << e.caption + QLatin1Char('|') + e.text;
+        return out;
+    }
+    static QByteArray fileBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    // Every name under a folder, links not followed.
+    static QStringList listing(const QString &folder)
+    {
+        QStringList out;
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << it.next();
+        out.sort();
         return out;
     }
     // The catalogue window opens modally during a save that makes a new entry:
@@ -203,11 +227,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("journalCols");  // what the journal grid holds afterwards
         QTest::addColumn<QString>("threshold3"); // TriProc afterwards
         QTest::addColumn<bool>("labelsWritten"); // step 5 of the first showing ran
-        QTest::newRow("catalogue") << "Baza/Gurnali.txt" << 20 << "50" << false;
-        QTest::newRow("journal grid") << "G1/Inf/SpStud.txt" << 20 << "50" << false;
-        QTest::newRow("theme grid") << "G1/Inf/SpTem.txt" << 5 << "50" << false;
-        QTest::newRow("widths (not an error)") << "G1/Inf/ColSpStud.txt" << 5 << "55" << true;
-        QTest::newRow("grading scale") << "Baza/Pasport.txt" << 5 << "50" << false;
+        QTest::addColumn<bool>("opened");        // the entry became the current journal
+        QTest::newRow("catalogue") << "Baza/Gurnali.txt" << 20 << "50" << false << false;
+        QTest::newRow("journal grid") << "G1/Inf/SpStud.txt" << 20 << "50" << false << false;
+        QTest::newRow("theme grid") << "G1/Inf/SpTem.txt" << 20 << "50" << false << false;
+        QTest::newRow("widths (not an error)") << "G1/Inf/ColSpStud.txt" << 5 << "55" << true << true;
+        QTest::newRow("grading scale") << "Baza/Pasport.txt" << 5 << "50" << false << true;
     }
     void loadFailures()
     {
@@ -215,6 +240,7 @@ private Q_SLOTS:
         QFETCH(int, journalCols);
         QFETCH(QString, threshold3);
         QFETCH(bool, labelsWritten);
+        QFETCH(bool, opened);
         m_root->remove(missing);
         f()->FormShow();
         if (missing.contains(QLatin1String("ColSpStud"))) {
@@ -227,8 +253,10 @@ private Q_SLOTS:
         QCOMPARE(f()->journal().colCount(), journalCols);
         QCOMPARE(app().procent->TriProc->text(), threshold3);
         QCOMPARE(app().stolbItogo->summi().cell(1, 2) == QStringLiteral("Среднее"), labelsWritten);
-        if (missing.startsWith(QLatin1String("Baza/Gurnali")))
-            QCOMPARE(f()->Gruppa->text(), QString());
+        // The identity names a journal only once its files are on screen.
+        QCOMPARE(f()->PapkaName->text(), opened ? QStringLiteral("Inf") : QString());
+        QCOMPARE(f()->GodS->text(), opened ? QStringLiteral("2026") : QString());
+        QCOMPARE(app().journalPath, opened ? QStringLiteral("G1/Inf") : QString());
     }
 
     void savingIntoTheOpenJournalRewritesItByteForByte()
@@ -315,6 +343,99 @@ private Q_SLOTS:
         QCOMPARE(f()->GodS->text(), QStringLiteral("2026"));
     }
 
+    void firstShowingRefusesALinkedJournal_data()
+    {
+        QTest::addColumn<QString>("link");   // the path in the root that becomes a link
+        QTest::addColumn<QString>("target"); // where it points, inside the outside folder
+        QTest::newRow("journal folder links outside") << "G1/Inf" << "J";
+        QTest::newRow("group folder links outside") << "G1" << "";
+    }
+    void firstShowingRefusesALinkedJournal()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        QTemporaryDir outside;
+        // The journal moves outside the root and a link takes its place.
+        const QString journalOutside = outside.filePath(target.isEmpty() ? QStringLiteral("Inf") : target);
+        QVERIFY(QDir().mkpath(journalOutside));
+        for (const char *name : {"SpStud.txt", "SpTem.txt", "ColSpStud.txt"})
+            QVERIFY(QFile::copy(m_root->file(QStringLiteral("G1/Inf/") + name), journalOutside + "/" + name));
+        QVERIFY(QDir(m_root->file(link)).removeRecursively());
+        QVERIFY(QFile::link(target.isEmpty() ? outside.path() : journalOutside, m_root->file(link)));
+        const QByteArray outsideStud = fileBytes(journalOutside + "/SpStud.txt");
+        f()->FormShow();
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors().first().contains(QStringLiteral("«G1/Inf»")), qPrintable(errors().first()));
+        QVERIFY2(!errors().first().contains(QStringLiteral("SpStud")), qPrintable(errors().first()));
+        QCOMPARE(f()->journal().colCount(), 20);
+        QCOMPARE(f()->PapkaName->text(), QString());
+        QCOMPARE(app().journalPath, QString());
+        // A save has no folder to go to and leaves the outside journal alone.
+        messages().answers = {true, true};
+        bool zagruzitHidden = false;
+        QString caption;
+        closeCatalogueWhenShown(&zagruzitHidden, &caption);
+        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
+        QCOMPARE(errors().size(), 2);
+        QCOMPARE(fileBytes(journalOutside + "/SpStud.txt"), outsideStud);
+    }
+
+    void savingIntoALinkedFolderWritesNothing_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("entryExists"); // the catalogue already names the folder
+        QTest::newRow("new group links outside") << "Out" << "New" << false;
+        QTest::newRow("new group links to the data root") << "Root" << "Baza" << false;
+        QTest::newRow("journal folder links outside") << "G1" << "Ext" << false;
+        QTest::newRow("group links to a sibling's group") << " L " << "Math" << false;
+        QTest::newRow("catalogue entry names a link") << "G1" << "Ext" << true;
+    }
+    void savingIntoALinkedFolderWritesNothing()
+    {
+        QFETCH(QString, group);
+        QFETCH(QString, folder);
+        QFETCH(bool, entryExists);
+        QTemporaryDir outside;
+        const QByteArray canary = "2\r\n1\r\nне трогать\r\n\r\n";
+        QVERIFY(QDir().mkpath(outside.filePath("Ext")));
+        writeFile(outside.filePath("SpStud.txt"), canary);
+        writeFile(outside.filePath("Ext/SpStud.txt"), canary);
+        m_root->write("G1/Math/SpStud.txt", canary);
+        QVERIFY(QFile::link(outside.path(), m_root->file("Out")));
+        QVERIFY(QFile::link(m_root->path(), m_root->file("Root")));
+        QVERIFY(QFile::link(outside.filePath("Ext"), m_root->file("G1/Ext")));
+        QVERIFY(QFile::link("G1", m_root->file("L")));
+        f()->FormShow();
+        QCOMPARE(errors(), QStringList());
+        if (entryExists) {
+            app().gurnali->gurSp().setCell(1, 2, folder);
+            app().gurnali->gurSp().setCell(2, 2, group);
+        }
+        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        const QStringList outsideBefore = listing(outside.path());
+        const QStringList bazaBefore = listing(m_root->file("Baza"));
+        f()->Gruppa->setText(group);
+        f()->PapkaName->setText(folder);
+        messages().answers = {true, true};
+        bool zagruzitHidden = false;
+        QString caption;
+        closeCatalogueWhenShown(&zagruzitHidden, &caption);
+        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
+        QCOMPARE(errors().size(), 1);
+        const QString named = QStringLiteral("«%1/%2»").arg(group.trimmed(), folder.trimmed());
+        QVERIFY2(errors().first().contains(named), qPrintable(errors().first()));
+        QCOMPARE(questions(), QStringList());
+        QCOMPARE(listing(outside.path()), outsideBefore);
+        QCOMPARE(listing(m_root->file("Baza")), bazaBefore);
+        QCOMPARE(fileBytes(outside.filePath("SpStud.txt")), canary);
+        QCOMPARE(fileBytes(outside.filePath("Ext/SpStud.txt")), canary);
+        QCOMPARE(m_root->bytes("G1/Math/SpStud.txt"), canary);
+        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+        QCOMPARE(app().journalPath, QStringLiteral("G1/Inf"));
+    }
+
     void missingGroupFolderStopsBeforeTheCatalogueChanges()
     {
         f()->FormShow();
@@ -338,6 +459,11 @@ private Q_SLOTS:
         QTest::newRow("dot dot group") << ".." << "Inf";
         QTest::newRow("slash") << "G1" << "a/b";
         QTest::newRow("backslash") << "G1" << "..\\x";
+        QTest::newRow("tab in folder") << "G1" << "In\tf";
+        QTest::newRow("NUL in group") << QString(QStringLiteral("G1") + QChar(0)) << "Inf";
+        QTest::newRow("DEL in folder") << "G1" << "Inf\x7f";
+        QTest::newRow("long name with a control character")
+            << "G1" << QString(QStringLiteral("x").repeated(150) + QChar(1) + QStringLiteral("x").repeated(150));
     }
     void unsafeNamesAreRefusedBeforeAnythingIsAsked()
     {
@@ -347,10 +473,16 @@ private Q_SLOTS:
         f()->Gruppa->setText(group);
         f()->PapkaName->setText(folder);
         const QStringList before = QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        f()->SaveTabClick();
+        bool zagruzitHidden = false;
+        QString caption;
+        closeCatalogueWhenShown(&zagruzitHidden, &caption); // should the save get that far
+        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
         QCOMPARE(errors().size(), 1);
+        QVERIFY2(!hasControlCharacter(errors().first()) && errors().first().size() < 250, qPrintable(errors().first()));
         QCOMPARE(questions(), QStringList());
         QCOMPARE(QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QCOMPARE(QDir(m_root->file("G1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"Inf", "Math"}));
         QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
     }
 

@@ -4,6 +4,8 @@
 #include "app/startup.h"
 #include "app/tform1.h"
 #include "controls/services.h"
+#include "journal/cp1251.h"
+#include "journal/excerpt.h"
 #include "journal/gridfile.h"
 #include "journal/ui/gridview.h"
 #include "journal/ui/tgurnaliform.h"
@@ -11,8 +13,10 @@
 #include "themes/ui/ttema.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -34,6 +38,74 @@ private:
     Grid &journal() const { return app().form1->journal(); }
     QPoint journalCell(int c, int r) const { return f()->SpisokSt->cellRect(c, r).center(); }
     void clickJournal(int c, int r) { f()->SpisokStMouseDown(Qt::LeftButton, journalCell(c, r)); }
+
+    // The catalogue window as the teacher sees it, and clicks and typing in its grid.
+    TGurnaliForm *g() const { return app().gurnali; }
+    void showCatalogue()
+    {
+        g()->resize(1017, 300);
+        g()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(g()));
+    }
+    QPoint entryPoint(int col, int row) const
+    {
+        GridView *v = g()->GurSp;
+        return v->viewport()->mapFrom(v, v->cellRect(col, row).center());
+    }
+    void clickEntry(int row) { QTest::mouseClick(g()->GurSp->viewport(), Qt::LeftButton, {}, entryPoint(1, row)); }
+    // Clicks a cell (edit mode), opens its editor with F2 and types a new text over the old.
+    void typeIntoEntry(int col, int row, const QString &text)
+    {
+        QTest::mouseClick(g()->GurSp->viewport(), Qt::LeftButton, {}, entryPoint(col, row));
+        QTest::keyClick(g()->GurSp, Qt::Key_F2);
+        QLineEdit *editor = nullptr;
+        for (QLineEdit *e : g()->GurSp->findChildren<QLineEdit *>())
+            if (e->isVisible())
+                editor = e;
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(g()->gurSp().cell(col, row), text);
+    }
+    void setEntry(int row, const QString &folder, const QString &group)
+    {
+        g()->gurSp().setCell(1, row, folder);
+        g()->gurSp().setCell(2, row, group);
+        g()->GurSp->refresh();
+    }
+    void link(const QString &target, const QString &relative)
+    {
+        QVERIFY2(QFile::link(target, m_root->file(relative)), qPrintable(relative));
+    }
+    // A journal of two lesson columns and one student, named `student`.
+    void writeJournal(const QString &folder, const QString &student)
+    {
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray stud = FixtureRoot::gridFile({{"№", "", "", "", "1"},
+                                                       {"ФИО", "Дата", "Код", "Вес", student},
+                                                       {"", "01.09", "Т1", "1", "5"},
+                                                       {"", "08.09", "Т2", "1", "4"}});
+        for (const auto &[name, bytes] : {std::pair{"/SpStud.txt", stud},
+                                          std::pair{"/SpTem.txt", m_root->bytes(QStringLiteral("G1/Inf/SpTem.txt"))}}) {
+            QFile file(folder + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+    }
+    // The open journal G1/Inf is still the one on screen, with its identity.
+    void verifyInfStillOpen()
+    {
+        QCOMPARE(app().journalPath, QStringLiteral("G1/Inf"));
+        QCOMPARE(f()->Gruppa->text(), QStringLiteral(" G1 "));
+        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Inf"));
+        QCOMPARE(f()->Semestr->text(), QStringLiteral("1"));
+        QCOMPARE(f()->GodS->text(), QStringLiteral("2026"));
+        QCOMPARE(f()->Komment->text(), QStringLiteral("осень"));
+        QCOMPARE(app().year, QStringLiteral("2026"));
+        QCOMPARE(journal().colCount(), 5);
+        QCOMPARE(journal().cell(1, 4), QStringLiteral("Андреев Антон"));
+    }
 
 private Q_SLOTS:
     void init()
@@ -180,14 +252,12 @@ private Q_SLOTS:
     void openingACatalogueEntry()
     {
         TGurnaliForm *g = app().gurnali;
-        // Missing files: the load fails, the identity already names the entry.
+        // Missing files: the load fails, and the open journal stays with its identity.
         g->GurSp->setCurrentRow(2);
         g->ZagruzitClick();
         QCOMPARE(messages().errors().size(), 1);
         QVERIFY(messages().errors().first().contains(QStringLiteral("SpStud.txt")));
-        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Math"));
-        QCOMPARE(f()->GodS->text(), QStringLiteral("2027"));
-        QCOMPARE(f()->Komment->text(), QStringLiteral("весна"));
+        verifyInfStillOpen();
         // With the files there the entry opens.
         for (const char *name : {"SpStud.txt", "SpTem.txt"})
             m_root->write(QStringLiteral("G1/Math/") + name, m_root->bytes(QStringLiteral("G1/Inf/") + name));
@@ -196,12 +266,225 @@ private Q_SLOTS:
         QCOMPARE(messages().errors().size(), 1);
         QCOMPARE(journal().rowCount(), 7);
         QCOMPARE(app().journalPath, QStringLiteral("G1/Math"));
-        // An entry whose folder does not exist: the warning, nothing changes.
+        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Math"));
+        QCOMPARE(f()->GodS->text(), QStringLiteral("2027"));
+        QCOMPARE(f()->Komment->text(), QStringLiteral("весна"));
+        // An entry whose folder does not exist: the warning names it, nothing changes.
         g->gurSp().setCell(1, 2, QStringLiteral("Nope"));
         g->ZagruzitClick();
         QCOMPARE(messages().shown.last().caption, QStringLiteral("Нет такой папки"));
-        QCOMPARE(messages().shown.last().text, QStringLiteral("Нужно создать журнал и папку"));
+        QVERIFY(messages().shown.last().text.startsWith(QStringLiteral("Нужно создать журнал и папку")));
+        QVERIFY(messages().shown.last().text.contains(QStringLiteral("«G1/Nope»")));
         QCOMPARE(app().journalPath, QStringLiteral("G1/Math"));
+        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Math"));
+    }
+
+    void refusedEntryKeepsTheOpenJournal_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("layout"); // what stands on disk under the entry's names
+        QTest::addColumn<QString>("named");  // how the refusal names the folder
+        QTest::newRow("folder ..") << ".." << "G1" << "" << "«G1/..»";
+        QTest::newRow("journal folder links outside") << "Ext" << "G1" << "folder link" << "«G1/Ext»";
+        QTest::newRow("group links outside") << "Ext" << " Out " << "group link" << "«Out/Ext»";
+        QTest::newRow("group links to a group of the root") << "Math" << "Top" << "inner group link" << "«Top/Math»";
+        QTest::newRow("control character") << QStringLiteral("Ext\x01") << "G1" << "control" << "«G1/Ext\\x01»";
+    }
+    void refusedEntryKeepsTheOpenJournal()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, group);
+        QFETCH(QString, layout);
+        QFETCH(QString, named);
+        QTemporaryDir outside;
+        if (layout == QLatin1String("folder link")) {
+            writeJournal(outside.filePath(QStringLiteral("J")), QStringLiteral("Чужой"));
+            link(outside.filePath(QStringLiteral("J")), QStringLiteral("G1/Ext"));
+        } else if (layout == QLatin1String("group link")) {
+            writeJournal(outside.filePath(QStringLiteral("Ext")), QStringLiteral("Чужой"));
+            link(outside.path(), QStringLiteral("Out"));
+        } else if (layout == QLatin1String("inner group link")) {
+            writeJournal(m_root->file(QStringLiteral("G1/Math")), QStringLiteral("Чужой"));
+            link(QStringLiteral("G1"), QStringLiteral("Top"));
+        } else if (layout == QLatin1String("control")) {
+            writeJournal(m_root->file(QStringLiteral("G1/") + folder), QStringLiteral("Чужой"));
+        }
+        setEntry(2, folder, group);
+        showCatalogue();
+        clickEntry(2);
+        QCOMPARE(g()->GurSp->currentRow(), 2);
+        QTest::mouseClick(g()->Zagruzit, Qt::LeftButton);
+        QCOMPARE(messages().errors().size(), 1);
+        const QString error = messages().errors().first();
+        QVERIFY2(error.contains(named), qPrintable(error));
+        QVERIFY2(!hasControlCharacter(error), qPrintable(error));
+        verifyInfStillOpen();
+        QVERIFY(g()->isVisible());
+        g()->hide();
+    }
+
+    void leadingBlanksOpenTheFolderThatSaveAndDeletionUse()
+    {
+        writeJournal(m_root->file(QStringLiteral("G1/Lead")), QStringLiteral("Лидия"));
+        writeJournal(m_root->file(QStringLiteral("G1/ Lead")), QStringLiteral("Пробел"));
+        const QByteArray spaced = m_root->bytes(QStringLiteral("G1/ Lead/SpStud.txt"));
+        setEntry(2, QStringLiteral(" Lead"), QStringLiteral("G1"));
+        showCatalogue();
+        clickEntry(2);
+        QTest::mouseClick(g()->Zagruzit, Qt::LeftButton);
+        QCOMPARE(messages().errors(), QStringList());
+        QCOMPARE(app().journalPath, QStringLiteral("G1/Lead"));
+        QCOMPARE(journal().cell(1, 4), QStringLiteral("Лидия"));
+        QVERIFY(!g()->isVisible());
+        // The save finds the same entry and writes the same folder.
+        journal().setCell(1, 4, QStringLiteral("Лидия Л."));
+        messages().answers = {true};
+        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
+        QCOMPARE(messages().errors(), QStringList());
+        QCOMPARE(messages().shown.last().caption, QStringLiteral("Такая папки есть"));
+        QVERIFY(m_root->bytes(QStringLiteral("G1/Lead/SpStud.txt")).contains(*Cp1251::encode(QStringLiteral("Лидия Л."))));
+        QCOMPARE(m_root->bytes(QStringLiteral("G1/ Lead/SpStud.txt")), spaced);
+        // It is now the open journal, so its entry cannot be deleted.
+        showCatalogue();
+        clickEntry(2);
+        QVERIFY(g()->DelStroku->isHidden());
+        g()->hide();
+    }
+
+    void deleteButtonHiddenForTheOpenJournal_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("another journal") << "Math" << "G1" << false;
+        QTest::newRow("same folder name in another group") << "Inf" << "G2" << true;
+        QTest::newRow("blanks around") << " Inf " << " G1" << true;
+        QTest::newRow("folder link to the open journal") << "InfLink" << "G1" << true;
+        QTest::newRow("group link and folder link") << "InfLink" << "L" << true;
+    }
+    void deleteButtonHiddenForTheOpenJournal()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, group);
+        QFETCH(bool, hidden);
+        link(QStringLiteral("Inf"), QStringLiteral("G1/InfLink"));
+        link(QStringLiteral("G1"), QStringLiteral("L"));
+        setEntry(2, folder, group);
+        showCatalogue();
+        QVERIFY(g()->DelStroku->isHidden());
+        clickEntry(2);
+        QCOMPARE(g()->StrGurn->text(), QStringLiteral("2"));
+        QCOMPARE(g()->DelStroku->isHidden(), hidden);
+        g()->hide();
+    }
+
+    void deletionRefused_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("typed");   // typed in edit mode after the click
+        QTest::addColumn<QString>("named"); // how the refusal names the folder
+        QTest::addColumn<QString>("kept");  // a file that must stay
+        QTest::newRow("open journal typed in edit mode") << "Inf" << "G1" << true << "«G1/Inf»" << "G1/Inf/SpStud.txt";
+        QTest::newRow("open journal through a group link, typed")
+            << "Inf" << "L" << true << "«L/Inf»" << "G1/Inf/SpStud.txt";
+        QTest::newRow("group link to a sibling") << "Math" << "L" << false << "«L/Math»" << "G1/Math/SpStud.txt";
+        QTest::newRow("damaged name") << QString(QStringLiteral("..") + QChar(0) + QStringLiteral("x")) << "G1" << false
+                                      << "«G1/..\\x00x»" << "G1/Inf/SpStud.txt";
+    }
+    void deletionRefused()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, group);
+        QFETCH(bool, typed);
+        QFETCH(QString, named);
+        QFETCH(QString, kept);
+        link(QStringLiteral("G1"), QStringLiteral("L"));
+        m_root->write(QStringLiteral("G1/Math/SpStud.txt"), "1\r\n1\r\nx\r\n");
+        const QByteArray catalogue = m_root->bytes(QStringLiteral("Baza/Gurnali.txt"));
+        if (!typed)
+            setEntry(2, folder, group);
+        showCatalogue();
+        if (typed)
+            QTest::mouseClick(g()->Redaktir, Qt::LeftButton);
+        clickEntry(2);
+        QVERIFY(g()->DelStroku->isVisible());
+        if (typed) {
+            typeIntoEntry(2, 2, group);
+            typeIntoEntry(1, 2, folder);
+        }
+        messages().answers = {true};
+        QTest::mouseClick(g()->DelStroku, Qt::LeftButton);
+        QCOMPARE(messages().errors().size(), 1);
+        const QString error = messages().errors().first();
+        QVERIFY2(error.contains(named), qPrintable(error));
+        QVERIFY2(!hasControlCharacter(error), qPrintable(error));
+        QCOMPARE(messages().shown.size(), 1); // nothing was asked
+        QVERIFY(QFileInfo::exists(m_root->file(kept)));
+        QVERIFY(QFileInfo::exists(m_root->file(QStringLiteral("G1/Inf/SpTem.txt"))));
+        QCOMPARE(g()->gurSp().rowCount(), 3);
+        QCOMPARE(m_root->bytes(QStringLiteral("Baza/Gurnali.txt")), catalogue);
+        QVERIFY(g()->isVisible());
+        QVERIFY(g()->DelStroku->isEnabled());
+        g()->hide();
+    }
+
+    void entryEditedDuringTheWalkIsKept()
+    {
+        for (int i = 0; i < 5; ++i)
+            m_root->write(QStringLiteral("G1/Math/f%1.txt").arg(i), "x");
+        showCatalogue();
+        QTest::mouseClick(g()->Redaktir, Qt::LeftButton);
+        clickEntry(2);
+        // The window stays responsive during the walk: the entry is edited meanwhile.
+        QTimer::singleShot(0, g(), [this] { setEntry(2, QStringLiteral("Новая"), QStringLiteral("G1")); });
+        messages().answers = {true};
+        QTest::mouseClick(g()->DelStroku, Qt::LeftButton);
+        QCOMPARE(messages().errors().size(), 1);
+        QVERIFY2(messages().errors().first().contains(QStringLiteral("«G1/Math»")), qPrintable(messages().errors().first()));
+        QVERIFY(QFileInfo::exists(m_root->file(QStringLiteral("G1/Math/f0.txt"))));
+        QCOMPARE(g()->gurSp().rowCount(), 3);
+        QCOMPARE(g()->gurSp().cell(1, 2), QStringLiteral("Новая"));
+        g()->hide();
+    }
+
+    void deletionWalkIsBounded_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("too many entries") << 10000 << 0 << "10000";
+        QTest::newRow("too deep") << 1 << 9 << "8";
+    }
+    void deletionWalkIsBounded()
+    {
+        QFETCH(int, files);
+        QFETCH(int, depth);
+        QFETCH(QString, reason);
+        QString deep = QStringLiteral("G1/Math");
+        for (int level = 1; level <= depth; ++level)
+            deep += QLatin1Char('/') + QString::number(level);
+        QVERIFY(QDir(m_root->path()).mkpath(deep));
+        for (int i = 0; i < files; ++i)
+            m_root->write(deep + QStringLiteral("/f%1.txt").arg(i), "x");
+        m_root->write(QStringLiteral("G1/Math/SpStud.txt"), "1\r\n1\r\nx\r\n");
+        const QByteArray catalogue = m_root->bytes(QStringLiteral("Baza/Gurnali.txt"));
+        showCatalogue();
+        clickEntry(2);
+        messages().answers = {true};
+        QTest::mouseClick(g()->DelStroku, Qt::LeftButton);
+        QCOMPARE(messages().errors().size(), 1);
+        const QString error = messages().errors().first();
+        QVERIFY2(error.contains(QStringLiteral("«G1/Math»")) && error.contains(reason), qPrintable(error));
+        QCOMPARE(messages().shown.size(), 1); // nothing was asked
+        QVERIFY(QFileInfo::exists(m_root->file(QStringLiteral("G1/Math/SpStud.txt"))));
+        QVERIFY(QFileInfo::exists(m_root->file(deep + QStringLiteral("/f0.txt"))));
+        QCOMPARE(g()->gurSp().rowCount(), 3);
+        QCOMPARE(m_root->bytes(QStringLiteral("Baza/Gurnali.txt")), catalogue);
+        QVERIFY(g()->DelStroku->isEnabled());
+        QVERIFY(g()->Zagruzit->isEnabled());
+        g()->hide();
     }
 
     void deletingACatalogueEntry()

@@ -1,5 +1,6 @@
 #include "journal/catalogue.h"
 #include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
 
 #include <QDir>
@@ -71,8 +72,6 @@ private Q_SLOTS:
     {
         const Grid g = catalogueOf({{"1", "  Алг ", " 11А ", "1"}, {"2", "Физ", "10Б"}});
         QCOMPARE(Catalogue::entryFolderPath(g, 1), QStringLiteral("11А/Алг"));
-        // Opening trims the whole path: the folder name keeps its leading blanks.
-        QCOMPARE(Catalogue::openingPath(g, 1), QStringLiteral("11А/  Алг"));
         QCOMPARE(Catalogue::findEntry(g, QStringLiteral("10Б/Физ")), 2);
         QCOMPARE(Catalogue::findEntry(g, QStringLiteral("11А/Алг")), 1);
         QCOMPARE(Catalogue::findEntry(g, QStringLiteral("10б/Физ")), -1); // case-sensitive
@@ -118,6 +117,12 @@ private Q_SLOTS:
         QTest::newRow("slash") << "11А" << "a/b" << false;
         QTest::newRow("backslash") << "11А\\x" << "Алг" << false;
         QTest::newRow("absolute") << "/etc" << "Алг" << false;
+        QTest::newRow("NUL after dot-dot") << "11А" << QString(QStringLiteral("..") + QChar(0) + QStringLiteral("x")) << false;
+        QTest::newRow("line break in group") << "11\nА" << "Алг" << false;
+        QTest::newRow("tab inside folder") << "11А" << "Ал\tг" << false;
+        QTest::newRow("DEL") << "11А" << "Алг\x7f" << false;
+        QTest::newRow("long name with a control character")
+            << "11А" << QString(QStringLiteral("я").repeated(500) + QChar(1)) << false;
     }
     void folderNames()
     {
@@ -128,9 +133,15 @@ private Q_SLOTS:
         if (allowed) {
             Catalogue::checkFolderNames(group, folder);
         } else {
-            QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::checkFolderNames(group, folder));
-            QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::checkDeletableFolder(m_root, group, folder));
-            QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::deleteJournalFiles(m_root, group, folder,
+            try {
+                Catalogue::checkFolderNames(group, folder);
+                QFAIL("no refusal");
+            } catch (const ZError &e) {
+                // The message quotes the names, escaped and cut short.
+                QVERIFY2(!hasControlCharacter(e.message()) && e.message().size() < 250, qPrintable(e.message()));
+            }
+            QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::checkDeletableFolder(m_root, group, folder, {}));
+            QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::deleteJournalFiles(m_root, group, folder, {},
                                                                            {group + "/" + folder + "/x"}));
         }
     }
@@ -142,13 +153,13 @@ private Q_SLOTS:
         makeFile(QStringLiteral("11А/Алг/SpTem.txt"));
         makeFile(QStringLiteral("11А/Алг/.hidden"));
         int calls = 0;
-        const QString folder = Catalogue::checkDeletableFolder(m_root, QStringLiteral(" 11А"), QStringLiteral("Алг "));
+        const QString folder = Catalogue::checkDeletableFolder(m_root, QStringLiteral(" 11А"), QStringLiteral("Алг "), {});
         QCOMPARE(folder, QStringLiteral("11А/Алг"));
         const QStringList names = Catalogue::listFolder(m_root, folder, [&] { ++calls; });
         QCOMPARE(names, (QStringList{"11А/Алг/.hidden", "11А/Алг/SpStud.txt", "11А/Алг/SpTem.txt"}));
         QCOMPARE(calls, 3);
 
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral(" 11А"), QStringLiteral("Алг "), names);
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral(" 11А"), QStringLiteral("Алг "), {}, names);
         QCOMPARE(result.deleted, names);
         QVERIFY(result.failed.isEmpty());
         QVERIFY(result.folderRemoved);
@@ -166,7 +177,7 @@ private Q_SLOTS:
         const QStringList names = Catalogue::listFolder(m_root, QStringLiteral("11А/Алг"));
         QCOMPARE(names, (QStringList{"11А/Алг/SpStud.txt", "11А/Алг/старое/", "11А/Алг/старое/a.txt",
                                      "11А/Алг/старое/глубже/", "11А/Алг/старое/глубже/b.txt"}));
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), names);
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
         QCOMPARE(result.deleted.size(), 3);
         QVERIFY(result.failed.isEmpty());
         QVERIFY(!result.folderRemoved);
@@ -180,7 +191,7 @@ private Q_SLOTS:
         makeDir(QStringLiteral("11А/Алг"));
         makeFile(QStringLiteral("11А/Алг/a.txt"));
         makeFile(QStringLiteral("11А/Алг/a.txt "));
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"),
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {},
                                                           {QStringLiteral("11А/Алг/a.txt ")});
         QCOMPARE(result.deleted, QStringList{"11А/Алг/a.txt "});
         QVERIFY(exists(QStringLiteral("11А/Алг/a.txt")));
@@ -195,7 +206,7 @@ private Q_SLOTS:
         link(QStringLiteral("nowhere"), QStringLiteral("11А/Алг/dangling"));
         const QStringList names = Catalogue::listFolder(m_root, QStringLiteral("11А/Алг"));
         QCOMPARE(names, (QStringList{"11А/Алг/dangling", "11А/Алг/dirlink", "11А/Алг/filelink"}));
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), names);
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
         QCOMPARE(result.deleted, names);
         QVERIFY(result.folderRemoved);
         QVERIFY(QFileInfo::exists(QDir(m_outside).filePath(QStringLiteral("keep.txt"))));
@@ -214,6 +225,7 @@ private Q_SLOTS:
         QTest::newRow("journal folder is a link to the root") << "11А" << "Алг" << "root" << false;
         QTest::newRow("group folder is a link to the root, folder Baza") << "Г" << "Baza" << "root" << true;
         QTest::newRow("group folder is a link outside") << "Г" << "x" << "outside" << true;
+        QTest::newRow("group folder is a link to another group") << "Г" << "Физ" << "group" << true;
     }
     void refusesFoldersOutsideAJournal()
     {
@@ -221,7 +233,11 @@ private Q_SLOTS:
         QFETCH(QString, folder);
         QFETCH(QString, linkTarget);
         QFETCH(bool, groupIsLink);
-        const QString target = linkTarget == QLatin1String("root") ? m_root : m_outside;
+        makeDir(QStringLiteral("11А/Физ"));
+        makeFile(QStringLiteral("11А/Физ/SpStud.txt"));
+        const QString target = linkTarget == QLatin1String("root")    ? m_root
+                               : linkTarget == QLatin1String("group") ? at(QStringLiteral("11А"))
+                                                                      : m_outside;
         if (groupIsLink) {
             link(target, group);
             if (linkTarget == QLatin1String("outside"))
@@ -229,20 +245,108 @@ private Q_SLOTS:
         } else {
             link(target, group + "/" + folder);
         }
-        QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::checkDeletableFolder(m_root, group, folder));
+        QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::checkDeletableFolder(m_root, group, folder, {}));
         // Even a list made by hand deletes nothing.
         const QStringList names{group + "/" + folder + "/keep.txt", group + "/" + folder + "/Gurnali.txt",
-                                group + "/" + folder + "/note.txt"};
-        QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::deleteJournalFiles(m_root, group, folder, names));
+                                group + "/" + folder + "/note.txt", group + "/" + folder + "/SpStud.txt"};
+        QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::deleteJournalFiles(m_root, group, folder, {}, names));
         QVERIFY(QFileInfo::exists(QDir(m_outside).filePath(QStringLiteral("keep.txt"))));
         QVERIFY(exists(QStringLiteral("Baza/Gurnali.txt")));
         QVERIFY(exists(QStringLiteral("11А/note.txt")));
+        QVERIFY(exists(QStringLiteral("11А/Физ/SpStud.txt")));
+    }
+
+    void refusesTheOpenJournal_data()
+    {
+        QTest::addColumn<QString>("openFolder");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("same path") << "11А/Алг" << true;
+        QTest::newRow("spelled with a dot") << "11А/./Алг" << true;
+        QTest::newRow("spelled with a double slash") << "11А//Алг" << true;
+        QTest::newRow("through a link") << "Ссылка/Алг" << true;
+        QTest::newRow("another journal") << "11А/Физ" << false;
+        QTest::newRow("no open journal") << "" << false;
+    }
+    void refusesTheOpenJournal()
+    {
+        QFETCH(QString, openFolder);
+        QFETCH(bool, refused);
+        makeDir(QStringLiteral("11А/Алг"));
+        makeDir(QStringLiteral("11А/Физ"));
+        makeFile(QStringLiteral("11А/Алг/SpStud.txt"));
+        link(QStringLiteral("11А"), QStringLiteral("Ссылка"));
+        const QStringList names{QStringLiteral("11А/Алг/SpStud.txt")};
+        if (!refused) {
+            QCOMPARE(Catalogue::checkDeletableFolder(m_root, QStringLiteral("11А"), QStringLiteral(" Алг"), openFolder),
+                     QStringLiteral("11А/Алг"));
+            QCOMPARE(Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral(" Алг"), openFolder, names)
+                         .deleted,
+                     names);
+            return;
+        }
+        try {
+            Catalogue::checkDeletableFolder(m_root, QStringLiteral("11А"), QStringLiteral(" Алг"), openFolder);
+            QFAIL("no refusal");
+        } catch (const ZError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("«11А/Алг»")) && e.message().contains(QStringLiteral("открытый")),
+                     qPrintable(e.message()));
+        }
+        QVERIFY_THROWS_EXCEPTION(
+            ZError, Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral(" Алг"), openFolder, names));
+        QVERIFY(exists(QStringLiteral("11А/Алг/SpStud.txt")));
+    }
+
+    void walkIsBounded_data()
+    {
+        QTest::addColumn<int>("depth"); // levels of subfolders, a file in the deepest
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("at the depth bound") << 8 << false;
+        QTest::newRow("past the depth bound") << 9 << true;
+        QTest::newRow("far past the depth bound") << 40 << true;
+    }
+    void walkIsBounded()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, refused);
+        QString deepest = QStringLiteral("11А/Алг");
+        for (int level = 1; level <= depth; ++level)
+            deepest += QStringLiteral("/%1").arg(level);
+        makeDir(deepest);
+        makeFile(deepest + QStringLiteral("/f"));
+        if (!refused) {
+            QCOMPARE(Catalogue::listFolder(m_root, QStringLiteral("11А/Алг")).size(), depth + 1);
+            return;
+        }
+        try {
+            Catalogue::listFolder(m_root, QStringLiteral("11А/Алг"));
+            QFAIL("no refusal");
+        } catch (const ZError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("«11А/Алг»")) && e.message().contains(QStringLiteral("8 уровней")),
+                     qPrintable(e.message()));
+        }
+    }
+
+    void walkStopsAtTheEntryBound()
+    {
+        // Files and subfolders count alike; one past the bound lists nothing.
+        makeDir(QStringLiteral("11А/Алг/sub"));
+        for (int i = 1; i < Catalogue::kMaxDeletedEntries; ++i)
+            makeFile(QStringLiteral("11А/Алг/%1%2").arg(i % 2 ? QStringLiteral("sub/") : QString()).arg(i));
+        QCOMPARE(Catalogue::listFolder(m_root, QStringLiteral("11А/Алг")).size(), Catalogue::kMaxDeletedEntries);
+        makeFile(QStringLiteral("11А/Алг/sub/one more"));
+        try {
+            Catalogue::listFolder(m_root, QStringLiteral("11А/Алг"));
+            QFAIL("no refusal");
+        } catch (const ZError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("«11А/Алг»")) && e.message().contains(QStringLiteral("10000")),
+                     qPrintable(e.message()));
+        }
     }
 
     void refusalMessageNamesTheFolder()
     {
         try {
-            Catalogue::checkDeletableFolder(m_root, QStringLiteral(""), QStringLiteral(""));
+            Catalogue::checkDeletableFolder(m_root, QStringLiteral(""), QStringLiteral(""), {});
             QFAIL("no refusal");
         } catch (const ZError &e) {
             QVERIFY2(e.message().contains(QStringLiteral("«/»")), qPrintable(e.message()));
@@ -254,7 +358,7 @@ private Q_SLOTS:
         makeDir(QStringLiteral("11А/Алг"));
         makeFile(QStringLiteral("11А/Алг/SpStud.txt"));
         const QStringList names{"11А/note.txt", "11А/Алг/../note.txt", "Baza/Gurnali.txt", "11А/Алг/SpStud.txt"};
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), names);
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
         QCOMPARE(result.deleted, QStringList{"11А/Алг/SpStud.txt"});
         QCOMPARE(result.failed, names.mid(0, 3));
         QVERIFY(exists(QStringLiteral("11А/note.txt")));
@@ -269,17 +373,17 @@ private Q_SLOTS:
         const QStringList names = Catalogue::listFolder(m_root, QStringLiteral("11А/Алг"));
         QVERIFY(QDir(at(QStringLiteral("11А/Алг/sub"))).removeRecursively());
         link(m_outside, QStringLiteral("11А/Алг/sub"));
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), names);
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
         QCOMPARE(result.failed, QStringList{"11А/Алг/sub/keep.txt"});
         QVERIFY(QFileInfo::exists(QDir(m_outside).filePath(QStringLiteral("keep.txt"))));
     }
 
     void missingFolderDeletesNothing()
     {
-        QCOMPARE(Catalogue::checkDeletableFolder(m_root, QStringLiteral("Нет"), QStringLiteral("Алг")),
+        QCOMPARE(Catalogue::checkDeletableFolder(m_root, QStringLiteral("Нет"), QStringLiteral("Алг"), {}),
                  QStringLiteral("Нет/Алг"));
         QVERIFY(Catalogue::listFolder(m_root, QStringLiteral("Нет/Алг")).isEmpty());
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {});
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, {});
         QVERIFY(result.deleted.isEmpty());
         QVERIFY(result.failed.isEmpty());
         QVERIFY(!result.folderRemoved);
@@ -290,13 +394,25 @@ private Q_SLOTS:
         makeDir(QStringLiteral("11А/Алг/sub"));
         makeFile(QStringLiteral("11А/Алг/sub/a.txt"));
         // A name listed as a file that is now a folder with content cannot be removed.
-        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"),
+        const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {},
                                                           {QStringLiteral("11А/Алг/sub")});
         QCOMPARE(result.failed, QStringList{"11А/Алг/sub"});
         QVERIFY(exists(QStringLiteral("11А/Алг/sub/a.txt")));
         const QString message = Catalogue::deletionFailureMessage(result);
         QVERIFY(message.startsWith(QStringLiteral("Не удалось удалить")));
         QVERIFY(message.contains(QStringLiteral("11А/Алг/sub")));
+    }
+
+    void failureMessageQuotesNamesAndStaysShort()
+    {
+        Catalogue::Deletion deletion;
+        deletion.failed << QStringLiteral("11А/Алг/две\nстроки");
+        for (int i = 0; i < 25; ++i)
+            deletion.failed << QStringLiteral("11А/Алг/f%1").arg(i);
+        const QStringList lines = Catalogue::deletionFailureMessage(deletion).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 1 + 20 + 1);
+        QCOMPARE(lines.at(1), QStringLiteral("11А/Алг/две\\nстроки"));
+        QVERIFY2(lines.last().contains(QStringLiteral("6")), qPrintable(lines.last()));
     }
 };
 

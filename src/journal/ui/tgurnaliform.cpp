@@ -6,8 +6,11 @@
 #include "controls/services.h"
 #include "controls/windowtools.h"
 #include "journal/catalogue.h"
+#include "journal/errors.h"
+#include "journal/excerpt.h"
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
+#include "journal/journalfolder.h"
 #include "journal/ui/gridview.h"
 
 #include <QApplication>
@@ -122,8 +125,13 @@ void TGurnaliForm::GurSpMouseDown(Qt::MouseButton, const QPoint &pos)
             GurSp->setCurrentRow(1);
         }
         StrGurn->setText(QString::number(r));
-        // The entry of the open journal cannot be deleted.
-        const bool open = app().form1->PapkaName->text().trimmed() == m_gurSp.cell(Catalogue::FolderCol, r).trimmed();
+        // The entry of the open journal cannot be deleted: by its folder name,
+        // or by its folder on disk, however the entry spells it.
+        const QString group = m_gurSp.cell(Catalogue::GroupCol, r);
+        const QString folder = m_gurSp.cell(Catalogue::FolderCol, r);
+        bool open = app().form1->PapkaName->text().trimmed() == folder.trimmed();
+        if (!open && JournalFolder::namesProblem(group, folder).isEmpty())
+            open = JournalFolder::sameFolder(QDir::currentPath(), JournalFolder::path(group, folder), app().journalPath);
         DelStroku->setVisible(!open);
     });
 }
@@ -159,8 +167,10 @@ void TGurnaliForm::DelStrokuClick()
         const QString group = m_gurSp.cell(Catalogue::GroupCol, a);
         const QString folder = m_gurSp.cell(Catalogue::FolderCol, a);
         const QString root = QDir::currentPath();
-        // Only a journal folder inside its group folder may be emptied.
-        const QString path = Catalogue::checkDeletableFolder(root, group, folder);
+        // The entry's texts as they stand now (they may have been typed in the
+        // edit mode since the click): only a journal folder inside its group
+        // folder, and never the open journal's, may be emptied.
+        const QString path = Catalogue::checkDeletableFolder(root, group, folder, app().journalPath);
         // The window stays responsive during the walk, but its buttons wait:
         // an entry moved or inserted meanwhile would change what row a is.
         const QList<QWidget *> buttons = {Zagruzit, Redaktir, DobStrNige, PerStroki, DelStroku, SaveTab, PrintRD};
@@ -175,13 +185,21 @@ void TGurnaliForm::DelStrokuClick()
                     b->setEnabled(true);
             }
         } reenable{buttons};
+        deletionList.clear();
         deletionList = Catalogue::listFolder(root, path, [] { QApplication::processEvents(); });
         if (!Services::messages().question(this, QStringLiteral("Миссия не обратима!!!"),
-                                           QStringLiteral("Удалить строку, файлы и папку? ") + path))
+                                           QStringLiteral("Удалить строку, файлы и папку? ") + excerpt(path)))
             return;
         if (a < 1 || a > m_gurSp.rowCount() - 1)
             return;
-        const Catalogue::Deletion deletion = Catalogue::deleteJournalFiles(root, group, folder, deletionList);
+        // The cells stay editable during the walk and the question: what is
+        // deleted is the entry that was checked and listed, or nothing.
+        if (m_gurSp.cell(Catalogue::GroupCol, a) != group || m_gurSp.cell(Catalogue::FolderCol, a) != folder)
+            throw ZError(QStringLiteral("Строка %1 изменилась, пока готовилось удаление папки %2; ничего не удалено.")
+                             .arg(a)
+                             .arg(quotedExcerpt(path)));
+        const Catalogue::Deletion deletion =
+            Catalogue::deleteJournalFiles(root, group, folder, app().journalPath, deletionList);
         GridOps::deleteRow(m_gurSp, a);
         saveCatalogue();
         close();
@@ -195,17 +213,20 @@ void TGurnaliForm::ZagruzitClick()
 {
     runHandler(this, [this] {
         const int r = GurSp->currentRow();
-        const QString path = Catalogue::openingPath(m_gurSp, r);
-        if (!QFileInfo(path).isDir()) {
-            Services::messages().warning(this, QStringLiteral("Нет такой папки"), QStringLiteral("Нужно создать журнал и папку"));
+        const QString group = m_gurSp.cell(Catalogue::GroupCol, r);
+        const QString folder = m_gurSp.cell(Catalogue::FolderCol, r);
+        // The same trimmed names as the save and the deletion use.
+        JournalFolder::checkNames(group, folder);
+        if (!JournalFolder::exists(QDir::currentPath(), group, folder)) {
+            Services::messages().warning(this, QStringLiteral("Нет такой папки"),
+                                         QStringLiteral("Нужно создать журнал и папку %1.")
+                                             .arg(quotedExcerpt(JournalFolder::path(group, folder))));
             return;
         }
-        TForm1 *form1 = app().form1;
-        form1->setIdentity(m_gurSp.cell(Catalogue::GroupCol, r), m_gurSp.cell(Catalogue::FolderCol, r),
-                           m_gurSp.cell(Catalogue::TermCol, r), m_gurSp.cell(Catalogue::SubjectCol, r),
-                           m_gurSp.cell(Catalogue::YearCol, r), m_gurSp.cell(Catalogue::CommentCol, r));
-        app().journalPath = path;
-        form1->loadJournal();
+        // The main window takes the entry's identity only once its journal is read.
+        app().form1->loadJournal({group, folder, m_gurSp.cell(Catalogue::TermCol, r),
+                                  m_gurSp.cell(Catalogue::SubjectCol, r), m_gurSp.cell(Catalogue::YearCol, r),
+                                  m_gurSp.cell(Catalogue::CommentCol, r)});
         close();
     });
 }
