@@ -46,13 +46,44 @@ const Tables &tables()
     return t;
 }
 
+// What reading needs, in storage that lives as long as the program (nothing to
+// destroy): the table of the code page, and every one-character text of it,
+// each followed by a NUL. A cell of one character refers to its text without an
+// allocation and without a reference count, so that copying and dropping the
+// most common cells (single-digit scores) costs no atomic operation.
+struct Decoding
+{
+    std::array<char16_t, 256> toUnicode;
+    std::array<std::array<char16_t, 2>, 256> single;
+};
+
+Q_DECL_COLD_FUNCTION Decoding makeDecoding()
+{
+    Decoding d{};
+    d.toUnicode = tables().toUnicode;
+    for (size_t b = 0; b < 256; ++b)
+        d.single[b] = {d.toUnicode[b], u'\0'};
+    return d;
+}
+
+inline const Decoding &decoding()
+{
+    static const Decoding d = makeDecoding();
+    return d;
+}
+
+inline QString singleChar(const Decoding &d, unsigned char byte)
+{
+    return QString::fromRawData(reinterpret_cast<const QChar *>(d.single[byte].data()), 1);
+}
+
 } // namespace
 
 QString decode(const char *bytes, qsizetype size)
 {
     if (size <= 0)
         return QString();
-    const auto &t = tables().toUnicode;
+    const auto &t = decoding().toUnicode;
     QString out(size, Qt::Uninitialized);
     char16_t *dst = reinterpret_cast<char16_t *>(out.data());
     const auto *src = reinterpret_cast<const unsigned char *>(bytes);
@@ -61,22 +92,24 @@ QString decode(const char *bytes, qsizetype size)
     return out;
 }
 
-QString decodeShared(const char *bytes, qsizetype size)
+void assignShared(QString &text, const char *bytes, qsizetype size)
 {
-    if (size > 1)
-        return decode(bytes, size);
-    if (size <= 0)
-        return QString();
-    static const std::vector<QString> single = [] {
-        std::vector<QString> all;
-        all.reserve(256);
-        for (int b = 0; b < 256; ++b) {
-            const char byte = char(b);
-            all.push_back(decode(&byte, 1));
-        }
-        return all;
-    }();
-    return single[static_cast<unsigned char>(bytes[0])];
+    if (size <= 0) {
+        text.clear();
+        return;
+    }
+    const Decoding &d = decoding();
+    const auto &t = d.toUnicode;
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes);
+    if (text.size() == size) {
+        const char16_t *have = reinterpret_cast<const char16_t *>(text.constData());
+        qsizetype i = 0;
+        while (i < size && have[i] == t[src[i]])
+            ++i;
+        if (i == size)
+            return;
+    }
+    text = size == 1 ? singleChar(d, src[0]) : decode(bytes, size);
 }
 
 QString decode(const QByteArray &bytes)

@@ -33,37 +33,40 @@ QString quoted(const QString &path)
 class LineReader
 {
 public:
-    explicit LineReader(const QByteArray &bytes) : m_p(bytes.constData()), m_end(bytes.constData() + bytes.size())
-    {
-        // Lone CRs are rare; one look over the whole buffer spares the per-line scan.
-        for (const char *q = m_p; (q = static_cast<const char *>(memchr(q, '\r', size_t(m_end - q)))) != nullptr; ++q) {
-            if (q + 1 >= m_end || q[1] != '\n') {
-                m_loneCr = true;
-                break;
-            }
-        }
-    }
+    explicit LineReader(const QByteArray &bytes) : m_p(bytes.constData()), m_end(bytes.constData() + bytes.size()) {}
 
     // The next line as raw bytes without its end; false at the end of the data.
     bool next(QByteArray &scratch, const char *&data, qsizetype &size)
     {
         if (m_p >= m_end)
             return false;
-        const char *lf = static_cast<const char *>(memchr(m_p, '\n', size_t(m_end - m_p)));
-        const char *lineEnd = lf ? lf : m_end;
-        if (!m_loneCr) {
+        // One pass finds the line's end and any CR in it. Most lines of a
+        // journal are a score of a few bytes, for which a byte loop beats a
+        // library search.
+        const char *q = m_p;
+        while (q < m_end && (static_cast<unsigned char>(*q) > '\r' || (*q != '\n' && *q != '\r')))
+            ++q;
+        if (q == m_end || *q == '\n') {
             data = m_p;
-            size = lineEnd - m_p;
-            if (size > 0 && lineEnd[-1] == '\r')
-                --size;
-        } else {
-            scratch.clear();
-            for (const char *q = m_p; q < lineEnd; ++q)
-                if (*q != '\r')
-                    scratch.append(*q);
-            data = scratch.constData();
-            size = scratch.size();
+            size = q - m_p;
+            m_p = q == m_end ? m_end : q + 1;
+            return true;
         }
+        if (q + 1 < m_end && q[1] == '\n') { // CR LF
+            data = m_p;
+            size = q - m_p;
+            m_p = q + 2;
+            return true;
+        }
+        // A lone CR (rare): the line up to its LF, without any CR.
+        const char *lf = static_cast<const char *>(memchr(q, '\n', size_t(m_end - q)));
+        const char *lineEnd = lf ? lf : m_end;
+        scratch.clear();
+        for (const char *b = m_p; b < lineEnd; ++b)
+            if (*b != '\r')
+                scratch.append(*b);
+        data = scratch.constData();
+        size = scratch.size();
         m_p = lf ? lf + 1 : m_end;
         return true;
     }
@@ -71,7 +74,6 @@ public:
 private:
     const char *m_p;
     const char *m_end;
-    bool m_loneCr = false;
 };
 
 bool isBlankByte(char ch)
@@ -356,15 +358,17 @@ void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid)
         throw ConversionError(tooLarge(path, cols, rows));
     grid.resize(int(cols), int(rows));
 
+    // A cell that holds its text already (the same journal read again) is
+    // left as it is.
     const int c = grid.colCount();
     const int r = grid.rowCount();
     for (int col = 0; col < c; ++col) {
         auto &cells = grid.column(col);
         for (int row = 0; row < r; ++row) {
             if (reader.next(scratch, data, size))
-                cells[size_t(row)] = Cp1251::decodeShared(data, size);
+                Cp1251::assignShared(cells[size_t(row)], data, size);
             else
-                cells[size_t(row)] = QString();
+                cells[size_t(row)].clear();
         }
     }
 }

@@ -92,6 +92,12 @@ private Q_SLOTS:
         QTest::newRow("lines after the last cell ignored") << QByteArray("1\r\n2\r\na\r\nb\r\nextra\r\nmore\r\n")
                                                            << QStringList{"a", "b"};
         QTest::newRow("blanks kept") << QByteArray("1\r\n2\r\n  \r\n a b \r\n") << QStringList{"  ", " a b "};
+        QTest::newRow("CR as the last byte") << QByteArray("1\r\n2\r\na\r") << QStringList{"a", ""};
+        QTest::newRow("CR CR LF") << QByteArray("1\r\n2\r\na\r\r\nb\r\n") << QStringList{"a", "b"};
+        QTest::newRow("lone CR first in a line") << QByteArray("1\r\n2\r\n\rab\r\nc\r\n") << QStringList{"ab", "c"};
+        QTest::newRow("lone CR in a count line") << QByteArray("1\r\n\r2\r\nx\r\ny\r\n") << QStringList{"x", "y"};
+        QTest::newRow("a line of CRs only") << QByteArray("1\r\n2\r\n\r\r\r\nz") << QStringList{"", "z"};
+        QTest::newRow("lone CR after a clean line") << QByteArray("1\r\n3\r\n5\r\n4\r5\r\n3\r\n") << QStringList{"5", "45", "3"};
     }
     void lineEnds()
     {
@@ -105,6 +111,60 @@ private Q_SLOTS:
         QCOMPARE(g.rowCount(), cells.size());
         for (int r = 0; r < cells.size(); ++r)
             QCOMPARE(g.cell(0, r), cells.at(r));
+    }
+
+    // A grid read into holds texts already (the same journal read again, or
+    // another one): every cell ends with the file's text, whether it held the
+    // same text, another of the same length, or one longer or shorter.
+    void readingIntoAFilledGrid_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("same texts") << QStringList{"5", "4,5", "", u("Иванов")} << QByteArray("5\r\n4,5\r\n\r\n") + cp("Иванов")
+                                    << QStringList{"5", "4,5", "", u("Иванов")};
+        QTest::newRow("same lengths, other texts") << QStringList{"5", "4,5", "a", u("Ё")} << QByteArray("4\r\n3,5\r\nb\r\n") + cp("ё")
+                                                   << QStringList{"4", "3,5", "b", u("ё")};
+        QTest::newRow("longer and shorter") << QStringList{"5", "10", "", "abc"} << QByteArray("10\r\n5\r\nx\r\n")
+                                            << QStringList{"10", "5", "x", ""};
+        QTest::newRow("high bytes against their Latin-1 look-alikes")
+            << QStringList{QString(QChar(0xC0)), QString(QChar(0xB9)), "5", "5"} << cp("А") + "\r\n" + cp("№") + "\r\n5\r\n5"
+            << QStringList{u("А"), u("№"), "5", "5"};
+    }
+    void readingIntoAFilledGrid()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QByteArray, lines);
+        QFETCH(QStringList, after);
+        Grid g(1, int(before.size()), 0, 0);
+        for (int r = 0; r < before.size(); ++r)
+            g.setCell(0, r, before.at(r));
+        writeBytes("again.txt", "1\r\n" + QByteArray::number(before.size()) + "\r\n" + lines);
+        ReadGridFile(path("again.txt"), g);
+        for (int r = 0; r < after.size(); ++r)
+            QCOMPARE(g.cell(0, r), after.at(r));
+        ReadGridFile(path("again.txt"), g);
+        for (int r = 0; r < after.size(); ++r)
+            QCOMPARE(g.cell(0, r), after.at(r));
+    }
+
+    // One-character cells share their text: changing one of them in place
+    // changes no other cell and no later read.
+    void oneCharacterCellsAreIndependent()
+    {
+        writeBytes("ones.txt", "2\r\n2\r\n5\r\n5\r\n5\r\n");
+        Grid g;
+        ReadGridFile(path("ones.txt"), g);
+        g.column(0)[0].append(QStringLiteral("+"));
+        g.column(1)[0][0] = QChar(u'4');
+        QCOMPARE(g.cell(0, 0), QStringLiteral("5+"));
+        QCOMPARE(g.cell(1, 0), QStringLiteral("4"));
+        QCOMPARE(g.cell(0, 1), QStringLiteral("5"));
+        Grid again;
+        ReadGridFile(path("ones.txt"), again);
+        QCOMPARE(again.cell(0, 0), QStringLiteral("5"));
+        QCOMPARE(again.cell(1, 0), QStringLiteral("5"));
+        QCOMPARE(again.cell(1, 1), QString());
     }
 
     void countLinesThatAreNotNumbers_data()
