@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "controls/handler.h"
+#include "controls/onelinevalidator.h"
 #include "controls/services.h"
 #include "controls/windowtools.h"
 #include "journal/errors.h"
@@ -50,6 +51,7 @@ QLineEdit *makeEdit(QWidget *parent, const QString &name, const QString &hint, i
 {
     auto *edit = new QLineEdit(parent);
     setHint(edit, name, hint);
+    makeOneLine(edit);
     if (width > 0)
         edit->setMinimumWidth(width);
     edit->setReadOnly(readOnly);
