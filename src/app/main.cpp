@@ -1,7 +1,6 @@
 #include "access/ui/tzapusk.h"
-#include "app/appcontext.h"
 #include "app/commandline.h"
-#include "app/startup.h"
+#include "app/program.h"
 #include "journal/excerpt.h"
 #include "rating/resultscommand.h"
 
@@ -44,9 +43,7 @@ int main(int argc, char *argv[])
         err << QStringLiteral("Папка с данными %1 не найдена.\n").arg(quotedExcerpt(cl.dataRoot));
         return 1;
     }
-    createWindows();
-    app().zapusk->show();
-    const int code = application.exec();
-    destroyWindows();
-    return code;
+    Program program(QDir::currentPath());
+    program.zapusk->show();
+    return application.exec();
 }

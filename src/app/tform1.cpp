@@ -1,7 +1,7 @@
 #include "app/tform1.h"
 
-#include "app/appcontext.h"
 #include "controls/handler.h"
+#include "controls/roweditpanel.h"
 #include "controls/onelinevalidator.h"
 #include "controls/services.h"
 #include "controls/windowtools.h"
@@ -12,18 +12,14 @@
 #include "journal/catalogue.h"
 #include "journal/cp1251.h"
 #include "journal/journalfolder.h"
+#include "journal/journallayout.h"
 #include "journal/ui/gridview.h"
-#include "journal/ui/tgurnaliform.h"
-#include "access/ui/tparoli1.h"
 #include "rating/dynamics.h"
 #include "rating/gradingscale.h"
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
-#include "rating/ui/tprocent.h"
-#include "rating/ui/tstolbitogo.h"
 #include "themes/themes.h"
-#include "themes/ui/ttema.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -68,11 +64,12 @@ QLabel *yellowLabel(const QString &text, QWidget *parent)
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
+TForm1::TForm1(JournalSession &session, QWidget *parent)
     : QDialog(parent),
-      m_journal(20, 14, 2, 4, 30),
-      m_itog(ResultGrids::makeItog()),
-      m_uspev(ResultGrids::makeUspev())
+      m_session(session),
+      m_journal(session.journal()),
+      m_itog(session.itog()),
+      m_uspev(session.uspev())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Журналы успеваемости и автоматический расчёт рейтинга учеников"));
@@ -83,16 +80,11 @@ TForm1::TForm1(QWidget *parent)
     base.setPixelSize(11);
     setFont(base);
 
-    m_journal.setColWidth(0, 22);
-    m_journal.setColWidth(1, 127);
-    // The result grid is drawn wide enough for a full name and a sum with two
-    // decimals; its headers show in full as tool tips.
-    const int itogWidths[] = {22, 130, 46, 30, 30, 30, 30, 34};
-    for (int c = 0; c < 8; ++c)
-        m_itog.setColWidth(c, itogWidths[c]);
     buildMenu();
     buildControls();
     FormCreate();
+    connect(&m_session, &JournalSession::journalSwitched, this, &TForm1::journalSwitched);
+    connect(&m_session, &JournalSession::journalLoaded, this, [this] { showIndicators(); });
 }
 
 void TForm1::buildMenu()
@@ -236,33 +228,30 @@ void TForm1::buildControls()
                               QStringLiteral("Динамика"));
     Provodnik = makeToolButton(EditGroup, QStringLiteral("Provodnik"), QStringLiteral("Windows проводник"), QString(), QStyle::SP_DirOpenIcon);
 
-    auto *rowsGroup = new QGroupBox(QStringLiteral("Строк"), EditGroup);
+    auto *rowsGroup = new RowEditPanel(
+        QStringLiteral("Строк"), QStringLiteral("NStroki"), QStringLiteral("Номер выбранной строки"),
+        {{QStringLiteral("PlusStr"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+")},
+         {QStringLiteral("MinusStr"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−")},
+         {QStringLiteral("DelStroki"), QStringLiteral("Удалить строки снмзу"), QStringLiteral("↓✕")}},
+        RowEditPanel::Arrangement::EditAboveButtons, EditGroup);
     rowsGroup->setObjectName(QStringLiteral("RowsGroup"));
     setBackground(rowsGroup, 213, 255, 255);
-    NStroki = makeEdit(rowsGroup, QStringLiteral("NStroki"), QStringLiteral("Номер выбранной строки"), 0, true);
-    PlusStr = makeToolButton(rowsGroup, QStringLiteral("PlusStr"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+"));
-    MinusStr = makeToolButton(rowsGroup, QStringLiteral("MinusStr"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−"));
-    DelStroki = makeToolButton(rowsGroup, QStringLiteral("DelStroki"), QStringLiteral("Удалить строки снмзу"), QStringLiteral("↓✕"));
-    auto *colsGroup = new QGroupBox(QStringLiteral("Столб"), EditGroup);
+    NStroki = rowsGroup->numberEdit();
+    PlusStr = rowsGroup->button(0);
+    MinusStr = rowsGroup->button(1);
+    DelStroki = rowsGroup->button(2);
+    auto *colsGroup = new RowEditPanel(
+        QStringLiteral("Столб"), QStringLiteral("NStolbca"), QStringLiteral("Номер выбранного столбца"),
+        {{QStringLiteral("PlusStolb"), QStringLiteral("Добавить столбец правее выбранного"), QStringLiteral("+")},
+         {QStringLiteral("MinusStolb"), QStringLiteral("Удалить выбранный столбец"), QStringLiteral("−")},
+         {QStringLiteral("DelStolbi"), QStringLiteral("Удалить столбцы справа"), QStringLiteral("→✕")}},
+        RowEditPanel::Arrangement::EditAboveButtons, EditGroup);
     colsGroup->setObjectName(QStringLiteral("ColsGroup"));
     setBackground(colsGroup, 213, 255, 255);
-    NStolbca = makeEdit(colsGroup, QStringLiteral("NStolbca"), QStringLiteral("Номер выбранного столбца"), 0, true);
-    PlusStolb = makeToolButton(colsGroup, QStringLiteral("PlusStolb"), QStringLiteral("Добавить столбец правее выбранного"), QStringLiteral("+"));
-    MinusStolb = makeToolButton(colsGroup, QStringLiteral("MinusStolb"), QStringLiteral("Удалить выбранный столбец"), QStringLiteral("−"));
-    DelStolbi = makeToolButton(colsGroup, QStringLiteral("DelStolbi"), QStringLiteral("Удалить столбцы справа"), QStringLiteral("→✕"));
-    for (auto [group, edit, a, b, c] : {std::tuple{rowsGroup, NStroki, PlusStr, MinusStr, DelStroki},
-                                        std::tuple{colsGroup, NStolbca, PlusStolb, MinusStolb, DelStolbi}}) {
-        edit->setText(QStringLiteral("1"));
-        edit->setFixedWidth(62);
-        edit->setAlignment(Qt::AlignCenter);
-        auto *l = new QGridLayout(group);
-        l->setContentsMargins(3, 2, 3, 3);
-        l->setSpacing(2);
-        l->addWidget(edit, 0, 0, 1, 3);
-        l->addWidget(a, 1, 0);
-        l->addWidget(b, 1, 1);
-        l->addWidget(c, 1, 2);
-    }
+    NStolbca = colsGroup->numberEdit();
+    PlusStolb = colsGroup->button(0);
+    MinusStolb = colsGroup->button(1);
+    DelStolbi = colsGroup->button(2);
 
     auto *editButtons = new QHBoxLayout;
     editButtons->setSpacing(3);
@@ -375,9 +364,9 @@ void TForm1::buildControls()
 void TForm1::FormCreate()
 {
     // 1. The program folder.
-    app().programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    while (app().programFolder.size() > 1 && app().programFolder.endsWith(QDir::separator()))
-        app().programFolder.chop(1);
+    m_programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    while (m_programFolder.size() > 1 && m_programFolder.endsWith(QDir::separator()))
+        m_programFolder.chop(1);
     // 2-3. Menu and hint fonts, hint colour; every hint stays 5 seconds (setHint).
     QFont menuFont = QApplication::font("QMenu");
     menuFont.setPointSize(12);
@@ -439,18 +428,17 @@ void TForm1::showEvent(QShowEvent *event)
 void TForm1::FormShow()
 {
     runHandler(this, [this] {
-        Grid &catalogue = app().gurnali->gurSp();
-        ReadGridFile(QStringLiteral("Baza/Gurnali.txt"), catalogue);
-        loadJournal({catalogue.cell(2, 1), catalogue.cell(1, 1).trimmed(), catalogue.cell(3, 1), catalogue.cell(4, 1),
-                     catalogue.cell(6, 1), catalogue.cell(7, 1)});
-        ResultGrids::writeSummiLabels(app().stolbItogo->summi());
+        m_session.readCatalogue();
+        JournalIdentity first = m_session.catalogueEntry(1);
+        first.folder = first.folder.trimmed();
+        m_session.load(first);
+        ResultGrids::writeSummiLabels(m_session.summi());
     });
 }
 
-void TForm1::setIdentity(const Identity &identity)
+void TForm1::showIdentity()
 {
-    app().year = identity.year;
-    app().comment = identity.comment;
+    const JournalIdentity &identity = m_session.identity();
     const std::pair<QLineEdit *, QString> edits[] = {
         {Gruppa, identity.group},      {PapkaName, identity.folder}, {Semestr, identity.term},
         {PredmNaz, identity.subject}, {GodS, identity.year},        {Komment, identity.comment}};
@@ -460,51 +448,24 @@ void TForm1::setIdentity(const Identity &identity)
     }
 }
 
-void TForm1::ReLoadClick()
+void TForm1::journalSwitched(bool identityChanged)
 {
-    runHandler(this, [this] { loadJournal(); });
-}
-
-void TForm1::loadJournal(const Identity &identity)
-{
-    loadJournalFolder(identity.group, identity.folder, &identity);
-}
-
-void TForm1::loadJournal()
-{
-    const QString dir = app().journalPath;
-    const int slash = dir.indexOf(QLatin1Char('/'));
-    loadJournalFolder(dir.left(slash), slash < 0 ? QString() : dir.mid(slash + 1), nullptr);
-}
-
-void TForm1::loadJournalFolder(const QString &group, const QString &folder, const Identity *identity)
-{
-    const QString dir = JournalFolder::checked(QDir::currentPath(), group, folder);
-    Grid journal = m_journal;
-    Grid temi = app().tema->temi();
-    ReadGridFile(dir + QStringLiteral("/SpStud.txt"), journal);
-    ReadGridFile(dir + QStringLiteral("/SpTem.txt"), temi);
-    // From here on the grids show this journal, so it is the current one.
-    // Marks belong to the journal on screen, not to the one being opened.
+    // Marks belong to the journal that was on screen, not to this one.
     SpisokSt->clearMarks();
     Itog->clearMarks();
-    m_journal = std::move(journal);
-    app().tema->temi() = std::move(temi);
-    app().journalPath = dir;
-    if (identity)
-        setIdentity(*identity);
-    Grid &summi = app().stolbItogo->summi();
-    summi.setColCount(m_journal.colCount());
-    ReadColumnWidths(dir + QStringLiteral("/ColSpStud.txt"), m_journal, &summi);
-    ResultGrids::writeSummiCodes(m_journal, summi);
+    if (identityChanged)
+        showIdentity();
     refreshAllGrids();
-    recalculateJournal();
-    app().tema->show();
-    const Thresholds scale = GradingScale::readFile(QStringLiteral("Baza/Pasport.txt"));
-    TProcent *procent = app().procent;
-    procent->TriProc->setText(scale.t3);
-    procent->ChetProc->setText(scale.t4);
-    procent->PaytProc->setText(scale.t5);
+}
+
+bool TForm1::openJournal(const JournalIdentity &identity)
+{
+    return runHandler(this, [this, &identity] { m_session.load(identity); });
+}
+
+void TForm1::ReLoadClick()
+{
+    runHandler(this, [this] { m_session.reload(); });
 }
 
 void TForm1::ObnovitClick()
@@ -519,56 +480,20 @@ void TForm1::SaveTabClick()
 
 void TForm1::saveJournal()
 {
-    const QString group = Gruppa->text();
-    const QString folder = PapkaName->text();
-    JournalFolder::checkNames(group, folder);
-    // The identity goes into the catalogue file: a text cp1251 cannot hold is
-    // refused here, before a folder or an entry is made.
-    const std::pair<QLineEdit *, const char *> identity[] = {
-        {Gruppa, "Группа"}, {PapkaName, "Папка"}, {Semestr, "Семестр"}, {PredmNaz, "Предмет"}};
-    for (const auto &[edit, caption] : identity) {
-        const qsizetype at = Cp1251::firstUnencodable(edit->text());
-        if (at >= 0)
-            throw ZError(QStringLiteral("Журнал не записан: в поле «%1» есть знак «%2», которого нет в кодировке cp1251.")
-                             .arg(QString::fromUtf8(caption), edit->text().mid(at, edit->text().at(at).isHighSurrogate() ? 2 : 1)));
-    }
-    const QString root = QDir::currentPath();
-    const QString path = JournalFolder::path(group, folder);
-    const QString studFile = path + QStringLiteral("/SpStud.txt");
-    const QString temFile = path + QStringLiteral("/SpTem.txt");
-    Grid &temi = app().tema->temi();
-    // A text that cp1251 cannot hold stops the save before anything is asked or written.
-    gridFileBytes(studFile, m_journal);
-    gridFileBytes(temFile, temi);
-    // So does a folder that is no real journal folder inside the data root.
-    JournalFolder::checkedForSave(root, group, folder);
-
-    TGurnaliForm *gurnali = app().gurnali;
-    Grid &catalogue = gurnali->gurSp();
-    const int entry = Catalogue::findEntry(catalogue, path);
-    gurnali->setWindowTitle(QStringLiteral("Список журналов"));
-    if (entry < 0) {
+    const JournalIdentity target{Gruppa->text(), PredmNaz->text(), PapkaName->text(), Semestr->text(), GodS->text(),
+                                 Komment->text()};
+    m_session.prepareSave(target);
+    if (m_session.catalogueEntryOf(target) < 0) {
         if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?")))
             return;
-        JournalFolder::create(root, group, folder);
-        app().journalPath = path;
-        gurnali->setWindowTitle(QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
-        Catalogue::addEntryAtTop(catalogue, folder, group, Semestr->text(), PredmNaz->text());
-        gurnali->saveCatalogue();
+        m_session.addToCatalogue(target);
         refreshAllGrids();
-        gurnali->Zagruzit->hide();
-        gurnali->exec();
-        gurnali->Zagruzit->show();
+        Q_EMIT newCatalogueEntryAdded();
     } else if (!Services::messages().question(this, QStringLiteral("Такая папки есть"), QStringLiteral("Записать в неё видимый журнал?"))) {
         return;
     }
-    // Checked again: the catalogue window may have run in between.
-    JournalFolder::create(root, group, folder);
-    app().journalPath = path;
-    WriteGridFile(studFile, m_journal);
-    WriteColumnWidths(path + QStringLiteral("/ColSpStud.txt"), m_journal);
-    WriteGridFile(temFile, temi);
-    StatusBar->showMessage(QStringLiteral("Журнал записан в папку %1.").arg(quotedExcerpt(path)), 8000);
+    m_session.writeJournal(target);
+    StatusBar->showMessage(QStringLiteral("Журнал записан в папку %1.").arg(quotedExcerpt(m_session.folderPath())), 8000);
 }
 
 void TForm1::GirObClick()
@@ -578,9 +503,9 @@ void TForm1::GirObClick()
 
 void TForm1::ProvodnikClick()
 {
-    runHandler(this, [] {
-        if (!Services::platform().openPath(app().programFolder))
-            throw ZError(QStringLiteral("Не удалось открыть папку программы «%1» в файловом менеджере.").arg(app().programFolder));
+    runHandler(this, [this] {
+        if (!Services::platform().openPath(m_programFolder))
+            throw ZError(QStringLiteral("Не удалось открыть папку программы %1 в файловом менеджере.").arg(quotedPath(m_programFolder)));
     });
 }
 
@@ -594,10 +519,7 @@ void TForm1::closeMainWindow()
 
 void TForm1::N1Click()
 {
-    app().gurnali->hide();
-    app().procent->hide();
-    app().stolbItogo->hide();
-    app().tema->hide();
+    Q_EMIT leaving();
     closeMainWindow();
 }
 
@@ -660,23 +582,22 @@ void TForm1::N4Click()
 
 void TForm1::N6Click()
 {
-    app().tema->show();
-    app().tema->raise();
+    Q_EMIT planRequested();
 }
 
 void TForm1::N7Click()
 {
-    app().procent->exec();
+    Q_EMIT scaleRequested();
 }
 
 void TForm1::N8Click()
 {
-    app().paroli->exec();
+    Q_EMIT accessRequested();
 }
 
 void TForm1::N10Click()
 {
-    app().gurnali->exec();
+    Q_EMIT catalogueRequested();
 }
 
 // ---- Journal grid editing ----
@@ -719,12 +640,7 @@ void TForm1::SpisokStMouseDown(Qt::MouseButton, const QPoint &pos)
                                QColor(0, 0, 255));
         // The theme of the column in the thematic plan: its row number goes into
         // the plan's selection edit, so that the plan's row operations act on it.
-        TTema *tema = app().tema;
-        const int theme = Themes::findTheme(tema->temi(), m_journal.cell(c, 2));
-        if (theme >= 0) {
-            tema->StrTemi->setText(QString::number(theme));
-            tema->TemiSpisok->setCurrentRow(theme);
-        }
+        Q_EMIT lessonCodeChosen(m_journal.cell(c, JournalLayout::kCodeRow));
     });
 }
 
@@ -753,7 +669,7 @@ void TForm1::columnOperation(const std::function<void(int)> &operation)
     runHandler(this, [this, &operation] {
         const int selected = GridOps::parseSelection(NStolbca->text(), QStringLiteral("номер выбранного столбца"));
         operation(selected);
-        app().stolbItogo->summi().setColCount(m_journal.colCount());
+        m_session.summi().setColCount(m_journal.colCount());
     });
 }
 
@@ -789,30 +705,21 @@ void TForm1::BitBtn1Click()
 
 // ---- Results ----
 
-namespace {
-Thresholds currentThresholds()
-{
-    const TProcent *p = app().procent;
-    return Thresholds{p->TriProc->text(), p->ChetProc->text(), p->PaytProc->text()};
-}
-} // namespace
-
 void TForm1::recalculateJournal()
 {
     // The result grid is rewritten: its marks would stand beside other students.
     Itog->clearMarks();
-    Indicators indicators = shownIndicators();
-    recalculate(m_journal, currentThresholds(), m_itog, m_uspev, app().stolbItogo->summi(), indicators);
-    showIndicators(indicators);
+    struct ShowAfter
+    {
+        TForm1 *form;
+        ~ShowAfter() { form->showIndicators(); }
+    } showAfter{this};
+    m_session.recalculate();
 }
 
-Indicators TForm1::shownIndicators() const
+void TForm1::showIndicators()
 {
-    return Indicators{Uspewa->text(), Ka4->text(), Obu4->text()};
-}
-
-void TForm1::showIndicators(const Indicators &indicators)
-{
+    const Indicators &indicators = m_session.indicators();
     Uspewa->setText(indicators.uspewa);
     Ka4->setText(indicators.ka4);
     Obu4->setText(indicators.obu4);
@@ -841,11 +748,10 @@ void TForm1::CopyStolbClick()
     runHandler(this, [this] {
         // A ranked result grid, or one with an average row, is recalculated
         // first, so that every student receives his own sum.
-        Indicators indicators = shownIndicators();
-        if (Ranking::appendOwnSumColumn(m_journal, currentThresholds(), m_itog, m_uspev, app().stolbItogo->summi(),
-                                        indicators)) {
+        if (Ranking::appendOwnSumColumn(m_journal, m_session.thresholds(), m_itog, m_uspev, m_session.summi(),
+                                        m_session.indicators())) {
             Itog->clearMarks();
-            showIndicators(indicators);
+            showIndicators();
         }
     });
 }
@@ -867,9 +773,8 @@ void TForm1::TekOcenClick()
 void TForm1::DinamikaClick()
 {
     runHandler(this, [this] {
-        Dynamics::fillDynamics(m_journal, FIO->text(), app().stolbItogo->summi());
-        app().stolbItogo->show();
-        app().stolbItogo->raise();
+        Dynamics::fillDynamics(m_journal, FIO->text(), m_session.summi());
+        Q_EMIT dynamicsRequested();
     });
 }
 
@@ -910,5 +815,23 @@ void TForm1::GrafikClick()
         }
         if (!failure.isEmpty())
             throw ConversionError(failure);
+    });
+}
+
+void TForm1::showLessonOfTheme(const QString &code)
+{
+    runHandler(this, [this, &code] {
+        DatNTar->setText(code);
+        const int c = Themes::findLessonColumn(m_journal, code);
+        if (c < 0)
+            return;
+        SpisokSt->setCurrentCell(c, SpisokSt->currentRow());
+        DatNTar->setText(m_journal.cell(c, JournalLayout::kDateRow));
+        NStolbca->setText(QString::number(c));
+        const QRect date = SpisokSt->cellRect(c, JournalLayout::kDateRow);
+        if (!date.isEmpty())
+            SpisokSt->addFrame(QRect(QPoint(date.left() + 1, date.top() + 1),
+                                     QPoint(date.left() + 21, date.top() + 18 * (SpisokSt->visibleRows() + 3) + 10)),
+                               QColor(255, 0, 0));
     });
 }

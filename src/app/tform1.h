@@ -1,7 +1,7 @@
 #pragma once
 
 #include "journal/grid.h"
-#include "rating/recalculation.h"
+#include "journal/journalsession.h"
 
 #include <QDialog>
 
@@ -19,48 +19,13 @@ class QToolButton;
 
 // The main window: the current journal, its results and the menu that leads to
 // every other window. Shown modally by the login window; "Выход      " ends it.
+// It shows the journal session's grids; what it needs of the other windows it
+// asks for with a signal, and the start-up code connects them.
 class TForm1 : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
-
-    Grid &journal() { return m_journal; }
-    Grid &itog() { return m_itog; }
-    Grid &uspev() { return m_uspev; }
-
-    // Menu
-    QMenuBar *MainMenu = nullptr;
-    QAction *N10 = nullptr, *N6 = nullptr, *N4 = nullptr, *N7 = nullptr, *N9 = nullptr;
-    QAction *N3 = nullptr, *N2 = nullptr, *N5 = nullptr, *N8 = nullptr, *N1 = nullptr;
-
-    // Identity of the current journal
-    QGroupBox *IdentityGroup = nullptr;
-    QLineEdit *Gruppa = nullptr, *PredmNaz = nullptr, *PapkaName = nullptr, *Semestr = nullptr;
-    QLineEdit *GodS = nullptr, *Komment = nullptr;
-
-    // Journal grid and editing
-    QGroupBox *EditGroup = nullptr;
-    GridView *SpisokSt = nullptr;
-    QToolButton *SaveTab = nullptr, *RedSpisok = nullptr, *GirOb = nullptr, *BitBtn1 = nullptr;
-    QLineEdit *FIO = nullptr, *DatNTar = nullptr;
-    QToolButton *TekOcen = nullptr, *Print11 = nullptr, *Bilet = nullptr, *TemiFakt = nullptr;
-    QToolButton *Obnovit = nullptr, *Dinamika = nullptr, *Provodnik = nullptr;
-    QLineEdit *NStroki = nullptr, *NStolbca = nullptr;
-    QToolButton *PlusStr = nullptr, *MinusStr = nullptr, *DelStroki = nullptr;
-    QToolButton *PlusStolb = nullptr, *MinusStolb = nullptr, *DelStolbi = nullptr;
-
-    // Results
-    GridView *Itog = nullptr;
-    QToolButton *Peres4et = nullptr, *Rang = nullptr, *Grafik = nullptr, *PrintRD = nullptr, *CopyStolb = nullptr;
-    QToolButton *SrSt = nullptr;
-    QPushButton *ReLoad = nullptr;
-
-    // Indicators
-    GridView *Uspev = nullptr;
-    QLineEdit *Uspewa = nullptr, *Ka4 = nullptr, *Obu4 = nullptr;
-
-    QStatusBar *StatusBar = nullptr;
+    explicit TForm1(JournalSession &session, QWidget *parent = nullptr);
 
     // Makes the catalogue's first entry the current journal and loads it.
     void FormShow();
@@ -68,23 +33,28 @@ public:
     // Hides the window and ends its modal run.
     void closeMainWindow();
 
-    // What a catalogue entry says of its journal beside the folder's files.
-    struct Identity
-    {
-        QString group, folder, term, subject, year, comment;
-    };
-    // Shows a journal's identity: the identity edits, the year and the comment.
-    void setIdentity(const Identity &identity);
+    // Loads a journal (the catalogue's load button); the error box says why it
+    // could not. True when the journal is open.
+    bool openJournal(const JournalIdentity &identity);
 
-    // Loads the journal in the folder of the identity's group code and folder
-    // name (trimmed; refused unless they name real directories inside the data
-    // root). Its grid and theme files are read aside first: a failure there
-    // leaves the open journal, its folder and identity as they were. Then it is
-    // the current journal, with this identity, and the rest of the load runs.
-    // Throws on the first failure.
-    void loadJournal(const Identity &identity);
-    // The same for the current journal folder, keeping the identity.
-    void loadJournal();
+    // A theme was chosen in the plan: the journal's column with that code
+    // becomes the selected one, with a red frame; without such a column the
+    // date edit shows the code.
+    void showLessonOfTheme(const QString &code);
+
+Q_SIGNALS:
+    // A journal cell was clicked: the code of its column, for the plan.
+    void lessonCodeChosen(const QString &code);
+    void planRequested();
+    void scaleRequested();
+    void accessRequested();
+    void catalogueRequested();
+    void dynamicsRequested();
+    // A save made a new catalogue entry, to be completed by the teacher before
+    // the journal files are written.
+    void newCatalogueEntryAdded();
+    // "Выход      ": the other windows are to be hidden.
+    void leaving();
 
 public Q_SLOTS:
     void ReLoadClick();
@@ -134,21 +104,58 @@ private:
     void FormCreate();
     void buildMenu();
     void buildControls();
+    // The identity edits, year and comment show the session's journal.
+    void showIdentity();
+    // The grids of another journal: the marks go, the identity follows.
+    void journalSwitched(bool identityChanged);
     // Runs a column operation and gives the dynamics grid the journal's column count.
     void columnOperation(const std::function<void(int selected)> &operation);
     int selectedRow() const;
-    // The recalculation with the thresholds that stand in the grading-scale window.
+    // The recalculation with the thresholds of the grading-scale window.
     void recalculateJournal();
-    Indicators shownIndicators() const;
-    void showIndicators(const Indicators &indicators);
+    void showIndicators();
     void saveJournal();
-    void loadJournalFolder(const QString &group, const QString &folder, const Identity *identity);
 
-    Grid m_journal;
-    Grid m_itog;
-    Grid m_uspev;
+    JournalSession &m_session;
+    Grid &m_journal;
+    Grid &m_itog;
+    Grid &m_uspev;
+    QString m_programFolder; // folder of the executable, without a trailing separator
     bool m_closing = false;
     bool m_shownOnce = false;
+
+    // Menu
+    QMenuBar *MainMenu = nullptr;
+    QAction *N10 = nullptr, *N6 = nullptr, *N4 = nullptr, *N7 = nullptr, *N9 = nullptr;
+    QAction *N3 = nullptr, *N2 = nullptr, *N5 = nullptr, *N8 = nullptr, *N1 = nullptr;
+
+    // Identity of the current journal
+    QGroupBox *IdentityGroup = nullptr;
+    QLineEdit *Gruppa = nullptr, *PredmNaz = nullptr, *PapkaName = nullptr, *Semestr = nullptr;
+    QLineEdit *GodS = nullptr, *Komment = nullptr;
+
+    // Journal grid and editing
+    QGroupBox *EditGroup = nullptr;
+    GridView *SpisokSt = nullptr;
+    QToolButton *SaveTab = nullptr, *RedSpisok = nullptr, *GirOb = nullptr, *BitBtn1 = nullptr;
+    QLineEdit *FIO = nullptr, *DatNTar = nullptr;
+    QToolButton *TekOcen = nullptr, *Print11 = nullptr, *Bilet = nullptr, *TemiFakt = nullptr;
+    QToolButton *Obnovit = nullptr, *Dinamika = nullptr, *Provodnik = nullptr;
+    QLineEdit *NStroki = nullptr, *NStolbca = nullptr;
+    QToolButton *PlusStr = nullptr, *MinusStr = nullptr, *DelStroki = nullptr;
+    QToolButton *PlusStolb = nullptr, *MinusStolb = nullptr, *DelStolbi = nullptr;
+
+    // Results
+    GridView *Itog = nullptr;
+    QToolButton *Peres4et = nullptr, *Rang = nullptr, *Grafik = nullptr, *PrintRD = nullptr, *CopyStolb = nullptr;
+    QToolButton *SrSt = nullptr;
+    QPushButton *ReLoad = nullptr;
+
+    // Indicators
+    GridView *Uspev = nullptr;
+    QLineEdit *Uspewa = nullptr, *Ka4 = nullptr, *Obu4 = nullptr;
+
+    QStatusBar *StatusBar = nullptr;
 };
 
 // The addresses that the "Сервис" menu opens.

@@ -30,13 +30,6 @@ Grid makeItogShown()
     return itog;
 }
 
-Grid makeSummiLabelled()
-{
-    Grid summi = ResultGrids::makeSummi();
-    ResultGrids::writeSummiLabels(summi);
-    return summi;
-}
-
 } // namespace
 
 JournalSession::JournalSession(const QString &dataRoot, QObject *parent)
@@ -45,7 +38,7 @@ JournalSession::JournalSession(const QString &dataRoot, QObject *parent)
       m_catalogue(Catalogue::makeGrid()),
       m_journal(JournalLayout::makeJournalGrid()),
       m_themes(Themes::makeGrid()),
-      m_summi(makeSummiLabelled()),
+      m_summi(ResultGrids::makeSummi()),
       m_itog(makeItogShown()),
       m_uspev(ResultGrids::makeUspev())
 {
@@ -78,45 +71,47 @@ JournalIdentity JournalSession::catalogueEntry(int row) const
     return id;
 }
 
-QString JournalSession::checkedFolder(const JournalIdentity &identity) const
-{
-    Catalogue::checkFolderNames(identity.group, identity.folder);
-    return Catalogue::journalFolderPath(identity.group, identity.folder);
-}
-
-void JournalSession::readJournalFiles(const QString &folder, bool themesAndWidths)
-{
-    const QDir dir(rootPath(folder));
-    ReadGridFile(dir.filePath(kSpStud), m_journal);
-    if (themesAndWidths)
-        ReadGridFile(dir.filePath(kSpTem), m_themes);
-    m_summi.setColCount(m_journal.colCount());
-    if (themesAndWidths)
-        ReadColumnWidths(dir.filePath(kColSpStud), m_journal, &m_summi);
-    ResultGrids::writeSummiCodes(m_journal, m_summi);
-}
-
 void JournalSession::load(const JournalIdentity &identity)
 {
-    const QString folder = checkedFolder(identity);
-    readJournalFiles(folder, true);
-    m_folderPath = folder;
-    m_identity = identity;
+    loadFolder(identity.group, identity.folder, &identity);
+}
+
+void JournalSession::reload()
+{
+    const qsizetype slash = m_folderPath.indexOf(u'/');
+    loadFolder(m_folderPath.left(slash), slash < 0 ? QString() : m_folderPath.mid(slash + 1), nullptr);
+}
+
+void JournalSession::loadFolder(const QString &group, const QString &folder, const JournalIdentity *identity)
+{
+    const QString path = JournalFolder::checked(m_root, group, folder);
+    const QDir dir(rootPath(path));
+    // Both grids are read before either changes: a journal whose theme file
+    // is missing must not stand on screen under the previous identity.
+    Grid journal = m_journal;
+    Grid themes = m_themes;
+    ReadGridFile(dir.filePath(kSpStud), journal);
+    ReadGridFile(dir.filePath(kSpTem), themes);
+    m_journal = std::move(journal);
+    m_themes = std::move(themes);
+    m_folderPath = path;
+    if (identity)
+        m_identity = *identity;
+    Q_EMIT journalSwitched(identity != nullptr);
+    m_summi.setColCount(m_journal.colCount());
+    ReadColumnWidths(dir.filePath(kColSpStud), m_journal, &m_summi);
+    ResultGrids::writeSummiCodes(m_journal, m_summi);
     recalculate();
     Q_EMIT journalLoaded();
     m_thresholds = GradingScale::readFile(rootPath(kPasport));
     Q_EMIT thresholdsRead();
 }
 
-void JournalSession::reload()
+void JournalSession::loadJournalFile(const QString &folder, const GridReader &read)
 {
-    load(m_identity);
-}
-
-void JournalSession::loadJournalFile(const QString &folder)
-{
-    readJournalFiles(folder, false);
-    recalculate();
+    read(QDir(rootPath(folder)).filePath(kSpStud), m_journal);
+    m_summi.setColCount(m_journal.colCount());
+    ResultGrids::writeSummiCodes(m_journal, m_summi);
 }
 
 void JournalSession::recalculate()
@@ -126,7 +121,7 @@ void JournalSession::recalculate()
 
 void JournalSession::prepareSave(const JournalIdentity &target)
 {
-    const QString folder = checkedFolder(target);
+    JournalFolder::checkNames(target.group, target.folder);
     // The identity goes into the catalogue file: a text it cannot hold is
     // refused here, before a folder or an entry is made.
     const std::pair<const QString *, const char *> texts[] = {
@@ -142,32 +137,31 @@ void JournalSession::prepareSave(const JournalIdentity &target)
                              .arg(QString::fromUtf8(caption), quotedExcerpt(*text)));
     }
     // A cell that the files cannot hold stops the save before anything is asked or written.
-    const QDir dir(rootPath(folder));
-    gridFileBytes(dir.filePath(kSpStud), m_journal);
-    gridFileBytes(dir.filePath(kSpTem), m_themes);
-    m_folderPath = folder;
+    const QString path = JournalFolder::path(target.group, target.folder);
+    gridFileBytes(path + u'/' + kSpStud, m_journal);
+    gridFileBytes(path + u'/' + kSpTem, m_themes);
+    // So does a folder that is no real journal folder inside the data root.
+    JournalFolder::checkedForSave(m_root, target.group, target.folder);
 }
 
 int JournalSession::catalogueEntryOf(const JournalIdentity &target) const
 {
-    return Catalogue::findEntry(m_catalogue, Catalogue::journalFolderPath(target.group, target.folder));
+    return Catalogue::findEntry(m_catalogue, JournalFolder::path(target.group, target.folder));
 }
 
 void JournalSession::addToCatalogue(const JournalIdentity &target)
 {
-    const QString folder = checkedFolder(target);
-    createJournalFolder(rootPath(folder));
+    m_folderPath = JournalFolder::create(m_root, target.group, target.folder);
     Catalogue::addEntryAtTop(m_catalogue, target.folder, target.group, target.term, target.subject);
     saveCatalogue();
 }
 
 void JournalSession::writeJournal(const JournalIdentity &target)
 {
-    const QString folder = checkedFolder(target);
-    createJournalFolder(rootPath(folder));
-    const QDir dir(rootPath(folder));
+    // Checked again: the catalogue window may have run since prepareSave().
+    m_folderPath = JournalFolder::create(m_root, target.group, target.folder);
+    const QDir dir(rootPath(m_folderPath));
     WriteGridFile(dir.filePath(kSpStud), m_journal);
     WriteColumnWidths(dir.filePath(kColSpStud), m_journal);
     WriteGridFile(dir.filePath(kSpTem), m_themes);
-    m_folderPath = folder;
 }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // What names a journal: the catalogue's texts of one entry, or the main
 // window's identity edits.
 struct JournalIdentity
@@ -64,46 +66,50 @@ public:
     // The identity of catalogue entry `row` (texts as they stand).
     JournalIdentity catalogueEntry(int row) const;
 
-    // The journal load, in its fixed order: "SpStud.txt", "SpTem.txt", the
-    // dynamics grid's columns, "ColSpStud.txt" when present, the code headings
-    // of the dynamics grid, the recalculation; journalLoaded(); then the
-    // thresholds of "Baza/Pasport.txt" and thresholdsRead(). The folder is
-    // checked first (names, real folders inside the root); the identity and
-    // the folder become current once the journal files are read. Throws at the
-    // first failure: what was done before stays done.
+    // The journal load, in its fixed order: "SpStud.txt" and "SpTem.txt" (both
+    // read before either grid changes), journalSwitched(); the dynamics grid's
+    // columns, "ColSpStud.txt" when present, the code headings of the dynamics
+    // grid, the recalculation, journalLoaded(); then the thresholds of
+    // "Baza/Pasport.txt" and thresholdsRead(). The folder is checked first
+    // (names, real folders directly inside the root). Once both files are read
+    // the journal is the current one, with this identity. Throws at the first
+    // failure: what was done before stays done.
     void load(const JournalIdentity &identity);
-    // The same folder again (the hidden "ReLoad").
+    // The current journal folder again, keeping the identity (the hidden "ReLoad").
     void reload();
-    // Only the journal grid of a folder given by its path, and the
-    // recalculation with the thresholds as they stand: what the command line
-    // needs of a journal that may lie outside any catalogue.
-    void loadJournalFile(const QString &folder);
+    // Only the journal grid of a folder given by its path, with the dynamics
+    // grid's columns and code headings: what the command line needs of a
+    // journal that may lie outside any catalogue. `read` reads the grid file.
+    using GridReader = std::function<void(const QString &path, Grid &grid)>;
+    void loadJournalFile(const QString &folder, const GridReader &read);
 
     // The recalculation of the journal with the thresholds as they stand.
     void recalculate();
 
     // The save. First the checks that make it impossible, before anything is
-    // asked (names, folders, every text that cp1251 cannot hold or that holds a
-    // line break); the target becomes the current journal folder.
+    // asked: names, folders, every text that cp1251 cannot hold or that holds
+    // a line break.
     void prepareSave(const JournalIdentity &target);
     // The catalogue entry of the target's folder, or -1.
     int catalogueEntryOf(const JournalIdentity &target) const;
     // A journal the catalogue does not know: its folder (created when missing)
-    // and a new first catalogue entry, saved at once.
+    // becomes the current one, and a new first catalogue entry is saved at once.
     void addToCatalogue(const JournalIdentity &target);
-    // "SpStud.txt", "ColSpStud.txt" and "SpTem.txt" into the target's folder,
-    // created when missing.
+    // "SpStud.txt", "ColSpStud.txt" and "SpTem.txt" into the target's folder
+    // (created when missing), which becomes the current journal folder.
     void writeJournal(const JournalIdentity &target);
 
 Q_SIGNALS:
-    // The journal files of a load are read and recalculated.
+    // The grids hold another journal (or the same one read again); with a new
+    // identity when identityChanged.
+    void journalSwitched(bool identityChanged);
+    // The journal of a load is recalculated.
     void journalLoaded();
     // The thresholds were read from the scale file.
     void thresholdsRead();
 
 private:
-    QString checkedFolder(const JournalIdentity &identity) const;
-    void readJournalFiles(const QString &folder, bool themesAndWidths);
+    void loadFolder(const QString &group, const QString &folder, const JournalIdentity *identity);
 
     QString m_root;
     Grid m_catalogue;

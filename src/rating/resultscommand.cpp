@@ -3,6 +3,7 @@
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/grid.h"
+#include "journal/journalsession.h"
 #include "journal/gridfile.h"
 #include "rating/dynamics.h"
 #include "rating/gradingscale.h"
@@ -172,13 +173,14 @@ QString csvField(const QString &text)
     return u'"' + q + u'"';
 }
 
+// The journal folder as an absolute path.
 QString journalFolder(const Options &o, const QString &root)
 {
     if (QDir::isAbsolutePath(o.folder))
         return o.folder;
-    const QString inRoot = QDir(root).filePath(o.folder);
+    const QString inRoot = QDir(root).absoluteFilePath(o.folder);
     if (!o.root.isEmpty() && !QFileInfo(inRoot).isDir() && QFileInfo(o.folder).isDir())
-        return o.folder;
+        return QDir::current().absoluteFilePath(o.folder);
     return inRoot;
 }
 
@@ -203,10 +205,10 @@ void computeResults(const Options &o, const JournalReader &readJournal, QString 
 {
     QTextStream out(&text);
     const QString root = o.root.isEmpty() ? QDir::currentPath() : o.root;
-    Grid journal(20, 14, 2, 4, 30);
-    readJournal(QDir(journalFolder(o, root)).filePath(QStringLiteral("SpStud.txt")), journal);
+    JournalSession session(root);
+    session.loadJournalFile(journalFolder(o, root), readJournal);
 
-    Thresholds thresholds;
+    Thresholds &thresholds = session.thresholds();
     if (!o.t3 || !o.t4 || !o.t5) {
         const QString pasport = QDir(root).filePath(QStringLiteral("Baza/Pasport.txt"));
         if (QFileInfo::exists(pasport))
@@ -219,16 +221,14 @@ void computeResults(const Options &o, const JournalReader &readJournal, QString 
     if (o.t5)
         thresholds.t5 = *o.t5;
 
-    // The result grids as start-up makes them and a journal load fills them.
-    Grid itog = ResultGrids::makeItog();
-    Grid uspev = ResultGrids::makeUspev();
-    Grid summi = ResultGrids::makeSummi();
-    summi.setColCount(journal.colCount());
-    ResultGrids::writeSummiCodes(journal, summi);
+    Grid &journal = session.journal();
+    Grid &itog = session.itog();
+    Grid &uspev = session.uspev();
+    Grid &summi = session.summi();
     ResultGrids::writeSummiLabels(summi);
-    Indicators indicators;
+    const Indicators &indicators = session.indicators();
 
-    recalculate(journal, thresholds, itog, uspev, summi, indicators);
+    session.recalculate();
     if (o.student && !Dynamics::fillDynamics(journal, *o.student, summi))
         err << QStringLiteral("Ученик %1 в журнале не найден; строки ученика в динамике не заполнены.\n")
                    .arg(quotedExcerpt(*o.student));

@@ -1,6 +1,5 @@
 #include "fixtureroot.h"
 
-#include "app/startup.h"
 #include "journal/cp1251.h"
 
 #include <QDir>
@@ -66,17 +65,38 @@ void FixtureRoot::remove(const QString &relative) const
     QFile::remove(file(relative));
 }
 
+namespace {
+Program *g_running = nullptr;
+}
+
+Program &running()
+{
+    Q_ASSERT(g_running);
+    return *g_running;
+}
+
 WindowSession::WindowSession() : m_oldDir(QDir::currentPath())
 {
     QDir::setCurrent(root.path());
     Services::setMessages(&messages);
     Services::setPlatform(&platform);
-    createWindows();
+    program = std::make_unique<Program>(root.path());
+    g_running = program.get();
+}
+
+void WindowSession::restartOn(const QString &dataRoot)
+{
+    g_running = nullptr;
+    program.reset();
+    QDir::setCurrent(dataRoot);
+    program = std::make_unique<Program>(dataRoot);
+    g_running = program.get();
 }
 
 WindowSession::~WindowSession()
 {
-    destroyWindows();
+    g_running = nullptr;
+    program.reset();
     Services::setMessages(nullptr);
     Services::setPlatform(nullptr);
     QDir::setCurrent(m_oldDir);

@@ -2,8 +2,6 @@
 
 #include "access/ui/tparoli1.h"
 #include "access/ui/tzapusk.h"
-#include "app/appcontext.h"
-#include "app/startup.h"
 #include "app/tform1.h"
 #include "controls/services.h"
 #include "journal/excerpt.h"
@@ -38,7 +36,7 @@ private:
     FixtureRoot *m_root = nullptr;
     RecordingMessages &messages() const { return m_session->messages; }
     RecordingPlatform &platform() const { return m_session->platform; }
-    TForm1 *f() const { return app().form1; }
+    TForm1 *f() const { return running().form1; }
     QStringList errors() const { return messages().errors(); }
     QStringList questions() const
     {
@@ -74,10 +72,10 @@ private:
     // close it as soon as it shows, remembering whether "Загрузить" was hidden.
     void closeCatalogueWhenShown(bool *zagruzitHidden, QString *caption)
     {
-        QTimer::singleShot(0, app().gurnali, [zagruzitHidden, caption] {
-            *zagruzitHidden = app().gurnali->Zagruzit->isHidden();
-            *caption = app().gurnali->windowTitle();
-            app().gurnali->reject();
+        QTimer::singleShot(0, running().gurnali, [zagruzitHidden, caption] {
+            *zagruzitHidden = ctl<QPushButton>(running().gurnali, QStringLiteral("Zagruzit"))->isHidden();
+            *caption = running().gurnali->windowTitle();
+            running().gurnali->reject();
         });
     }
 
@@ -96,13 +94,13 @@ private Q_SLOTS:
     void windowsHaveTheirCaptionsAndLiveForTheRun()
     {
         QCOMPARE(f()->windowTitle(), QStringLiteral("Журналы успеваемости и автоматический расчёт рейтинга учеников"));
-        QCOMPARE(app().stolbItogo->windowTitle(), QStringLiteral("Динамика накопленной успеваемости. Показатели взвешены."));
-        QCOMPARE(app().tema->windowTitle(), QStringLiteral("Тематический план"));
-        QCOMPARE(app().procent->windowTitle(), QStringLiteral("Шкала перевода"));
-        QCOMPARE(app().gurnali->windowTitle(), QStringLiteral("Список журналов"));
-        QCOMPARE(app().paroli->windowTitle(), QStringLiteral("Управление доступом"));
+        QCOMPARE(running().stolbItogo->windowTitle(), QStringLiteral("Динамика накопленной успеваемости. Показатели взвешены."));
+        QCOMPARE(running().tema->windowTitle(), QStringLiteral("Тематический план"));
+        QCOMPARE(running().procent->windowTitle(), QStringLiteral("Шкала перевода"));
+        QCOMPARE(running().gurnali->windowTitle(), QStringLiteral("Список журналов"));
+        QCOMPARE(running().paroli->windowTitle(), QStringLiteral("Управление доступом"));
         // Closing any window but the login window only hides it.
-        QPointer<TTema> tema = app().tema;
+        QPointer<TTema> tema = running().tema;
         tema->show();
         tema->close();
         QVERIFY(tema);
@@ -147,18 +145,18 @@ private Q_SLOTS:
             QCOMPARE(w->statusTip(), hint);
         }
         QVERIFY(f()->findChild<QPushButton *>("ReLoad")->isHidden());
-        QVERIFY(f()->GodS->isReadOnly() && f()->Komment->isReadOnly() && f()->DatNTar->isReadOnly());
-        QCOMPARE(f()->NStroki->text(), QStringLiteral("1"));
-        QCOMPARE(f()->NStolbca->text(), QStringLiteral("1"));
+        QVERIFY(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->isReadOnly() && ctl<QLineEdit>(f(), QStringLiteral("Komment"))->isReadOnly() && ctl<QLineEdit>(f(), QStringLiteral("DatNTar"))->isReadOnly());
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStroki"))->text(), QStringLiteral("1"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStolbca"))->text(), QStringLiteral("1"));
         // The status bar shows the hint of the control under the mouse.
-        QStatusTipEvent tip(f()->PlusStr->statusTip());
-        QApplication::sendEvent(f()->PlusStr, &tip);
-        QCOMPARE(f()->StatusBar->currentMessage(), QStringLiteral("Добавить строку ниже выбранной"));
+        QStatusTipEvent tip(ctl<QToolButton>(f(), QStringLiteral("PlusStr"))->statusTip());
+        QApplication::sendEvent(ctl<QToolButton>(f(), QStringLiteral("PlusStr")), &tip);
+        QCOMPARE(ctl<QStatusBar>(f(), QStringLiteral("StatusBar"))->currentMessage(), QStringLiteral("Добавить строку ниже выбранной"));
     }
 
     void designShapesOfTheGrids()
     {
-        const Grid &j = f()->journal();
+        const Grid &j = session().journal();
         QCOMPARE(j.colCount(), 20);
         QCOMPARE(j.rowCount(), 14);
         QCOMPARE(j.fixedCols(), 2);
@@ -166,25 +164,25 @@ private Q_SLOTS:
         QCOMPARE(j.colWidth(0), 22);
         QCOMPARE(j.colWidth(1), 127);
         QCOMPARE(j.colWidth(19), 30);
-        const Grid &u = f()->uspev();
+        const Grid &u = session().uspev();
         QCOMPARE(u.cell(0, 0), QStringLiteral("Оценка"));
         QCOMPARE(u.cell(0, 1), QStringLiteral("Штук"));
         QCOMPARE(u.cell(0, 2), QStringLiteral("Процент"));
         QCOMPARE(u.cell(1, 0) + u.cell(2, 0) + u.cell(3, 0) + u.cell(4, 0), QStringLiteral("5432"));
-        QCOMPARE(f()->itog().colCount(), 8);
-        QVERIFY(f()->itog().colWidth(1) >= 103);
-        const Grid &cat = app().gurnali->gurSp();
+        QCOMPARE(session().itog().colCount(), 8);
+        QVERIFY(session().itog().colWidth(1) >= 103);
+        const Grid &cat = session().catalogue();
         QCOMPARE(cat.colCount(), 8);
         QCOMPARE(cat.cell(5, 0), QStringLiteral("Преподаватель"));
         QCOMPARE(cat.cell(0, 1), QStringLiteral("1"));
         QCOMPARE(cat.colWidth(4), 375);
-        const Grid &t = app().tema->temi();
+        const Grid &t = session().themes();
         QCOMPARE(t.colCount(), 4);
         QCOMPARE(t.cell(3, 0), QStringLiteral("Предмет, Тема, Вид работы, Имя фактора"));
         QCOMPARE(t.colWidth(3), 807);
-        QCOMPARE(app().stolbItogo->summi().colCount(), 35);
-        QCOMPARE(app().stolbItogo->summi().rowCount(), 8);
-        QCOMPARE(app().procent->TriProc->text() + app().procent->ChetProc->text() + app().procent->PaytProc->text(),
+        QCOMPARE(session().summi().colCount(), 35);
+        QCOMPARE(session().summi().rowCount(), 8);
+        QCOMPARE(ctl<QLineEdit>(running().procent, QStringLiteral("TriProc"))->text() + ctl<QLineEdit>(running().procent, QStringLiteral("ChetProc"))->text() + ctl<QLineEdit>(running().procent, QStringLiteral("PaytProc"))->text(),
                  QStringLiteral("507085"));
     }
 
@@ -192,22 +190,22 @@ private Q_SLOTS:
     {
         f()->FormShow();
         QCOMPARE(errors(), QStringList());
-        QCOMPARE(f()->Gruppa->text(), QStringLiteral(" G1 "));
-        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Inf"));
-        QCOMPARE(f()->Semestr->text(), QStringLiteral("1"));
-        QCOMPARE(f()->PredmNaz->text(), QStringLiteral("Информатика"));
-        QCOMPARE(f()->GodS->text(), QStringLiteral("2026"));
-        QCOMPARE(f()->Komment->text(), QStringLiteral("осень"));
-        QCOMPARE(app().journalPath, QStringLiteral("G1/Inf"));
-        const Grid &j = f()->journal();
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("Gruppa"))->text(), QStringLiteral(" G1 "));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->text(), QStringLiteral("Inf"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("Semestr"))->text(), QStringLiteral("1"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PredmNaz"))->text(), QStringLiteral("Информатика"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->text(), QStringLiteral("2026"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("Komment"))->text(), QStringLiteral("осень"));
+        QCOMPARE(session().folderPath(), QStringLiteral("G1/Inf"));
+        const Grid &j = session().journal();
         QCOMPARE(j.colCount(), 5);
         QCOMPARE(j.rowCount(), 7);
         QCOMPARE(j.fixedRows(), 4);
         QCOMPARE(j.cell(1, 5), QStringLiteral("Борисова Вера"));
         QCOMPARE(j.colWidth(1), 140);
-        QCOMPARE(app().tema->temi().cell(3, 2), QStringLiteral("Контрольная"));
-        QVERIFY(app().tema->isVisible());
-        const Grid &s = app().stolbItogo->summi();
+        QCOMPARE(session().themes().cell(3, 2), QStringLiteral("Контрольная"));
+        QVERIFY(running().tema->isVisible());
+        const Grid &s = session().summi();
         QCOMPARE(s.colCount(), 5);
         QCOMPARE(s.colWidth(4), 33);
         QCOMPARE(s.cell(2, 0), QStringLiteral("Т1"));
@@ -217,8 +215,8 @@ private Q_SLOTS:
         QCOMPARE(s.cell(1, 4), QStringLiteral("Среднее нак."));
         QCOMPARE(s.cell(1, 7), QStringLiteral("Макс-Мин"));
         // The grading scale file is read last.
-        QCOMPARE(app().procent->TriProc->text(), QStringLiteral("55"));
-        QCOMPARE(app().procent->PaytProc->text(), QStringLiteral("90"));
+        QCOMPARE(ctl<QLineEdit>(running().procent, QStringLiteral("TriProc"))->text(), QStringLiteral("55"));
+        QCOMPARE(ctl<QLineEdit>(running().procent, QStringLiteral("PaytProc"))->text(), QStringLiteral("90"));
     }
 
     void loadFailures_data()
@@ -245,18 +243,18 @@ private Q_SLOTS:
         f()->FormShow();
         if (missing.contains(QLatin1String("ColSpStud"))) {
             QCOMPARE(errors(), QStringList());
-            QCOMPARE(f()->journal().colWidth(1), 127);
+            QCOMPARE(session().journal().colWidth(1), 127);
         } else {
             QCOMPARE(errors().size(), 1);
             QVERIFY2(errors().first().contains(missing.section('/', -1)), qPrintable(errors().first()));
         }
-        QCOMPARE(f()->journal().colCount(), journalCols);
-        QCOMPARE(app().procent->TriProc->text(), threshold3);
-        QCOMPARE(app().stolbItogo->summi().cell(1, 2) == QStringLiteral("Среднее"), labelsWritten);
+        QCOMPARE(session().journal().colCount(), journalCols);
+        QCOMPARE(ctl<QLineEdit>(running().procent, QStringLiteral("TriProc"))->text(), threshold3);
+        QCOMPARE(session().summi().cell(1, 2) == QStringLiteral("Среднее"), labelsWritten);
         // The identity names a journal only once its files are on screen.
-        QCOMPARE(f()->PapkaName->text(), opened ? QStringLiteral("Inf") : QString());
-        QCOMPARE(f()->GodS->text(), opened ? QStringLiteral("2026") : QString());
-        QCOMPARE(app().journalPath, opened ? QStringLiteral("G1/Inf") : QString());
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->text(), opened ? QStringLiteral("Inf") : QString());
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->text(), opened ? QStringLiteral("2026") : QString());
+        QCOMPARE(session().folderPath(), opened ? QStringLiteral("G1/Inf") : QString());
     }
 
     void savingIntoTheOpenJournalRewritesItByteForByte()
@@ -289,8 +287,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, folder);
         f()->FormShow();
-        f()->journal().setCell(2, 4, QStringLiteral("2"));
-        f()->PapkaName->setText(folder);
+        session().journal().setCell(2, 4, QStringLiteral("2"));
+        ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(folder);
         const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
         const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
         messages().answers = {false};
@@ -313,8 +311,8 @@ private Q_SLOTS:
         f()->FormShow();
         if (folderExists)
             QDir(m_root->path()).mkpath("G1/Fiz");
-        f()->PapkaName->setText(QStringLiteral(" Fiz "));
-        f()->PredmNaz->setText(QStringLiteral("Физика"));
+        ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(QStringLiteral(" Fiz "));
+        ctl<QLineEdit>(f(), QStringLiteral("PredmNaz"))->setText(QStringLiteral("Физика"));
         messages().answers = {true};
         bool zagruzitHidden = false;
         QString caption;
@@ -323,10 +321,10 @@ private Q_SLOTS:
         QCOMPARE(errors(), QStringList());
         QCOMPARE(questions(), QStringList{"Такой папки нет|Создать папку и записать в неё журнал?"});
         QVERIFY(zagruzitHidden);
-        QVERIFY(!app().gurnali->Zagruzit->isHidden());
+        QVERIFY(!ctl<QPushButton>(running().gurnali, QStringLiteral("Zagruzit"))->isHidden());
         QCOMPARE(caption, QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
-        QCOMPARE(app().journalPath, QStringLiteral("G1/Fiz"));
-        const Grid &cat = app().gurnali->gurSp();
+        QCOMPARE(session().folderPath(), QStringLiteral("G1/Fiz"));
+        const Grid &cat = session().catalogue();
         QCOMPARE(cat.rowCount(), 4);
         QCOMPARE(cat.cell(0, 3), QStringLiteral("3"));
         QCOMPARE(cat.cell(1, 1), QStringLiteral(" Fiz "));
@@ -340,7 +338,7 @@ private Q_SLOTS:
         QCOMPARE(m_root->bytes("G1/Fiz/SpStud.txt"), m_root->bytes("G1/Inf/SpStud.txt"));
         QCOMPARE(m_root->bytes("G1/Fiz/SpTem.txt"), m_root->bytes("G1/Inf/SpTem.txt"));
         // The save neither recalculates nor changes year and comment.
-        QCOMPARE(f()->GodS->text(), QStringLiteral("2026"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->text(), QStringLiteral("2026"));
     }
 
     void firstShowingRefusesALinkedJournal_data()
@@ -367,15 +365,15 @@ private Q_SLOTS:
         QCOMPARE(errors().size(), 1);
         QVERIFY2(errors().first().contains(QStringLiteral("«G1/Inf»")), qPrintable(errors().first()));
         QVERIFY2(!errors().first().contains(QStringLiteral("SpStud")), qPrintable(errors().first()));
-        QCOMPARE(f()->journal().colCount(), 20);
-        QCOMPARE(f()->PapkaName->text(), QString());
-        QCOMPARE(app().journalPath, QString());
+        QCOMPARE(session().journal().colCount(), 20);
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->text(), QString());
+        QCOMPARE(session().folderPath(), QString());
         // A save has no folder to go to and leaves the outside journal alone.
         messages().answers = {true, true};
         bool zagruzitHidden = false;
         QString caption;
         closeCatalogueWhenShown(&zagruzitHidden, &caption);
-        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(f(), QStringLiteral("SaveTab")), Qt::LeftButton);
         QCOMPARE(errors().size(), 2);
         QCOMPARE(fileBytes(journalOutside + "/SpStud.txt"), outsideStud);
     }
@@ -409,19 +407,19 @@ private Q_SLOTS:
         f()->FormShow();
         QCOMPARE(errors(), QStringList());
         if (entryExists) {
-            app().gurnali->gurSp().setCell(1, 2, folder);
-            app().gurnali->gurSp().setCell(2, 2, group);
+            session().catalogue().setCell(1, 2, folder);
+            session().catalogue().setCell(2, 2, group);
         }
         const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
         const QStringList outsideBefore = listing(outside.path());
         const QStringList bazaBefore = listing(m_root->file("Baza"));
-        f()->Gruppa->setText(group);
-        f()->PapkaName->setText(folder);
+        ctl<QLineEdit>(f(), QStringLiteral("Gruppa"))->setText(group);
+        ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(folder);
         messages().answers = {true, true};
         bool zagruzitHidden = false;
         QString caption;
         closeCatalogueWhenShown(&zagruzitHidden, &caption);
-        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(f(), QStringLiteral("SaveTab")), Qt::LeftButton);
         QCOMPARE(errors().size(), 1);
         const QString named = QStringLiteral("«%1/%2»").arg(group.trimmed(), folder.trimmed());
         QVERIFY2(errors().first().contains(named), qPrintable(errors().first()));
@@ -431,21 +429,21 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(outside.filePath("SpStud.txt")), canary);
         QCOMPARE(fileBytes(outside.filePath("Ext/SpStud.txt")), canary);
         QCOMPARE(m_root->bytes("G1/Math/SpStud.txt"), canary);
-        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+        QCOMPARE(session().catalogue().rowCount(), 3);
         QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
-        QCOMPARE(app().journalPath, QStringLiteral("G1/Inf"));
+        QCOMPARE(session().folderPath(), QStringLiteral("G1/Inf"));
     }
 
     void missingGroupFolderStopsBeforeTheCatalogueChanges()
     {
         f()->FormShow();
-        f()->Gruppa->setText(QStringLiteral("G9"));
+        ctl<QLineEdit>(f(), QStringLiteral("Gruppa"))->setText(QStringLiteral("G9"));
         const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
         messages().answers = {true};
         f()->SaveTabClick();
         QCOMPARE(errors().size(), 1);
         QVERIFY(errors().first().contains(QStringLiteral("G9")));
-        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+        QCOMPARE(session().catalogue().rowCount(), 3);
         QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
     }
 
@@ -470,27 +468,27 @@ private Q_SLOTS:
         QFETCH(QString, group);
         QFETCH(QString, folder);
         f()->FormShow();
-        f()->Gruppa->setText(group);
-        f()->PapkaName->setText(folder);
+        ctl<QLineEdit>(f(), QStringLiteral("Gruppa"))->setText(group);
+        ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(folder);
         const QStringList before = QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         bool zagruzitHidden = false;
         QString caption;
         closeCatalogueWhenShown(&zagruzitHidden, &caption); // should the save get that far
-        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(f(), QStringLiteral("SaveTab")), Qt::LeftButton);
         QCOMPARE(errors().size(), 1);
         QVERIFY2(!hasControlCharacter(errors().first()) && errors().first().size() < 250, qPrintable(errors().first()));
         QCOMPARE(questions(), QStringList());
         QCOMPARE(QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(QDir(m_root->file("G1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  (QStringList{"Inf", "Math"}));
-        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+        QCOMPARE(session().catalogue().rowCount(), 3);
     }
 
     void aTextCp1251CannotHoldStopsTheSave()
     {
         f()->FormShow();
         const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
-        f()->journal().setCell(1, 6, QStringLiteral("Васильев 😀"));
+        session().journal().setCell(1, 6, QStringLiteral("Васильев 😀"));
         f()->SaveTabClick();
         QCOMPARE(errors().size(), 1);
         QVERIFY(errors().first().contains(QStringLiteral("SpStud.txt")));
@@ -502,30 +500,30 @@ private Q_SLOTS:
     void anIdentityTextCp1251CannotHoldStopsTheSave()
     {
         f()->FormShow();
-        f()->PapkaName->setText(QStringLiteral("Fiz"));
-        f()->PredmNaz->setText(QStringLiteral("Физика 中"));
+        ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(QStringLiteral("Fiz"));
+        ctl<QLineEdit>(f(), QStringLiteral("PredmNaz"))->setText(QStringLiteral("Физика 中"));
         const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
         f()->SaveTabClick();
         QCOMPARE(errors().size(), 1);
         QVERIFY(errors().first().contains(QStringLiteral("Предмет")));
         QCOMPARE(questions(), QStringList());
-        QCOMPARE(app().gurnali->gurSp().rowCount(), 3);
+        QCOMPARE(session().catalogue().rowCount(), 3);
         QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
         QVERIFY(!QFileInfo::exists(m_root->file("G1/Fiz")));
     }
 
     void fontSwitchAndRepaint()
     {
-        QVERIFY(f()->SpisokSt->gridFont().bold());
+        QVERIFY(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->gridFont().bold());
         f()->GirObClick();
-        QVERIFY(!f()->SpisokSt->gridFont().bold());
-        QVERIFY(f()->GirOb->font().bold());
+        QVERIFY(!ctl<GridView>(f(), QStringLiteral("SpisokSt"))->gridFont().bold());
+        QVERIFY(ctl<QToolButton>(f(), QStringLiteral("GirOb"))->font().bold());
         f()->GirObClick();
-        QVERIFY(f()->SpisokSt->gridFont().bold());
-        QVERIFY(!f()->GirOb->font().bold());
-        f()->SpisokSt->addFrame(QRect(1, 1, 20, 20), Qt::blue);
+        QVERIFY(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->gridFont().bold());
+        QVERIFY(!ctl<QToolButton>(f(), QStringLiteral("GirOb"))->font().bold());
+        ctl<GridView>(f(), QStringLiteral("SpisokSt"))->addFrame(QRect(1, 1, 20, 20), Qt::blue);
         f()->ObnovitClick();
-        QCOMPARE(f()->SpisokSt->markCount(), 0);
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount(), 0);
     }
 
     void menuCommandsReachThePlatform()
@@ -536,8 +534,8 @@ private Q_SLOTS:
         QVERIFY(platform().addresses.at(1).endsWith(QStringLiteral("/sendmail/form.php")));
         QVERIFY(platform().addresses.at(1).startsWith(platform().addresses.at(0).chopped(1)));
         f()->ProvodnikClick();
-        QCOMPARE(platform().opened, QStringList{app().programFolder});
-        QVERIFY(!app().programFolder.endsWith('/'));
+        QCOMPARE(platform().opened, QStringList{QDir::toNativeSeparators(QCoreApplication::applicationDirPath())});
+        QVERIFY(!platform().opened.value(0).endsWith(QLatin1Char('/')));
         f()->N4Click();
         QCOMPARE(platform().opened.size(), 2);
         QVERIFY(platform().opened.at(1).endsWith(QStringLiteral("index.html")));
@@ -549,7 +547,7 @@ private Q_SLOTS:
         f()->N2Click();
         QCOMPARE(platform().prints, 1);
         QCOMPARE(f()->palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(f()->EditGroup->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(ctl<QGroupBox>(f(), QStringLiteral("EditGroup"))->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(errors(), QStringList());
     }
 
@@ -560,20 +558,20 @@ private Q_SLOTS:
         QTemporaryDir demo;
         const QString source = QStringLiteral(ZHURNAL_SOURCE_DIR "/examples/demo");
         QVERIFY(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), source + QStringLiteral("/."), demo.path()}) == 0);
-        QVERIFY(QDir::setCurrent(demo.path()));
+        m_session->restartOn(demo.path());
         f()->resize(1200, 700);
         f()->FormShow();
         QCOMPARE(errors(), QStringList());
-        TGurnaliForm *g = app().gurnali;
-        const int entries = g->gurSp().rowCount() - 1;
+        TGurnaliForm *g = running().gurnali;
+        const int entries = session().catalogue().rowCount() - 1;
         QVERIFY(entries >= 3);
         for (int r = 1; r <= entries; ++r) {
-            g->GurSp->setCurrentRow(r);
+            ctl<GridView>(g, QStringLiteral("GurSp"))->setCurrentRow(r);
             g->ZagruzitClick();
             QCOMPARE(errors(), QStringList());
             QMap<QString, QByteArray> before;
             for (const char *name : {"SpStud.txt", "ColSpStud.txt", "SpTem.txt"}) {
-                QFile file(app().journalPath + QLatin1Char('/') + QLatin1String(name));
+                QFile file(session().folderPath() + QLatin1Char('/') + QLatin1String(name));
                 QVERIFY(file.open(QIODevice::ReadOnly));
                 before[QLatin1String(name)] = file.readAll();
                 file.close();
@@ -583,21 +581,21 @@ private Q_SLOTS:
             f()->SaveTabClick();
             QCOMPARE(errors(), QStringList());
             for (auto it = before.cbegin(); it != before.cend(); ++it) {
-                QFile file(app().journalPath + QLatin1Char('/') + it.key());
+                QFile file(session().folderPath() + QLatin1Char('/') + it.key());
                 QVERIFY(file.open(QIODevice::ReadOnly));
-                QVERIFY2(file.readAll() == it.value(), qPrintable(app().journalPath + QLatin1Char('/') + it.key()));
+                QVERIFY2(file.readAll() == it.value(), qPrintable(session().folderPath() + QLatin1Char('/') + it.key()));
             }
         }
     }
 
     void exitHidesEveryWindow()
     {
-        app().tema->show();
-        app().stolbItogo->show();
+        running().tema->show();
+        running().stolbItogo->show();
         f()->show();
         f()->N1Click();
-        QVERIFY(app().tema->isHidden());
-        QVERIFY(app().stolbItogo->isHidden());
+        QVERIFY(running().tema->isHidden());
+        QVERIFY(running().stolbItogo->isHidden());
         QVERIFY(f()->isHidden());
     }
 };

@@ -1,7 +1,5 @@
 #include "fixtureroot.h"
 
-#include "app/appcontext.h"
-#include "app/startup.h"
 #include "app/tform1.h"
 #include "controls/services.h"
 #include "journal/cp1251.h"
@@ -34,13 +32,13 @@ private:
     FixtureRoot *m_root = nullptr;
     RecordingMessages &messages() const { return m_session->messages; }
     RecordingPlatform &platform() const { return m_session->platform; }
-    TForm1 *f() const { return app().form1; }
-    Grid &journal() const { return app().form1->journal(); }
-    QPoint journalCell(int c, int r) const { return f()->SpisokSt->cellRect(c, r).center(); }
+    TForm1 *f() const { return running().form1; }
+    Grid &journal() const { return session().journal(); }
+    QPoint journalCell(int c, int r) const { return ctl<GridView>(f(), QStringLiteral("SpisokSt"))->cellRect(c, r).center(); }
     void clickJournal(int c, int r) { f()->SpisokStMouseDown(Qt::LeftButton, journalCell(c, r)); }
 
     // The catalogue window as the teacher sees it, and clicks and typing in its grid.
-    TGurnaliForm *g() const { return app().gurnali; }
+    TGurnaliForm *g() const { return running().gurnali; }
     void showCatalogue()
     {
         g()->resize(1017, 300);
@@ -49,30 +47,30 @@ private:
     }
     QPoint entryPoint(int col, int row) const
     {
-        GridView *v = g()->GurSp;
+        GridView *v = ctl<GridView>(g(), QStringLiteral("GurSp"));
         return v->viewport()->mapFrom(v, v->cellRect(col, row).center());
     }
-    void clickEntry(int row) { QTest::mouseClick(g()->GurSp->viewport(), Qt::LeftButton, {}, entryPoint(1, row)); }
+    void clickEntry(int row) { QTest::mouseClick(ctl<GridView>(g(), QStringLiteral("GurSp"))->viewport(), Qt::LeftButton, {}, entryPoint(1, row)); }
     // Clicks a cell (edit mode), opens its editor with F2 and types a new text over the old.
     void typeIntoEntry(int col, int row, const QString &text)
     {
-        QTest::mouseClick(g()->GurSp->viewport(), Qt::LeftButton, {}, entryPoint(col, row));
-        QTest::keyClick(g()->GurSp, Qt::Key_F2);
+        QTest::mouseClick(ctl<GridView>(g(), QStringLiteral("GurSp"))->viewport(), Qt::LeftButton, {}, entryPoint(col, row));
+        QTest::keyClick(ctl<GridView>(g(), QStringLiteral("GurSp")), Qt::Key_F2);
         QLineEdit *editor = nullptr;
-        for (QLineEdit *e : g()->GurSp->findChildren<QLineEdit *>())
+        for (QLineEdit *e : ctl<GridView>(g(), QStringLiteral("GurSp"))->findChildren<QLineEdit *>())
             if (e->isVisible())
                 editor = e;
         QVERIFY(editor);
         editor->selectAll();
         QTest::keyClicks(editor, text);
         QTest::keyClick(editor, Qt::Key_Return);
-        QCOMPARE(g()->gurSp().cell(col, row), text);
+        QCOMPARE(session().catalogue().cell(col, row), text);
     }
     void setEntry(int row, const QString &folder, const QString &group)
     {
-        g()->gurSp().setCell(1, row, folder);
-        g()->gurSp().setCell(2, row, group);
-        g()->GurSp->refresh();
+        session().catalogue().setCell(1, row, folder);
+        session().catalogue().setCell(2, row, group);
+        ctl<GridView>(g(), QStringLiteral("GurSp"))->refresh();
     }
     void link(const QString &target, const QString &relative)
     {
@@ -96,13 +94,13 @@ private:
     // The open journal G1/Inf is still the one on screen, with its identity.
     void verifyInfStillOpen()
     {
-        QCOMPARE(app().journalPath, QStringLiteral("G1/Inf"));
-        QCOMPARE(f()->Gruppa->text(), QStringLiteral(" G1 "));
-        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Inf"));
-        QCOMPARE(f()->Semestr->text(), QStringLiteral("1"));
-        QCOMPARE(f()->GodS->text(), QStringLiteral("2026"));
-        QCOMPARE(f()->Komment->text(), QStringLiteral("осень"));
-        QCOMPARE(app().year, QStringLiteral("2026"));
+        QCOMPARE(session().folderPath(), QStringLiteral("G1/Inf"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("Gruppa"))->text(), QStringLiteral(" G1 "));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->text(), QStringLiteral("Inf"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("Semestr"))->text(), QStringLiteral("1"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->text(), QStringLiteral("2026"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("Komment"))->text(), QStringLiteral("осень"));
+        QCOMPARE(session().identity().year, QStringLiteral("2026"));
         QCOMPARE(journal().colCount(), 5);
         QCOMPARE(journal().cell(1, 4), QStringLiteral("Андреев Антон"));
     }
@@ -128,87 +126,87 @@ private Q_SLOTS:
     void journalClickSelectsStudentColumnAndTheme()
     {
         clickJournal(3, 5);
-        QCOMPARE(f()->NStroki->text(), QStringLiteral("5"));
-        QCOMPARE(f()->NStolbca->text(), QStringLiteral("3"));
-        QCOMPARE(f()->DatNTar->text(), QStringLiteral("08.09"));
-        QCOMPARE(f()->FIO->text(), QStringLiteral("Борисова Вера"));
-        QCOMPARE(f()->Itog->currentRow(), 2);
-        QCOMPARE(f()->SpisokSt->markCount(), 2);
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStroki"))->text(), QStringLiteral("5"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStolbca"))->text(), QStringLiteral("3"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("DatNTar"))->text(), QStringLiteral("08.09"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("FIO"))->text(), QStringLiteral("Борисова Вера"));
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("Itog"))->currentRow(), 2);
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount(), 2);
         // The theme "кт1" is plan row 2; its number, not its code, goes into StrTemi.
-        QCOMPARE(app().tema->StrTemi->text(), QStringLiteral("2"));
-        QCOMPARE(app().tema->TemiSpisok->currentRow(), 2);
+        QCOMPARE(ctl<QLineEdit>(running().tema, QStringLiteral("StrTemi"))->text(), QStringLiteral("2"));
+        QCOMPARE(ctl<GridView>(running().tema, QStringLiteral("TemiSpisok"))->currentRow(), 2);
         // A header row selects no student; a code the plan lacks keeps StrTemi.
         journal().setCell(4, 2, QStringLiteral("нет"));
         clickJournal(4, 1);
-        QCOMPARE(f()->FIO->text(), QStringLiteral("Борисова Вера"));
-        QCOMPARE(app().tema->StrTemi->text(), QStringLiteral("2"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("FIO"))->text(), QStringLiteral("Борисова Вера"));
+        QCOMPARE(ctl<QLineEdit>(running().tema, QStringLiteral("StrTemi"))->text(), QStringLiteral("2"));
         f()->ObnovitClick();
-        QCOMPARE(f()->SpisokSt->markCount(), 0);
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount(), 0);
     }
 
     void clickOutsideTheCellsSelectsRowFour()
     {
-        const QRect last = f()->SpisokSt->cellRect(2, journal().rowCount() - 1);
+        const QRect last = ctl<GridView>(f(), QStringLiteral("SpisokSt"))->cellRect(2, journal().rowCount() - 1);
         f()->SpisokStMouseDown(Qt::LeftButton, QPoint(last.center().x(), last.bottom() + 30));
-        QCOMPARE(f()->NStroki->text(), QStringLiteral("4"));
-        QCOMPARE(f()->SpisokSt->currentRow(), 4);
-        QCOMPARE(f()->FIO->text(), QStringLiteral("Андреев Антон"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStroki"))->text(), QStringLiteral("4"));
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->currentRow(), 4);
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("FIO"))->text(), QStringLiteral("Андреев Антон"));
     }
 
     void planOperationsActOnTheThemeTheJournalSelected()
     {
         clickJournal(3, 4); // кт1, plan row 2
-        app().tema->DobStrNigeClick();
-        const Grid &t = app().tema->temi();
+        running().tema->DobStrNigeClick();
+        const Grid &t = session().themes();
         QCOMPARE(t.rowCount(), 5);
         QCOMPARE(t.cell(1, 2), QStringLiteral("кт1"));
         QCOMPARE(t.cell(1, 3), QString());
         QCOMPARE(t.cell(1, 4), QStringLiteral("Т2"));
         QCOMPARE(t.cell(0, 4), QStringLiteral("4"));
-        app().tema->PerStrokiClick();
+        running().tema->PerStrokiClick();
         QCOMPARE(t.cell(1, 1), QStringLiteral("кт1"));
-        QCOMPARE(app().tema->StrTemi->text(), QStringLiteral("1"));
+        QCOMPARE(ctl<QLineEdit>(running().tema, QStringLiteral("StrTemi"))->text(), QStringLiteral("1"));
     }
 
     void planClickShowsItsLessonColumn()
     {
-        TTema *tema = app().tema;
-        tema->TemiSpisokMouseDown(Qt::LeftButton, tema->TemiSpisok->cellRect(2, 3).center()); // Т2
-        QCOMPARE(tema->StrTemi->text(), QStringLiteral("3"));
-        QCOMPARE(f()->SpisokSt->currentCol(), 4);
-        QCOMPARE(f()->DatNTar->text(), QStringLiteral("15.09"));
-        QCOMPARE(f()->NStolbca->text(), QStringLiteral("4"));
-        QCOMPARE(f()->SpisokSt->markCount(), 1);
+        TTema *tema = running().tema;
+        tema->TemiSpisokMouseDown(Qt::LeftButton, ctl<GridView>(tema, QStringLiteral("TemiSpisok"))->cellRect(2, 3).center()); // Т2
+        QCOMPARE(ctl<QLineEdit>(tema, QStringLiteral("StrTemi"))->text(), QStringLiteral("3"));
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->currentCol(), 4);
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("DatNTar"))->text(), QStringLiteral("15.09"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStolbca"))->text(), QStringLiteral("4"));
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount(), 1);
         // A code found in no lesson column: the code itself stands in DatNTar.
-        app().tema->temi().setCell(1, 1, QStringLiteral(" Т9 "));
-        tema->TemiSpisokMouseDown(Qt::LeftButton, tema->TemiSpisok->cellRect(1, 1).center());
-        QCOMPARE(f()->DatNTar->text(), QStringLiteral("Т9"));
-        QCOMPARE(f()->NStolbca->text(), QStringLiteral("4"));
+        session().themes().setCell(1, 1, QStringLiteral(" Т9 "));
+        tema->TemiSpisokMouseDown(Qt::LeftButton, ctl<GridView>(tema, QStringLiteral("TemiSpisok"))->cellRect(1, 1).center());
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("DatNTar"))->text(), QStringLiteral("Т9"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStolbca"))->text(), QStringLiteral("4"));
         // Below the last row: row 0.
-        const QRect last = tema->TemiSpisok->cellRect(1, tema->temi().rowCount() - 1);
+        const QRect last = ctl<GridView>(tema, QStringLiteral("TemiSpisok"))->cellRect(1, session().themes().rowCount() - 1);
         tema->TemiSpisokMouseDown(Qt::LeftButton, QPoint(last.center().x(), last.bottom() + 40));
-        QCOMPARE(tema->StrTemi->text(), QStringLiteral("0"));
+        QCOMPARE(ctl<QLineEdit>(tema, QStringLiteral("StrTemi"))->text(), QStringLiteral("0"));
     }
 
     void rowAndColumnButtons()
     {
-        f()->NStroki->setText(QStringLiteral("4"));
+        ctl<QLineEdit>(f(), QStringLiteral("NStroki"))->setText(QStringLiteral("4"));
         f()->PlusStrClick();
         QCOMPARE(journal().rowCount(), 8);
         QCOMPARE(journal().cell(1, 5), QString());
         QCOMPARE(journal().cell(1, 6), QStringLiteral("Борисова Вера"));
         QCOMPARE(journal().cell(0, 7), QStringLiteral("4"));
-        f()->NStolbca->setText(QStringLiteral("3"));
+        ctl<QLineEdit>(f(), QStringLiteral("NStolbca"))->setText(QStringLiteral("3"));
         f()->PlusStolbClick();
         QCOMPARE(journal().colCount(), 6);
         QCOMPARE(journal().cell(4, 2), QStringLiteral("кт1"));
         QCOMPARE(journal().cell(4, 4), QString());
-        QCOMPARE(app().stolbItogo->summi().colCount(), 6);
+        QCOMPARE(session().summi().colCount(), 6);
         f()->MinusStolbClick();
         QCOMPARE(journal().colCount(), 5);
-        QCOMPARE(app().stolbItogo->summi().colCount(), 5);
+        QCOMPARE(session().summi().colCount(), 5);
         // A selection that is no number is reported and changes nothing.
-        f()->NStroki->setText(QStringLiteral("Т2"));
+        ctl<QLineEdit>(f(), QStringLiteral("NStroki"))->setText(QStringLiteral("Т2"));
         f()->MinusStrClick();
         QCOMPARE(journal().rowCount(), 8);
         QCOMPARE(messages().errors().size(), 1);
@@ -226,34 +224,34 @@ private Q_SLOTS:
 
     void firstEntryOfAnEmptyCatalogueIsNumbered()
     {
-        TGurnaliForm *g = app().gurnali;
-        g->gurSp().setRowCount(1);
-        g->StrGurn->setText(QStringLiteral("1"));
+        TGurnaliForm *g = running().gurnali;
+        session().catalogue().setRowCount(1);
+        ctl<QLineEdit>(g, QStringLiteral("StrGurn"))->setText(QStringLiteral("1"));
         g->DobStrNigeClick();
-        QCOMPARE(g->gurSp().rowCount(), 2);
-        QCOMPARE(g->gurSp().cell(0, 1), QStringLiteral("1"));
+        QCOMPARE(session().catalogue().rowCount(), 2);
+        QCOMPARE(session().catalogue().cell(0, 1), QStringLiteral("1"));
         QCOMPARE(messages().errors(), QStringList());
     }
 
     void catalogueSelectionProtectsTheOpenJournal()
     {
-        TGurnaliForm *g = app().gurnali;
+        TGurnaliForm *g = running().gurnali;
         g->show();
-        QVERIFY(g->DelStroku->isHidden());
-        g->GurSpMouseDown(Qt::LeftButton, g->GurSp->cellRect(2, 2).center());
-        QCOMPARE(g->StrGurn->text(), QStringLiteral("2"));
-        QVERIFY(!g->DelStroku->isHidden());
-        g->GurSpMouseDown(Qt::LeftButton, g->GurSp->cellRect(2, 0).center()); // header: entry 1
-        QCOMPARE(g->StrGurn->text(), QStringLiteral("1"));
-        QVERIFY(g->DelStroku->isHidden());
+        QVERIFY(ctl<QToolButton>(g, QStringLiteral("DelStroku"))->isHidden());
+        g->GurSpMouseDown(Qt::LeftButton, ctl<GridView>(g, QStringLiteral("GurSp"))->cellRect(2, 2).center());
+        QCOMPARE(ctl<QLineEdit>(g, QStringLiteral("StrGurn"))->text(), QStringLiteral("2"));
+        QVERIFY(!ctl<QToolButton>(g, QStringLiteral("DelStroku"))->isHidden());
+        g->GurSpMouseDown(Qt::LeftButton, ctl<GridView>(g, QStringLiteral("GurSp"))->cellRect(2, 0).center()); // header: entry 1
+        QCOMPARE(ctl<QLineEdit>(g, QStringLiteral("StrGurn"))->text(), QStringLiteral("1"));
+        QVERIFY(ctl<QToolButton>(g, QStringLiteral("DelStroku"))->isHidden());
         g->hide();
     }
 
     void openingACatalogueEntry()
     {
-        TGurnaliForm *g = app().gurnali;
+        TGurnaliForm *g = running().gurnali;
         // Missing files: the load fails, and the open journal stays with its identity.
-        g->GurSp->setCurrentRow(2);
+        ctl<GridView>(g, QStringLiteral("GurSp"))->setCurrentRow(2);
         g->ZagruzitClick();
         QCOMPARE(messages().errors().size(), 1);
         QVERIFY(messages().errors().first().contains(QStringLiteral("SpStud.txt")));
@@ -265,18 +263,18 @@ private Q_SLOTS:
         g->ZagruzitClick();
         QCOMPARE(messages().errors().size(), 1);
         QCOMPARE(journal().rowCount(), 7);
-        QCOMPARE(app().journalPath, QStringLiteral("G1/Math"));
-        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Math"));
-        QCOMPARE(f()->GodS->text(), QStringLiteral("2027"));
-        QCOMPARE(f()->Komment->text(), QStringLiteral("весна"));
+        QCOMPARE(session().folderPath(), QStringLiteral("G1/Math"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->text(), QStringLiteral("Math"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->text(), QStringLiteral("2027"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("Komment"))->text(), QStringLiteral("весна"));
         // An entry whose folder does not exist: the warning names it, nothing changes.
-        g->gurSp().setCell(1, 2, QStringLiteral("Nope"));
+        session().catalogue().setCell(1, 2, QStringLiteral("Nope"));
         g->ZagruzitClick();
         QCOMPARE(messages().shown.last().caption, QStringLiteral("Нет такой папки"));
         QVERIFY(messages().shown.last().text.startsWith(QStringLiteral("Нужно создать журнал и папку")));
         QVERIFY(messages().shown.last().text.contains(QStringLiteral("«G1/Nope»")));
-        QCOMPARE(app().journalPath, QStringLiteral("G1/Math"));
-        QCOMPARE(f()->PapkaName->text(), QStringLiteral("Math"));
+        QCOMPARE(session().folderPath(), QStringLiteral("G1/Math"));
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->text(), QStringLiteral("Math"));
     }
 
     void refusedEntryKeepsTheOpenJournal_data()
@@ -313,8 +311,8 @@ private Q_SLOTS:
         setEntry(2, folder, group);
         showCatalogue();
         clickEntry(2);
-        QCOMPARE(g()->GurSp->currentRow(), 2);
-        QTest::mouseClick(g()->Zagruzit, Qt::LeftButton);
+        QCOMPARE(ctl<GridView>(g(), QStringLiteral("GurSp"))->currentRow(), 2);
+        QTest::mouseClick(ctl<QPushButton>(g(), QStringLiteral("Zagruzit")), Qt::LeftButton);
         QCOMPARE(messages().errors().size(), 1);
         const QString error = messages().errors().first();
         QVERIFY2(error.contains(named), qPrintable(error));
@@ -332,15 +330,15 @@ private Q_SLOTS:
         setEntry(2, QStringLiteral(" Lead"), QStringLiteral("G1"));
         showCatalogue();
         clickEntry(2);
-        QTest::mouseClick(g()->Zagruzit, Qt::LeftButton);
+        QTest::mouseClick(ctl<QPushButton>(g(), QStringLiteral("Zagruzit")), Qt::LeftButton);
         QCOMPARE(messages().errors(), QStringList());
-        QCOMPARE(app().journalPath, QStringLiteral("G1/Lead"));
+        QCOMPARE(session().folderPath(), QStringLiteral("G1/Lead"));
         QCOMPARE(journal().cell(1, 4), QStringLiteral("Лидия"));
         QVERIFY(!g()->isVisible());
         // The save finds the same entry and writes the same folder.
         journal().setCell(1, 4, QStringLiteral("Лидия Л."));
         messages().answers = {true};
-        QTest::mouseClick(f()->SaveTab, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(f(), QStringLiteral("SaveTab")), Qt::LeftButton);
         QCOMPARE(messages().errors(), QStringList());
         QCOMPARE(messages().shown.last().caption, QStringLiteral("Такая папки есть"));
         QVERIFY(m_root->bytes(QStringLiteral("G1/Lead/SpStud.txt")).contains(*Cp1251::encode(QStringLiteral("Лидия Л."))));
@@ -348,7 +346,7 @@ private Q_SLOTS:
         // It is now the open journal, so its entry cannot be deleted.
         showCatalogue();
         clickEntry(2);
-        QVERIFY(g()->DelStroku->isHidden());
+        QVERIFY(ctl<QToolButton>(g(), QStringLiteral("DelStroku"))->isHidden());
         g()->hide();
     }
 
@@ -372,10 +370,10 @@ private Q_SLOTS:
         link(QStringLiteral("G1"), QStringLiteral("L"));
         setEntry(2, folder, group);
         showCatalogue();
-        QVERIFY(g()->DelStroku->isHidden());
+        QVERIFY(ctl<QToolButton>(g(), QStringLiteral("DelStroku"))->isHidden());
         clickEntry(2);
-        QCOMPARE(g()->StrGurn->text(), QStringLiteral("2"));
-        QCOMPARE(g()->DelStroku->isHidden(), hidden);
+        QCOMPARE(ctl<QLineEdit>(g(), QStringLiteral("StrGurn"))->text(), QStringLiteral("2"));
+        QCOMPARE(ctl<QToolButton>(g(), QStringLiteral("DelStroku"))->isHidden(), hidden);
         g()->hide();
     }
 
@@ -407,15 +405,15 @@ private Q_SLOTS:
             setEntry(2, folder, group);
         showCatalogue();
         if (typed)
-            QTest::mouseClick(g()->Redaktir, Qt::LeftButton);
+            QTest::mouseClick(ctl<QToolButton>(g(), QStringLiteral("Redaktir")), Qt::LeftButton);
         clickEntry(2);
-        QVERIFY(g()->DelStroku->isVisible());
+        QVERIFY(ctl<QToolButton>(g(), QStringLiteral("DelStroku"))->isVisible());
         if (typed) {
             typeIntoEntry(2, 2, group);
             typeIntoEntry(1, 2, folder);
         }
         messages().answers = {true};
-        QTest::mouseClick(g()->DelStroku, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(g(), QStringLiteral("DelStroku")), Qt::LeftButton);
         QCOMPARE(messages().errors().size(), 1);
         const QString error = messages().errors().first();
         QVERIFY2(error.contains(named), qPrintable(error));
@@ -423,10 +421,10 @@ private Q_SLOTS:
         QCOMPARE(messages().shown.size(), 1); // nothing was asked
         QVERIFY(QFileInfo::exists(m_root->file(kept)));
         QVERIFY(QFileInfo::exists(m_root->file(QStringLiteral("G1/Inf/SpTem.txt"))));
-        QCOMPARE(g()->gurSp().rowCount(), 3);
+        QCOMPARE(session().catalogue().rowCount(), 3);
         QCOMPARE(m_root->bytes(QStringLiteral("Baza/Gurnali.txt")), catalogue);
         QVERIFY(g()->isVisible());
-        QVERIFY(g()->DelStroku->isEnabled());
+        QVERIFY(ctl<QToolButton>(g(), QStringLiteral("DelStroku"))->isEnabled());
         g()->hide();
     }
 
@@ -435,17 +433,17 @@ private Q_SLOTS:
         for (int i = 0; i < 5; ++i)
             m_root->write(QStringLiteral("G1/Math/f%1.txt").arg(i), "x");
         showCatalogue();
-        QTest::mouseClick(g()->Redaktir, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(g(), QStringLiteral("Redaktir")), Qt::LeftButton);
         clickEntry(2);
         // The window stays responsive during the walk: the entry is edited meanwhile.
         QTimer::singleShot(0, g(), [this] { setEntry(2, QStringLiteral("Новая"), QStringLiteral("G1")); });
         messages().answers = {true};
-        QTest::mouseClick(g()->DelStroku, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(g(), QStringLiteral("DelStroku")), Qt::LeftButton);
         QCOMPARE(messages().errors().size(), 1);
         QVERIFY2(messages().errors().first().contains(QStringLiteral("«G1/Math»")), qPrintable(messages().errors().first()));
         QVERIFY(QFileInfo::exists(m_root->file(QStringLiteral("G1/Math/f0.txt"))));
-        QCOMPARE(g()->gurSp().rowCount(), 3);
-        QCOMPARE(g()->gurSp().cell(1, 2), QStringLiteral("Новая"));
+        QCOMPARE(session().catalogue().rowCount(), 3);
+        QCOMPARE(session().catalogue().cell(1, 2), QStringLiteral("Новая"));
         g()->hide();
     }
 
@@ -473,62 +471,62 @@ private Q_SLOTS:
         showCatalogue();
         clickEntry(2);
         messages().answers = {true};
-        QTest::mouseClick(g()->DelStroku, Qt::LeftButton);
+        QTest::mouseClick(ctl<QToolButton>(g(), QStringLiteral("DelStroku")), Qt::LeftButton);
         QCOMPARE(messages().errors().size(), 1);
         const QString error = messages().errors().first();
         QVERIFY2(error.contains(QStringLiteral("«G1/Math»")) && error.contains(reason), qPrintable(error));
         QCOMPARE(messages().shown.size(), 1); // nothing was asked
         QVERIFY(QFileInfo::exists(m_root->file(QStringLiteral("G1/Math/SpStud.txt"))));
         QVERIFY(QFileInfo::exists(m_root->file(deep + QStringLiteral("/f0.txt"))));
-        QCOMPARE(g()->gurSp().rowCount(), 3);
+        QCOMPARE(session().catalogue().rowCount(), 3);
         QCOMPARE(m_root->bytes(QStringLiteral("Baza/Gurnali.txt")), catalogue);
-        QVERIFY(g()->DelStroku->isEnabled());
-        QVERIFY(g()->Zagruzit->isEnabled());
+        QVERIFY(ctl<QToolButton>(g(), QStringLiteral("DelStroku"))->isEnabled());
+        QVERIFY(ctl<QPushButton>(g(), QStringLiteral("Zagruzit"))->isEnabled());
         g()->hide();
     }
 
     void deletingACatalogueEntry()
     {
-        TGurnaliForm *g = app().gurnali;
+        TGurnaliForm *g = running().gurnali;
         m_root->write(QStringLiteral("G1/Math/SpStud.txt"), "1\r\n1\r\nx\r\n");
-        g->StrGurn->setText(QStringLiteral("2"));
+        ctl<QLineEdit>(g, QStringLiteral("StrGurn"))->setText(QStringLiteral("2"));
         messages().answers = {true};
         g->DelStrokuClick();
         QCOMPARE(messages().errors(), QStringList());
         QCOMPARE(messages().shown.first().caption, QStringLiteral("Миссия не обратима!!!"));
         QCOMPARE(messages().shown.first().text, QStringLiteral("Удалить строку, файлы и папку? G1/Math"));
-        QVERIFY(g->deletionList.contains(QStringLiteral("G1/Math/SpStud.txt")));
+        QVERIFY(g->deletionNames().contains(QStringLiteral("G1/Math/SpStud.txt")));
         QVERIFY(!QFileInfo::exists(m_root->file("G1/Math")));
         QVERIFY(QFileInfo::exists(m_root->file("G1/Inf/SpStud.txt")));
-        QCOMPARE(g->gurSp().rowCount(), 2);
+        QCOMPARE(session().catalogue().rowCount(), 2);
         Grid saved;
         ReadGridFile(QStringLiteral("Baza/Gurnali.txt"), saved);
         QCOMPARE(saved.rowCount(), 2);
         // An entry with empty names would walk the root: refused, nothing asked.
-        g->gurSp().setCell(1, 1, QStringLiteral("  "));
-        g->gurSp().setCell(2, 1, QString());
-        g->StrGurn->setText(QStringLiteral("1"));
+        session().catalogue().setCell(1, 1, QStringLiteral("  "));
+        session().catalogue().setCell(2, 1, QString());
+        ctl<QLineEdit>(g, QStringLiteral("StrGurn"))->setText(QStringLiteral("1"));
         messages().shown.clear();
         g->DelStrokuClick();
         QCOMPARE(messages().errors().size(), 1);
         QCOMPARE(messages().shown.size(), 1);
         QVERIFY(QFileInfo::exists(m_root->file("Baza/Gurnali.txt")));
-        QCOMPARE(g->gurSp().rowCount(), 2);
+        QCOMPARE(session().catalogue().rowCount(), 2);
     }
 
     void resultButtons()
     {
         // Results of the fixture: sums 20,75, 6, 11 (weights 2, 1, 1,5).
-        QCOMPARE(f()->itog().cell(2, 1), QStringLiteral("20,75"));
+        QCOMPARE(session().itog().cell(2, 1), QStringLiteral("20,75"));
         journal().setCell(2, 5, QStringLiteral("5"));
         f()->Peres4etClick();
-        QCOMPARE(f()->itog().cell(2, 2), QStringLiteral("10"));
+        QCOMPARE(session().itog().cell(2, 2), QStringLiteral("10"));
         f()->RangClick();
-        QCOMPARE(f()->itog().cell(1, 1), QStringLiteral("Андреев Антон"));
-        QCOMPARE(f()->itog().cell(1, 3), QStringLiteral("Борисова Вера"));
+        QCOMPARE(session().itog().cell(1, 1), QStringLiteral("Андреев Антон"));
+        QCOMPARE(session().itog().cell(1, 3), QStringLiteral("Борисова Вера"));
         f()->SrStClick();
-        QCOMPARE(f()->itog().rowCount(), 5);
-        QCOMPARE(f()->itog().cell(1, 4), QStringLiteral("*** среднее ***"));
+        QCOMPARE(session().itog().rowCount(), 5);
+        QCOMPARE(session().itog().cell(1, 4), QStringLiteral("*** среднее ***"));
         // The sum column after a ranking: every student gets his own sum.
         f()->CopyStolbClick();
         QCOMPARE(journal().colCount(), 6);
@@ -536,26 +534,26 @@ private Q_SLOTS:
         QCOMPARE(journal().cell(5, 4), QStringLiteral("20,75"));
         QCOMPARE(journal().cell(5, 5), QStringLiteral("10"));
         f()->TekOcenClick();
-        QCOMPARE(f()->SpisokSt->markCount(), 3);
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount(), 3);
         // The dynamics of the student chosen in the result grid.
-        f()->ItogMouseDown(Qt::LeftButton, f()->Itog->cellRect(1, 2).center());
-        QCOMPARE(f()->FIO->text(), QStringLiteral("Борисова Вера"));
-        QCOMPARE(f()->SpisokSt->currentRow(), 5);
-        QCOMPARE(f()->Itog->markCount(), 1);
+        f()->ItogMouseDown(Qt::LeftButton, ctl<GridView>(f(), QStringLiteral("Itog"))->cellRect(1, 2).center());
+        QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("FIO"))->text(), QStringLiteral("Борисова Вера"));
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->currentRow(), 5);
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("Itog"))->markCount(), 1);
         f()->DinamikaClick();
-        QVERIFY(app().stolbItogo->isVisible());
-        QCOMPARE(app().stolbItogo->summi().cell(1, 1), QStringLiteral("Борисова Вера"));
-        QCOMPARE(app().stolbItogo->summi().cell(2, 1), QStringLiteral("10"));
+        QVERIFY(running().stolbItogo->isVisible());
+        QCOMPARE(session().summi().cell(1, 1), QStringLiteral("Борисова Вера"));
+        QCOMPARE(session().summi().cell(2, 1), QStringLiteral("10"));
         f()->GrafikClick();
-        QVERIFY(f()->Itog->markCount() > 1);
+        QVERIFY(ctl<GridView>(f(), QStringLiteral("Itog"))->markCount() > 1);
         // The bars belong to the rows as they were: ranking repaints them away.
         f()->RangClick();
-        QCOMPARE(f()->Itog->markCount(), 0);
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("Itog"))->markCount(), 0);
         // Opening a journal removes the grade marks of the one before.
         f()->TekOcenClick();
-        QVERIFY(f()->SpisokSt->markCount() > 0);
+        QVERIFY(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount() > 0);
         f()->ReLoadClick();
-        QCOMPARE(f()->SpisokSt->markCount(), 0);
+        QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount(), 0);
         QCOMPARE(messages().errors(), QStringList());
     }
 };

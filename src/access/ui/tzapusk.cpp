@@ -1,7 +1,5 @@
 #include "access/ui/tzapusk.h"
 
-#include "app/appcontext.h"
-#include "app/tform1.h"
 #include "controls/windowtools.h"
 
 #include <QHBoxLayout>
@@ -37,7 +35,7 @@ TZapusk::TZapusk(QWidget *parent) : QWidget(parent)
 
 void TZapusk::DaleeClick()
 {
-    app().form1->exec();
+    Q_EMIT admitted();
     close();
 }
 

@@ -6,18 +6,23 @@ class QLineEdit;
 class QPushButton;
 
 // The login window: the application's main window, shown first; "Дальше"
-// opens the journal window, and when that closes the program ends.
+// admits the teacher to the journal window (run modally by whoever listens to
+// admitted()), and when that returns the login window closes and the program ends.
 class TZapusk : public QWidget
 {
     Q_OBJECT
 public:
     explicit TZapusk(QWidget *parent = nullptr);
 
-    QLineEdit *Komentar = nullptr;
-    QPushButton *Dalee = nullptr;
-    QPushButton *Otmena = nullptr;
+Q_SIGNALS:
+    void admitted();
 
 public Q_SLOTS:
     void DaleeClick();
     void OtmenaClick();
+
+private:
+    QLineEdit *Komentar = nullptr;
+    QPushButton *Dalee = nullptr;
+    QPushButton *Otmena = nullptr;
 };

@@ -1,8 +1,7 @@
 #include "journal/ui/tgurnaliform.h"
 
-#include "app/appcontext.h"
-#include "app/tform1.h"
 #include "controls/handler.h"
+#include "controls/roweditpanel.h"
 #include "controls/services.h"
 #include "controls/windowtools.h"
 #include "journal/catalogue.h"
@@ -23,7 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TGurnaliForm::TGurnaliForm(QWidget *parent) : QDialog(parent), m_gurSp(Catalogue::makeGrid())
+TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
+    : QDialog(parent), m_session(session), m_gurSp(session.catalogue())
 {
     setObjectName(QStringLiteral("GurnaliForm"));
     setWindowTitle(QStringLiteral("Список журналов"));
@@ -42,14 +42,16 @@ TGurnaliForm::TGurnaliForm(QWidget *parent) : QDialog(parent), m_gurSp(Catalogue
     Redaktir = makeToolButton(group, QStringLiteral("Redaktir"), QStringLiteral("Редактирование таблицы"), QString(),
                               QStyle::SP_FileDialogDetailedView);
     GirOb = makeToolButton(group, QStringLiteral("GirOb"), QStringLiteral("Обычный шрифт / Жирный"), QStringLiteral("Ж"));
-    StrGurn = new QLineEdit(QStringLiteral("1"), group);
-    setHint(StrGurn, QStringLiteral("StrGurn"), QStringLiteral("Номер выбранной строки"));
-    StrGurn->setReadOnly(true);
-    StrGurn->setFixedWidth(44);
-    DobStrNige = makeToolButton(group, QStringLiteral("DobStrNige"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+"));
-    PerStroki = makeToolButton(group, QStringLiteral("PerStroki"), QStringLiteral("Выделенную и вышележащую строки поменять местами"),
-                               QStringLiteral("⇅"));
-    DelStroku = makeToolButton(group, QStringLiteral("DelStroku"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−"));
+    auto *rows = new RowEditPanel(
+        QString(), QStringLiteral("StrGurn"), QStringLiteral("Номер выбранной строки"),
+        {{QStringLiteral("DobStrNige"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+")},
+         {QStringLiteral("PerStroki"), QStringLiteral("Выделенную и вышележащую строки поменять местами"), QStringLiteral("⇅")},
+         {QStringLiteral("DelStroku"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−")}},
+        RowEditPanel::Arrangement::Row, group);
+    StrGurn = rows->numberEdit();
+    DobStrNige = rows->button(0);
+    PerStroki = rows->button(1);
+    DelStroku = rows->button(2);
     SaveTab = makeToolButton(group, QStringLiteral("SaveTab"), QStringLiteral("Запомнить таблицы"), QString(), QStyle::SP_DialogSaveButton);
     PrintRD = makeToolButton(group, QStringLiteral("PrintRD"), QStringLiteral("Печать таблицы"), QStringLiteral("Печать"));
     connect(SaveTab, &QToolButton::clicked, this, &TGurnaliForm::SaveTabClick);
@@ -66,10 +68,7 @@ TGurnaliForm::TGurnaliForm(QWidget *parent) : QDialog(parent), m_gurSp(Catalogue
     buttons->addWidget(Redaktir);
     buttons->addWidget(GirOb);
     buttons->addStretch();
-    buttons->addWidget(StrGurn);
-    buttons->addWidget(DobStrNige);
-    buttons->addWidget(PerStroki);
-    buttons->addWidget(DelStroku);
+    buttons->addWidget(rows);
     buttons->addWidget(SaveTab);
     buttons->addWidget(PrintRD);
     auto *groupLayout = new QVBoxLayout(group);
@@ -97,13 +96,23 @@ void TGurnaliForm::showEvent(QShowEvent *event)
 void TGurnaliForm::FormShow()
 {
     GurSp->setCurrentRow(1);
-    deletionList.clear();
+    m_deletionList.clear();
     DelStroku->hide();
 }
 
 void TGurnaliForm::saveCatalogue()
 {
-    WriteGridFile(QStringLiteral("Baza/Gurnali.txt"), m_gurSp);
+    m_session.saveCatalogue();
+}
+
+void TGurnaliForm::completeNewEntry()
+{
+    setWindowTitle(QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
+    GurSp->refresh();
+    Zagruzit->hide();
+    exec();
+    Zagruzit->show();
+    setWindowTitle(QStringLiteral("Список журналов"));
 }
 
 void TGurnaliForm::SaveTabClick()
@@ -129,9 +138,10 @@ void TGurnaliForm::GurSpMouseDown(Qt::MouseButton, const QPoint &pos)
         // or by its folder on disk, however the entry spells it.
         const QString group = m_gurSp.cell(Catalogue::GroupCol, r);
         const QString folder = m_gurSp.cell(Catalogue::FolderCol, r);
-        bool open = app().form1->PapkaName->text().trimmed() == folder.trimmed();
+        const QString openFolder = m_session.folderPath();
+        bool open = !openFolder.isEmpty() && openFolder.section(u'/', 1) == folder.trimmed();
         if (!open && JournalFolder::namesProblem(group, folder).isEmpty())
-            open = JournalFolder::sameFolder(QDir::currentPath(), JournalFolder::path(group, folder), app().journalPath);
+            open = JournalFolder::sameFolder(m_session.dataRoot(), JournalFolder::path(group, folder), openFolder);
         DelStroku->setVisible(!open);
     });
 }
@@ -166,11 +176,11 @@ void TGurnaliForm::DelStrokuClick()
         const int a = GridOps::parseSelection(StrGurn->text());
         const QString group = m_gurSp.cell(Catalogue::GroupCol, a);
         const QString folder = m_gurSp.cell(Catalogue::FolderCol, a);
-        const QString root = QDir::currentPath();
+        const QString root = m_session.dataRoot();
         // The entry's texts as they stand now (they may have been typed in the
         // edit mode since the click): only a journal folder inside its group
         // folder, and never the open journal's, may be emptied.
-        const QString path = Catalogue::checkDeletableFolder(root, group, folder, app().journalPath);
+        const QString path = Catalogue::checkDeletableFolder(root, group, folder, m_session.folderPath());
         // The window stays responsive during the walk, but its buttons wait:
         // an entry moved or inserted meanwhile would change what row a is.
         const QList<QWidget *> buttons = {Zagruzit, Redaktir, DobStrNige, PerStroki, DelStroku, SaveTab, PrintRD};
@@ -185,8 +195,8 @@ void TGurnaliForm::DelStrokuClick()
                     b->setEnabled(true);
             }
         } reenable{buttons};
-        deletionList.clear();
-        deletionList = Catalogue::listFolder(root, path, [] { QApplication::processEvents(); });
+        m_deletionList.clear();
+        m_deletionList = Catalogue::listFolder(root, path, [] { QApplication::processEvents(); });
         if (!Services::messages().question(this, QStringLiteral("Миссия не обратима!!!"),
                                            QStringLiteral("Удалить строку, файлы и папку? ") + excerpt(path)))
             return;
@@ -199,7 +209,7 @@ void TGurnaliForm::DelStrokuClick()
                              .arg(a)
                              .arg(quotedExcerpt(path)));
         const Catalogue::Deletion deletion =
-            Catalogue::deleteJournalFiles(root, group, folder, app().journalPath, deletionList);
+            Catalogue::deleteJournalFiles(root, group, folder, m_session.folderPath(), m_deletionList);
         GridOps::deleteRow(m_gurSp, a);
         saveCatalogue();
         close();
@@ -217,16 +227,16 @@ void TGurnaliForm::ZagruzitClick()
         const QString folder = m_gurSp.cell(Catalogue::FolderCol, r);
         // The same trimmed names as the save and the deletion use.
         JournalFolder::checkNames(group, folder);
-        if (!JournalFolder::exists(QDir::currentPath(), group, folder)) {
+        if (!JournalFolder::exists(m_session.dataRoot(), group, folder)) {
             Services::messages().warning(this, QStringLiteral("Нет такой папки"),
                                          QStringLiteral("Нужно создать журнал и папку %1.")
                                              .arg(quotedExcerpt(JournalFolder::path(group, folder))));
             return;
         }
-        // The main window takes the entry's identity only once its journal is read.
-        app().form1->loadJournal({group, folder, m_gurSp.cell(Catalogue::TermCol, r),
-                                  m_gurSp.cell(Catalogue::SubjectCol, r), m_gurSp.cell(Catalogue::YearCol, r),
-                                  m_gurSp.cell(Catalogue::CommentCol, r)});
-        close();
+        // The entry's identity becomes current only once its journal is read.
+        bool opened = false;
+        Q_EMIT openRequested(m_session.catalogueEntry(r), &opened);
+        if (opened)
+            close();
     });
 }

@@ -25,7 +25,8 @@ QLineEdit *thresholdEdit(const QString &name, const QString &text, QWidget *pare
 }
 } // namespace
 
-TProcent::TProcent(QWidget *parent) : QDialog(parent)
+TProcent::TProcent(Thresholds &thresholds, const QString &scaleFile, QWidget *parent)
+    : QDialog(parent), m_thresholds(thresholds), m_scaleFile(scaleFile)
 {
     setObjectName(QStringLiteral("Procent"));
     setWindowTitle(QStringLiteral("Шкала перевода"));
@@ -33,9 +34,12 @@ TProcent::TProcent(QWidget *parent) : QDialog(parent)
 
     auto *group = new QGroupBox(QStringLiteral("Перевод процентов в 5-ти балльной шкале"), this);
     setHint(group, QStringLiteral("GroupBox1"), QStringLiteral("Правила выставления оценок в 5 бальной системе"));
-    TriProc = thresholdEdit(QStringLiteral("TriProc"), QStringLiteral("50"), group);
-    ChetProc = thresholdEdit(QStringLiteral("ChetProc"), QStringLiteral("70"), group);
-    PaytProc = thresholdEdit(QStringLiteral("PaytProc"), QStringLiteral("85"), group);
+    TriProc = thresholdEdit(QStringLiteral("TriProc"), thresholds.t3, group);
+    ChetProc = thresholdEdit(QStringLiteral("ChetProc"), thresholds.t4, group);
+    PaytProc = thresholdEdit(QStringLiteral("PaytProc"), thresholds.t5, group);
+    connect(TriProc, &QLineEdit::textChanged, this, [this](const QString &t) { m_thresholds.t3 = t; });
+    connect(ChetProc, &QLineEdit::textChanged, this, [this](const QString &t) { m_thresholds.t4 = t; });
+    connect(PaytProc, &QLineEdit::textChanged, this, [this](const QString &t) { m_thresholds.t5 = t; });
     auto *row = new QHBoxLayout(group);
     row->addWidget(new QLabel(QStringLiteral("100 <=5<="), group));
     row->addWidget(PaytProc);
@@ -68,6 +72,15 @@ TProcent::TProcent(QWidget *parent) : QDialog(parent)
 void TProcent::SaveTabClick()
 {
     runHandler(this, [this] {
-        GradingScale::writeFile(QStringLiteral("Baza/Pasport.txt"), Thresholds{TriProc->text(), ChetProc->text(), PaytProc->text()});
+        GradingScale::writeFile(m_scaleFile, Thresholds{TriProc->text(), ChetProc->text(), PaytProc->text()});
     });
+}
+
+void TProcent::showThresholds()
+{
+    // Copies first: each setText writes its edit's text back into the thresholds.
+    const Thresholds t = m_thresholds;
+    TriProc->setText(t.t3);
+    ChetProc->setText(t.t4);
+    PaytProc->setText(t.t5);
 }

@@ -2,17 +2,16 @@
 
 #include "controls/windowtools.h"
 #include "journal/ui/gridview.h"
-#include "rating/resultgrids.h"
 
 #include <QVBoxLayout>
 
-TStolbItogo::TStolbItogo(QWidget *parent)
-    : QDialog(parent), m_summi(ResultGrids::makeSummi())
+TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("StolbItogo"));
     setWindowTitle(QStringLiteral("Динамика накопленной успеваемости. Показатели взвешены."));
     setModal(false);
-    Summi = new GridView(&m_summi, this);
+    Summi = new GridView(&summi, this);
     Summi->setObjectName(QStringLiteral("Summi"));
     Summi->setRowSelect(true);
     auto *layout = new QVBoxLayout(this);
@@ -25,4 +24,10 @@ void TStolbItogo::FormCreate()
 {
     setGeometry(0, 514, 677, 182);
     fitToWorkArea(this, true, true);
+}
+
+void TStolbItogo::showDynamics()
+{
+    show();
+    raise();
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "journal/grid.h"
-
 #include <QDialog>
 
+class Grid;
 class GridView;
 
 // The dynamics window: the grid Summi, one column per journal column.
@@ -11,12 +10,12 @@ class TStolbItogo : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TStolbItogo(QWidget *parent = nullptr);
+    explicit TStolbItogo(Grid &summi, QWidget *parent = nullptr);
 
-    Grid &summi() { return m_summi; }
-    GridView *Summi = nullptr;
+    // Shows the window over the others.
+    void showDynamics();
 
 private:
     void FormCreate();
-    Grid m_summi;
+    GridView *Summi = nullptr;
 };

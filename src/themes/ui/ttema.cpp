@@ -1,9 +1,9 @@
 #include "themes/ui/ttema.h"
 
-#include "app/appcontext.h"
-#include "app/tform1.h"
 #include "controls/handler.h"
+#include "controls/roweditpanel.h"
 #include "controls/windowtools.h"
+#include "journal/grid.h"
 #include "journal/gridops.h"
 #include "journal/ui/gridview.h"
 #include "themes/themes.h"
@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 
-TTema::TTema(QWidget *parent) : QDialog(parent), m_temi(Themes::makeGrid())
+TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
 {
     setObjectName(QStringLiteral("Tema"));
     setWindowTitle(QStringLiteral("Тематический план"));
@@ -27,22 +27,18 @@ TTema::TTema(QWidget *parent) : QDialog(parent), m_temi(Themes::makeGrid())
     TemiSpisok->setObjectName(QStringLiteral("TemiSpisok"));
     TemiSpisok->setRowSelect(true);
 
-    auto *rows = new QGroupBox(QStringLiteral("Строк"), group);
-    StrTemi = new QLineEdit(QStringLiteral("1"), rows);
-    setHint(StrTemi, QStringLiteral("StrTemi"), QStringLiteral("Номер выбранной строки"));
-    StrTemi->setReadOnly(true);
-    StrTemi->setFixedWidth(44);
-    DobStrNige = makeToolButton(rows, QStringLiteral("DobStrNige"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+"));
-    PerStroki = makeToolButton(rows, QStringLiteral("PerStroki"), QStringLiteral("Выделенную и вышележащую строки поменять местами"), QStringLiteral("⇅"));
-    DelStroku = makeToolButton(rows, QStringLiteral("DelStroku"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−"));
-    DelStroki = makeToolButton(rows, QStringLiteral("DelStroki"), QStringLiteral("Удалить строки снмзу"), QStringLiteral("↓✕"));
-    auto *rowsLayout = new QVBoxLayout(rows);
-    rowsLayout->addWidget(StrTemi);
-    rowsLayout->addWidget(DobStrNige);
-    rowsLayout->addWidget(PerStroki);
-    rowsLayout->addWidget(DelStroku);
-    rowsLayout->addWidget(DelStroki);
-    rowsLayout->addStretch();
+    auto *rows = new RowEditPanel(
+        QStringLiteral("Строк"), QStringLiteral("StrTemi"), QStringLiteral("Номер выбранной строки"),
+        {{QStringLiteral("DobStrNige"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+")},
+         {QStringLiteral("PerStroki"), QStringLiteral("Выделенную и вышележащую строки поменять местами"), QStringLiteral("⇅")},
+         {QStringLiteral("DelStroku"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−")},
+         {QStringLiteral("DelStroki"), QStringLiteral("Удалить строки снмзу"), QStringLiteral("↓✕")}},
+        RowEditPanel::Arrangement::Column, group);
+    StrTemi = rows->numberEdit();
+    DobStrNige = rows->button(0);
+    PerStroki = rows->button(1);
+    DelStroku = rows->button(2);
+    DelStroki = rows->button(3);
 
     Redaktir = makeToolButton(group, QStringLiteral("Redaktir"), QStringLiteral("Редактирование таблицы"), QString(), QStyle::SP_FileDialogDetailedView);
     GirOb = makeToolButton(group, QStringLiteral("GirOb"), QStringLiteral("Обычный шрифт / Жирный"), QStringLiteral("Ж"));
@@ -89,23 +85,22 @@ void TTema::TemiSpisokMouseDown(Qt::MouseButton, const QPoint &pos)
         const QPoint cell = TemiSpisok->cellAt(pos);
         const int row = std::max(cell.y(), 0);
         StrTemi->setText(QString::number(row));
-        const QString code = m_temi.cell(Themes::CodeCol, row).trimmed();
-        TForm1 *form1 = app().form1;
-        form1->DatNTar->setText(code);
-        const Grid &journal = form1->journal();
-        const int c = Themes::findLessonColumn(journal, code);
-        if (c < 0)
-            return;
-        GridView *view = form1->SpisokSt;
-        view->setCurrentCell(c, view->currentRow());
-        form1->DatNTar->setText(journal.cell(c, 1));
-        form1->NStolbca->setText(QString::number(c));
-        const QRect date = view->cellRect(c, 1);
-        if (!date.isEmpty())
-            view->addFrame(QRect(QPoint(date.left() + 1, date.top() + 1),
-                                 QPoint(date.left() + 21, date.top() + 18 * (view->visibleRows() + 3) + 10)),
-                           QColor(255, 0, 0));
+        Q_EMIT themeChosen(m_temi.cell(Themes::CodeCol, row).trimmed());
     });
+}
+
+void TTema::selectTheme(const QString &code)
+{
+    const int theme = Themes::findTheme(m_temi, code);
+    if (theme >= 0) {
+        StrTemi->setText(QString::number(theme));
+        TemiSpisok->setCurrentRow(theme);
+    }
+}
+
+void TTema::refresh()
+{
+    TemiSpisok->refresh();
 }
 
 int TTema::selectedRow() const

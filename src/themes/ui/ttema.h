@@ -1,31 +1,30 @@
 #pragma once
 
-#include "journal/grid.h"
-
 #include <QDialog>
 
+class Grid;
 class GridView;
 class QLineEdit;
 class QToolButton;
 
-// The thematic plan window: the theme list of the current journal.
+// The thematic plan window: the theme list of the current journal. A click on
+// a theme says which code was chosen; the journal's click selects a theme here.
 class TTema : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TTema(QWidget *parent = nullptr);
+    explicit TTema(Grid &themes, QWidget *parent = nullptr);
 
-    Grid &temi() { return m_temi; }
+    // Selects the first theme with this code (trimmed, exact): its row number
+    // goes into the selection edit, so that the row operations act on it.
+    // Nothing changes when no theme has it.
+    void selectTheme(const QString &code);
+    // Brings the grid up to date with the theme grid.
+    void refresh();
 
-    GridView *TemiSpisok = nullptr;
-    QLineEdit *StrTemi = nullptr;
-    QToolButton *Redaktir = nullptr;
-    QToolButton *DobStrNige = nullptr;
-    QToolButton *PerStroki = nullptr;
-    QToolButton *DelStroku = nullptr;
-    QToolButton *DelStroki = nullptr;
-    QToolButton *GirOb = nullptr;
-    QToolButton *PrintRD = nullptr;
+Q_SIGNALS:
+    // A theme was clicked: its code, trimmed.
+    void themeChosen(const QString &code);
 
 public Q_SLOTS:
     void GirObClick();
@@ -39,5 +38,15 @@ public Q_SLOTS:
 private:
     int selectedRow() const;
     void FormCreate();
-    Grid m_temi;
+
+    Grid &m_temi;
+    GridView *TemiSpisok = nullptr;
+    QLineEdit *StrTemi = nullptr;
+    QToolButton *Redaktir = nullptr;
+    QToolButton *DobStrNige = nullptr;
+    QToolButton *PerStroki = nullptr;
+    QToolButton *DelStroku = nullptr;
+    QToolButton *DelStroki = nullptr;
+    QToolButton *GirOb = nullptr;
+    QToolButton *PrintRD = nullptr;
 };

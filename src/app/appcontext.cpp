@@ -1,7 +1,0 @@
-#include "app/appcontext.h"
-
-AppContext &app()
-{
-    static AppContext context;
-    return context;
-}

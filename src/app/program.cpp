@@ -1,0 +1,73 @@
+#include "app/program.h"
+
+#include "access/ui/tparoli1.h"
+#include "access/ui/tzapusk.h"
+#include "app/tform1.h"
+#include "journal/journalsession.h"
+#include "journal/ui/tgurnaliform.h"
+#include "rating/ui/tprocent.h"
+#include "rating/ui/tstolbitogo.h"
+#include "themes/ui/ttema.h"
+
+Program::Program(const QString &dataRoot) : m_session(std::make_unique<JournalSession>(dataRoot))
+{
+    JournalSession &s = *m_session;
+    zapusk = new TZapusk;
+    form1 = new TForm1(s);
+    // The other windows belong to the journal window: they stay usable while it
+    // runs modally and appear over it.
+    stolbItogo = new TStolbItogo(s.summi(), form1);
+    tema = new TTema(s.themes(), form1);
+    procent = new TProcent(s.thresholds(), s.rootPath(QStringLiteral("Baza/Pasport.txt")), form1);
+    gurnali = new TGurnaliForm(s, form1);
+    paroli = new TParoli1(form1);
+    connectWindows();
+}
+
+Program::~Program()
+{
+    delete paroli;
+    delete gurnali;
+    delete procent;
+    delete tema;
+    delete stolbItogo;
+    delete form1;
+    delete zapusk;
+}
+
+void Program::connectWindows()
+{
+    JournalSession *s = m_session.get();
+
+    // Login: the journal window runs modally; when it ends, so does the program.
+    QObject::connect(zapusk, &TZapusk::admitted, form1, [this] { form1->exec(); });
+
+    // The journal load shows the plan and the thresholds it read.
+    QObject::connect(s, &JournalSession::journalLoaded, tema, [this] { tema->show(); });
+    QObject::connect(s, &JournalSession::thresholdsRead, procent, [this] { procent->showThresholds(); });
+
+    // The journal and the plan select each other's lesson and theme.
+    QObject::connect(form1, &TForm1::lessonCodeChosen, tema, &TTema::selectTheme);
+    QObject::connect(tema, &TTema::themeChosen, form1, &TForm1::showLessonOfTheme);
+
+    // The menu and the buttons of the journal window that lead to other windows.
+    QObject::connect(form1, &TForm1::planRequested, tema, [this] {
+        tema->show();
+        tema->raise();
+    });
+    QObject::connect(form1, &TForm1::scaleRequested, procent, [this] { procent->exec(); });
+    QObject::connect(form1, &TForm1::accessRequested, paroli, [this] { paroli->exec(); });
+    QObject::connect(form1, &TForm1::catalogueRequested, gurnali, [this] { gurnali->exec(); });
+    QObject::connect(form1, &TForm1::dynamicsRequested, stolbItogo, &TStolbItogo::showDynamics);
+    QObject::connect(form1, &TForm1::newCatalogueEntryAdded, gurnali, &TGurnaliForm::completeNewEntry);
+    QObject::connect(form1, &TForm1::leaving, form1, [this] {
+        gurnali->hide();
+        procent->hide();
+        stolbItogo->hide();
+        tema->hide();
+    });
+
+    // The catalogue opens a journal in the journal window.
+    QObject::connect(gurnali, &TGurnaliForm::openRequested, form1,
+                     [this](const JournalIdentity &identity, bool *opened) { *opened = form1->openJournal(identity); });
+}
