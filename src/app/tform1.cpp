@@ -609,16 +609,16 @@ void TForm1::SpisokStMouseDown(Qt::MouseButton, const QPoint &pos)
         int c = cell.x();
         int r = cell.y();
         if (c < 0)
-            c = 2;
+            c = JournalLayout::kFirstLessonCol;
         if (r < 0) {
-            r = 4;
-            SpisokSt->setCurrentRow(4);
+            r = JournalLayout::kFirstStudentRow;
+            SpisokSt->setCurrentRow(r);
         }
         NStroki->setText(QString::number(r));
         NStolbca->setText(QString::number(c));
-        DatNTar->setText(m_journal.cell(c, 1));
-        if (r > 3) {
-            const QString name = m_journal.cell(1, r).trimmed();
+        DatNTar->setText(m_journal.cell(c, JournalLayout::kDateRow));
+        if (r >= JournalLayout::kFirstStudentRow) {
+            const QString name = m_journal.cell(JournalLayout::kNameCol, r).trimmed();
             for (int k = 1; k < m_itog.rowCount(); ++k) {
                 if (m_itog.cell(1, k).trimmed() == name) {
                     Itog->setCurrentRow(k);
@@ -651,7 +651,7 @@ int TForm1::selectedRow() const
 
 void TForm1::PlusStrClick()
 {
-    runHandler(this, [this] { GridOps::insertRowBelow(m_journal, selectedRow(), GridOps::kJournalNumberOffset); });
+    runHandler(this, [this] { GridOps::insertRowBelow(m_journal, selectedRow(), JournalLayout::kStudentNumberOffset); });
 }
 
 void TForm1::MinusStrClick()
@@ -763,7 +763,7 @@ void TForm1::TekOcenClick()
         refreshAllGrids();
         const QStringList grades = Ranking::currentGradeTexts(m_journal, m_itog);
         for (int i = 0; i < grades.size(); ++i) {
-            const QRect cell = SpisokSt->cellRect(0, ResultGrids::kFirstStudentRow + i);
+            const QRect cell = SpisokSt->cellRect(JournalLayout::kNumberCol, JournalLayout::kFirstStudentRow + i);
             if (!cell.isEmpty())
                 SpisokSt->addFilledRect(cell, QColor(204, 255, 255), grades.at(i), QColor(255, 0, 0), QPoint(2, 2));
         }
