@@ -7,6 +7,8 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace {
 
 // A count line of five digits or more can turn a grid of 2000 rows or columns
@@ -39,7 +41,8 @@ bool validAndHuge(const QByteArray &bytes)
     bool rowsOk = false;
     const qint64 cols = lines.at(0).trimmed().toLongLong(&colsOk);
     const qint64 rows = lines.at(1).trimmed().toLongLong(&rowsOk);
-    return colsOk && rowsOk && Grid::sizeAllowed(cols, rows) && cols * rows > 1000000;
+    return colsOk && rowsOk && Grid::sizeAllowed(cols, rows)
+        && std::max<qint64>(cols, 1) * std::max<qint64>(rows, 1) > 1000000;
 }
 
 } // namespace
