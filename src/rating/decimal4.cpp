@@ -243,11 +243,8 @@ Decimal4 Decimal4::operator-(Decimal4 other) const
     return Decimal4(r);
 }
 
-Decimal4 Decimal4::operator*(Decimal4 other) const
+Decimal4 Decimal4::wideProduct(Decimal4 other) const
 {
-    qint64 product = 0;
-    if (!__builtin_mul_overflow(m_raw, other.m_raw, &product))
-        return Decimal4(Rounding::divideHalfEven(product, kScale));
     const Int128 wide = static_cast<Int128>(m_raw) * other.m_raw;
     const Int128 q = Rounding::divideHalfEven<Int128>(wide, kScale);
     if (q > kMax || q < kMin)

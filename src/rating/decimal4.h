@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rating/rounding.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -45,7 +47,7 @@ public:
     // Exact sum and difference; product rounded to four decimals, ties to even.
     Decimal4 operator+(Decimal4 other) const;
     Decimal4 operator-(Decimal4 other) const;
-    Decimal4 operator*(Decimal4 other) const;
+    inline Decimal4 operator*(Decimal4 other) const;
     Decimal4 &operator+=(Decimal4 other) { return *this = *this + other; }
     // The quotient by a whole number (n != 0), rounded to four decimals, ties to even.
     Decimal4 dividedBy(qint64 n) const;
@@ -61,8 +63,20 @@ public:
 
 private:
     constexpr explicit Decimal4(qint64 raw) : m_raw(raw) {}
+    // The product whose raw values multiply beyond 64 bits, in 128 bits.
+    Decimal4 wideProduct(Decimal4 other) const;
     qint64 m_raw = 0;
 };
+
+// Most products (a score times a weight) fit 64 bits before the rounding: one
+// multiplication and a division by a constant, inline.
+inline Decimal4 Decimal4::operator*(Decimal4 other) const
+{
+    qint64 product = 0;
+    if (Q_LIKELY(!__builtin_mul_overflow(m_raw, other.m_raw, &product)))
+        return Decimal4(Rounding::divideHalfEven(product, kScale));
+    return wideProduct(other);
+}
 
 // A blank is a space or a control character (code below 33); these are what
 // "with blanks removed" strips from both ends of a text.

@@ -8,6 +8,7 @@
 #include "rating/rounding.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 using namespace ResultGrids;
@@ -35,50 +36,6 @@ Decimal4 weightOf(const Grid &journal, int col)
     }
 }
 
-// A score cell: digits and commas only, blanks trimmed already. The common form
-// (at most four decimals, a moderate whole part) is read here; every other one
-// goes to the general conversion, which also names a text that is no number.
-Q_ALWAYS_INLINE Decimal4 scoreValue(const char16_t *b, const char16_t *e, const QString &cell, int col, int row)
-{
-    qint64 whole = 0;
-    const char16_t *p = b;
-    for (; p < e && *p != u','; ++p) {
-        whole = whole * 10 + (*p - u'0');
-        if (whole > 100000000000000LL)
-            goto general;
-    }
-    {
-        qint64 frac = 0;
-        int fracDigits = 0;
-        bool anyDigit = p > b;
-        if (p < e) {
-            ++p; // the comma
-            for (; p < e; ++p) {
-                if (*p == u',' || fracDigits == 4)
-                    goto general;
-                frac = frac * 10 + (*p - u'0');
-                ++fracDigits;
-                anyDigit = true;
-            }
-        }
-        if (!anyDigit)
-            goto general;
-        static constexpr qint64 scale[5] = {10000, 1000, 100, 10, 1};
-        return Decimal4::fromRaw(whole * Decimal4::kScale + frac * scale[fracDigits]);
-    }
-general:
-    try {
-        return Decimal4::fromText(QStringView(reinterpret_cast<const QChar *>(b), e - b));
-    } catch (const ConversionError &) {
-        try {
-            Decimal4::fromText(cell);
-        } catch (const ConversionError &e2) {
-            throwAt(cellPlace(col, row), e2.message());
-        }
-        throw;
-    }
-}
-
 Decimal4 product(Decimal4 a, Decimal4 b, int col, int row)
 {
     try {
@@ -97,91 +54,282 @@ Decimal4 addAt(Decimal4 a, Decimal4 b, const QString &place)
     }
 }
 
-} // namespace
-
-void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, Grid &uspev, Grid &summi,
-                 Indicators &indicators)
+// What each student gathers while the columns are read: the weighted sum (and
+// the column at which it left the range of numbers, -1 while it has not) and
+// the absences; with the number of lesson columns.
+struct StudentTotals
 {
-    const int cols = journal.colCount();
-    const int n = std::max(journal.rowCount() - kFirstStudentRow, 0);
+    explicit StudentTotals(int n) : sums(size_t(n), 0), sumOverflowCol(size_t(n), -1), absences(size_t(n), 0) {}
 
-    // Each score cell is read once, in column order: the column statistics are
-    // written as each column completes (step 1), while the students' sums
-    // (step 3) and absences (step 6) are gathered on the way. A student sum is
-    // added in the same column order as the step itself adds it, so an overflow
-    // is found at the same point; it is raised when step 3 reaches that student.
-    std::vector<qint64> sums(size_t(n), 0);
-    std::vector<int> sumOverflowCol(size_t(n), -1);
-    std::vector<int> absences(size_t(n), 0);
+    int count() const { return int(sums.size()); }
+
+    std::vector<qint64> sums;
+    std::vector<int> sumOverflowCol;
+    std::vector<int> absences;
     int lessonCount = 0;
+};
 
-    // Step 1: column statistics.
-    const Decimal4 lowestStart = Decimal4::fromInt(200);
-    Decimal4 accumulated;
-    for (int c = kFirstLessonCol; c < cols; ++c) {
-        const Decimal4 w = weightOf(journal, c);
-        const bool lesson = !journal.cell(c, kCodeRow).contains(kNotLesson);
-        if (lesson && n > 0)
-            ++lessonCount;
-        int count = 0;
-        Decimal4 sum;
-        qint64 columnSum = 0;
-        Decimal4 highest;
-        Decimal4 lowest = lowestStart;
-        const std::vector<QString> &cells = journal.column(c);
-        for (int k = 0; k < n; ++k) {
-            const QString &cell = cells[size_t(k + kFirstStudentRow)];
-            const char16_t *b = reinterpret_cast<const char16_t *>(cell.constData());
-            const char16_t *e = b + cell.size();
-            while (b < e && *b <= u' ')
-                ++b;
-            while (e > b && e[-1] <= u' ')
-                --e;
-            if (b == e) {
-                if (lesson)
-                    ++absences[size_t(k)];
-                continue;
+// How a journal cell counts: empty or blank (an absence in a lesson column),
+// a score with its value, or neither (a letter, a dash).
+enum class CellKind { Empty, Score, Other };
+
+// The general conversion of a text that passes the score test (it trims the
+// same blanks), naming the cell and its text as it stands when the text is no
+// number ("1,2,3", ",").
+Q_DECL_COLD_FUNCTION Decimal4 generalScore(const QString &cell, int col, int row)
+{
+    try {
+        return Decimal4::fromText(cell);
+    } catch (const ConversionError &e) {
+        throwAt(cellPlace(col, row), e.message());
+    }
+}
+
+// A text without blanks at its ends, in one pass: the score test (digits and
+// commas only) and, in the common form (at most one comma, at most four
+// decimals, a moderate whole part), the value; any other score text takes the
+// general conversion.
+CellKind trimmedCell(const char16_t *b, const char16_t *e, const QString &cell, int col, int row, Decimal4 &value)
+{
+    qint64 whole = 0;
+    qint64 frac = 0;
+    int fracDigits = 0;
+    bool comma = false;
+    bool common = true;
+    for (const char16_t *p = b; p < e; ++p) {
+        const unsigned digit = unsigned(*p) - u'0';
+        if (digit <= 9) {
+            if (!comma) {
+                if (whole > 10000000000000LL)
+                    common = false;
+                else
+                    whole = whole * 10 + digit;
+            } else if (fracDigits < 4) {
+                frac = frac * 10 + digit;
+                ++fracDigits;
+            } else {
+                common = false;
             }
-            bool score = true;
-            for (const char16_t *p = b; p < e; ++p)
-                if (!((*p >= u'0' && *p <= u'9') || *p == u',')) {
-                    score = false;
-                    break;
-                }
-            if (!score)
-                continue;
-            const int row = k + kFirstStudentRow;
-            const Decimal4 v = scoreValue(b, e, cell, c, row);
-            const Decimal4 weighted = product(v, w, c, row);
-            ++count;
-            if (__builtin_add_overflow(sum.raw(), weighted.raw(), &columnSum))
-                throwAt(cellPlace(c, row), QStringLiteral("сумма столбца выходит за пределы чисел журнала."));
-            sum = Decimal4::fromRaw(columnSum);
-            if (v < lowest)
-                lowest = v;
-            if (v > highest)
-                highest = v;
-            if (sumOverflowCol[size_t(k)] < 0
-                && __builtin_add_overflow(sums[size_t(k)], weighted.raw(), &sums[size_t(k)]))
-                sumOverflowCol[size_t(k)] = c;
-        }
-        if (count > 0) {
-            const Decimal4 average = Decimal4::fromDouble(Rounding::roundToDecimals(sum.quotientAsDouble(n), 1));
-            summi.setCell(c, AverageRow, average.toString());
-            // The value read back from row 2 is the one written there.
-            accumulated = addAt(accumulated, average, QStringLiteral("Накопленное среднее, столбец %1").arg(c));
+        } else if (*p == u',') {
+            common = common && !comma;
+            comma = true;
         } else {
-            highest = Decimal4();
-            lowest = Decimal4();
-            summi.setCell(c, AverageRow, QStringLiteral("0"));
+            return CellKind::Other;
         }
-        summi.setCell(c, MinimumRow, product(lowest, w, c, kWeightRow).toString());
-        summi.setCell(c, MaximumRow, product(highest, w, c, kWeightRow).toString());
-        summi.setCell(c, AverageAccumulatedRow, accumulated.toString());
-        summi.setCell(c, SpreadRow, product(highest - lowest, w, c, kWeightRow).toString());
+    }
+    if (!common || (e - b == 1 && comma)) { // beyond the common form, or a lone comma
+        value = generalScore(cell, col, row);
+        return CellKind::Score;
+    }
+    static constexpr qint64 scale[5] = {10000, 1000, 100, 10, 1};
+    value = Decimal4::fromRaw(whole * Decimal4::kScale + frac * scale[fracDigits]);
+    return CellKind::Score;
+}
+
+// Any journal cell: blanks at its ends are trimmed first.
+CellKind classify(const QString &cell, int col, int row, Decimal4 &value)
+{
+    const QStringView t = trimBlanks(cell);
+    if (t.isEmpty())
+        return CellKind::Empty;
+    const char16_t *b = reinterpret_cast<const char16_t *>(t.data());
+    return trimmedCell(b, b + t.size(), cell, col, row, value);
+}
+
+// A column's weight, and score times weight as Decimal4 multiplies them.
+class Weight
+{
+public:
+    explicit Weight(Decimal4 w)
+        : m_weight(w)
+        , m_whole(w.raw() % Decimal4::kScale == 0)
+        , m_factor(w.raw() / Decimal4::kScale)
+    {
     }
 
-    // Step 2: names.
+    Decimal4 value() const { return m_weight; }
+
+    // The common product of a score (from 0 on) and the weight, exactly as
+    // Decimal4 rounds it: a whole weight has nothing to round. False when the
+    // product does not fit 64 bits before the rounding, or is negative (a
+    // fractional weight below 0): the general product takes those.
+    Q_ALWAYS_INLINE bool commonProduct(qint64 score, qint64 &product) const
+    {
+        if (m_whole)
+            return !__builtin_mul_overflow(score, m_factor, &product);
+        if (__builtin_mul_overflow(score, m_weight.raw(), &product) || product < 0)
+            return false;
+        // Rounding::divideHalfEven by kScale for a product from 0 on, without
+        // a branch on the digits that fall away.
+        constexpr qint64 half = Decimal4::kScale / 2;
+        const qint64 q = product / Decimal4::kScale;
+        const qint64 r = product - q * Decimal4::kScale;
+        product = q + qint64((r > half) | ((r == half) & (q & 1)));
+        return true;
+    }
+
+    // The general product, naming the cell when the result is out of range.
+    Decimal4 times(Decimal4 score, int col, int row) const { return product(score, m_weight, col, row); }
+
+private:
+    Decimal4 m_weight;
+    bool m_whole;
+    qint64 m_factor;
+};
+
+// The statistics of one lesson column's scores, raw Decimal4 values.
+struct ColumnScores
+{
+    int count = 0;
+    qint64 sum = 0;
+    qint64 lowest = 200 * Decimal4::kScale; // the lowest starts at 200, not at the first score
+    qint64 highest = 0;
+
+    // A score and its product: counted, added to the column (false, nothing
+    // changed, when the sum leaves the range), lowest and highest.
+    Q_ALWAYS_INLINE bool add(qint64 score, qint64 product)
+    {
+        qint64 total = 0;
+        if (__builtin_add_overflow(sum, product, &total))
+            return false;
+        sum = total;
+        ++count;
+        lowest = std::min(lowest, score);
+        highest = std::max(highest, score);
+        return true;
+    }
+};
+
+// Adds a product to a student's sum; the first column at which the sum leaves
+// the range is kept (that sum is never written: the recalculation stops at
+// its student).
+Q_ALWAYS_INLINE void addToStudent(StudentTotals &totals, int k, qint64 product, int col)
+{
+    if (Q_UNLIKELY(__builtin_add_overflow(totals.sums[size_t(k)], product, &totals.sums[size_t(k)]))
+        && totals.sumOverflowCol[size_t(k)] < 0)
+        totals.sumOverflowCol[size_t(k)] = col;
+}
+
+// The common cells of a column from index k on: empty ones, one letter, and
+// scores written like 5, 10 or 4,5 whose products and sums stay in range. A
+// function of its own, without any call, so that its figures stay in
+// registers. Returns the index of the first cell it leaves to the general way
+// (n at the end).
+Q_NEVER_INLINE int readCommonCells(const QString *cells, int k, int n, int col, const Weight &columnWeight, bool lesson,
+                                   StudentTotals &totals, ColumnScores &columnScores)
+{
+    const Weight weight = columnWeight;
+    ColumnScores scores = columnScores;
+    for (; k < n; ++k) {
+        const QString &cell = cells[k];
+        const qsizetype size = cell.size();
+        if (size == 0) {
+            totals.absences[size_t(k)] += lesson;
+            continue;
+        }
+        const char16_t *p = cell.data_ptr().data();
+        const unsigned d0 = unsigned(p[0]) - u'0';
+        qint64 score = 0;
+        if (size == 1) {
+            if (d0 > 9) {
+                if (p[0] > u' ' && p[0] != u',')
+                    continue; // a letter: no score
+                break;
+            }
+            score = qint64(d0) * Decimal4::kScale;
+        } else if (size == 2) {
+            const unsigned d1 = unsigned(p[1]) - u'0';
+            if ((d0 > 9) | (d1 > 9))
+                break;
+            score = qint64(d0 * 10 + d1) * Decimal4::kScale;
+        } else if (size == 3) {
+            const unsigned d2 = unsigned(p[2]) - u'0';
+            if ((d0 > 9) | (p[1] != u',') | (d2 > 9))
+                break;
+            score = qint64(d0) * Decimal4::kScale + qint64(d2) * (Decimal4::kScale / 10);
+        } else {
+            break;
+        }
+        qint64 product = 0;
+        if (!weight.commonProduct(score, product) || !scores.add(score, product))
+            break;
+        addToStudent(totals, k, product, col);
+    }
+    columnScores = scores;
+    return k;
+}
+
+// Reads the student cells of lesson column c once, in row order: the column's
+// statistics, and on the way each student's weighted sum and absences. A
+// student sum is added in column order, so an overflow is found at the cell
+// where it happens; it is raised when the sums are written. The first cell
+// whose text is no number, or whose product or column sum leaves the range,
+// stops the recalculation there.
+ColumnScores readColumn(const Grid &journal, int c, const Weight &weight, bool lesson, StudentTotals &totals)
+{
+    const int n = totals.count();
+    ColumnScores scores;
+    if (n == 0)
+        return scores;
+    const QString *cells = journal.column(c).data() + kFirstStudentRow;
+    for (int k = readCommonCells(cells, 0, n, c, weight, lesson, totals, scores); k < n;
+         k = readCommonCells(cells, k + 1, n, c, weight, lesson, totals, scores)) {
+        const int row = k + kFirstStudentRow;
+        Decimal4 v;
+        const CellKind kind = classify(cells[k], c, row, v);
+        if (kind == CellKind::Empty && lesson)
+            ++totals.absences[size_t(k)];
+        if (kind != CellKind::Score)
+            continue;
+        const qint64 product = weight.times(v, c, row).raw();
+        if (!scores.add(v.raw(), product))
+            throwAt(cellPlace(c, row), QStringLiteral("сумма столбца выходит за пределы чисел журнала."));
+        addToStudent(totals, k, product, c);
+    }
+    return scores;
+}
+
+// Summi rows 2, 6, 5, 4 and 7 of column c, in that order: the average over all
+// N students rounded to one decimal (added, as written, to the accumulated
+// average), the lowest, highest and spread times the weight.
+void writeColumnStatistics(Grid &summi, int c, int n, const ColumnScores &scores, Decimal4 w, Decimal4 &accumulated)
+{
+    Decimal4 highest = Decimal4::fromRaw(scores.highest);
+    Decimal4 lowest = Decimal4::fromRaw(scores.lowest);
+    if (scores.count > 0) {
+        const double average = Decimal4::fromRaw(scores.sum).quotientAsDouble(n);
+        const Decimal4 written = Decimal4::fromDouble(Rounding::roundToDecimals(average, 1));
+        summi.setCell(c, AverageRow, written.toString());
+        accumulated = addAt(accumulated, written, QStringLiteral("Накопленное среднее, столбец %1").arg(c));
+    } else {
+        highest = Decimal4();
+        lowest = Decimal4();
+        summi.setCell(c, AverageRow, QStringLiteral("0"));
+    }
+    summi.setCell(c, MinimumRow, product(lowest, w, c, kWeightRow).toString());
+    summi.setCell(c, MaximumRow, product(highest, w, c, kWeightRow).toString());
+    summi.setCell(c, AverageAccumulatedRow, accumulated.toString());
+    summi.setCell(c, SpreadRow, product(highest - lowest, w, c, kWeightRow).toString());
+}
+
+// Step 1: the column statistics, column by column from the left; a column
+// whose code contains "кт" is no lesson for the absences and the lesson count.
+void columnStatistics(const Grid &journal, Grid &summi, StudentTotals &totals)
+{
+    Decimal4 accumulated;
+    for (int c = kFirstLessonCol; c < journal.colCount(); ++c) {
+        const Weight weight(weightOf(journal, c));
+        const bool lesson = !journal.cell(c, kCodeRow).contains(kNotLesson);
+        if (lesson && totals.count() > 0)
+            ++totals.lessonCount;
+        const ColumnScores scores = readColumn(journal, c, weight, lesson, totals);
+        writeColumnStatistics(summi, c, totals.count(), scores, weight.value(), accumulated);
+    }
+}
+
+// Step 2: Itog takes N + 1 rows and each student's number and name.
+void writeNames(const Grid &journal, int n, Grid &itog)
+{
     if (itog.colCount() < ItogColumns)
         itog.setColCount(ItogColumns);
     itog.setRowCount(n + 1);
@@ -192,26 +340,36 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
         itog.setCell(NameCol, k, journal.cell(1, r));
         itog.setCell(NumberCol, k, journal.cell(0, r));
     }
+}
 
-    // Step 3: sums and the best total.
+// Step 3: each student's sum, and the best total (never below 0). A sum beyond
+// the range of numbers stops here, at its student.
+Decimal4 writeSums(const Grid &journal, const StudentTotals &totals, Grid &itog)
+{
     Decimal4 best;
-    for (int k = 1; k <= n; ++k) {
-        if (sumOverflowCol[size_t(k - 1)] >= 0) {
+    for (int k = 1; k <= totals.count(); ++k) {
+        if (totals.sumOverflowCol[size_t(k - 1)] >= 0) {
             const int r = k + kFirstStudentRow - 1;
-            throwAt(cellPlace(sumOverflowCol[size_t(k - 1)], r),
+            throwAt(cellPlace(totals.sumOverflowCol[size_t(k - 1)], r),
                     QStringLiteral("сумма баллов ученика %1 выходит за пределы чисел журнала.").arg(quotedExcerpt(journal.cell(1, r))));
         }
-        const Decimal4 s = Decimal4::fromRaw(sums[size_t(k - 1)]);
+        const Decimal4 s = Decimal4::fromRaw(totals.sums[size_t(k - 1)]);
         itog.setCell(SumCol, k, s.toString());
         if (s > best)
             best = s;
     }
+    return best;
+}
 
-    // Step 4: percent and grades; the thresholds are converted at the first student.
+// Step 4: the percentage of the best total and the two grades; the thresholds
+// are converted at the first student (after its percentage and ten-point grade
+// are written); the absence count is reset.
+void writePercentagesAndGrades(const StudentTotals &totals, Decimal4 best, const Thresholds &thresholds, Grid &itog)
+{
     ScaleValues scale;
     const QString zero = QStringLiteral("0");
-    for (int k = 1; k <= n; ++k) {
-        const qint64 raw = sums[size_t(k - 1)];
+    for (int k = 1; k <= totals.count(); ++k) {
+        const qint64 raw = totals.sums[size_t(k - 1)];
         const qint64 p = best.isZero() ? 0 : qint64(Rounding::divideHalfEven<Int128>(Int128(raw) * 100, best.raw()));
         itog.setCell(PercentCol, k, p >= 100 ? QString::number(p) : QStringLiteral("  ") + QString::number(p));
         itog.setCell(TenPointCol, k, GradingScale::tenPointGrade(p));
@@ -220,25 +378,40 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
         itog.setCell(FivePointCol, k, GradingScale::fivePointGrade(p, scale));
         itog.setCell(AbsenceCountCol, k, zero);
     }
+}
 
-    // Step 5.
+// Step 5: the grade counts start from zero.
+void resetGradeCounts(Grid &uspev)
+{
     for (int g = 1; g <= 4; ++g)
-        uspev.setCell(g, 1, zero);
+        uspev.setCell(g, 1, QStringLiteral("0"));
+}
 
-    // Steps 6 and 7: absences and their percentage of the lesson count.
+// Steps 6 and 7: each student's absences and their percentage of the lesson count.
+void writeAbsences(const StudentTotals &totals, Grid &itog)
+{
+    const int n = totals.count();
     for (int k = 1; k <= n; ++k)
-        itog.setCell(AbsenceCountCol, k, QString::number(absences[size_t(k - 1)]));
+        itog.setCell(AbsenceCountCol, k, QString::number(totals.absences[size_t(k - 1)]));
     for (int k = 1; k <= n; ++k) {
-        const int a = absences[size_t(k - 1)];
+        const int a = totals.absences[size_t(k - 1)];
         itog.setCell(AbsencePercentCol, k,
-                     lessonCount > 0 ? QString::number(Rounding::roundedRatio(qint64(a) * 100, lessonCount)) : zero);
+                     totals.lessonCount > 0 ? QString::number(Rounding::roundedRatio(qint64(a) * 100, totals.lessonCount))
+                                            : QStringLiteral("0"));
     }
+}
 
-    // Step 8: headers and the grade counts.
+// The grade distribution, by Uspev column: 1 → 5, 2 → 4, 3 → 3, 4 → 2 (index 0 unused).
+using GradeFigures = std::array<qint64, 5>;
+
+// Step 8: Itog's headers, and the five-point grades counted as they stand in
+// Itog; every unsatisfactory grade ("0", "1", "2" or a run of them) counts as 2.
+GradeFigures countGrades(int n, Grid &itog, Grid &uspev)
+{
     const QStringList &headers = itogHeaders();
     for (int c = 0; c < ItogColumns; ++c)
         itog.setCell(c, 0, headers[c]);
-    qint64 counts[5] = {0, 0, 0, 0, 0}; // by Uspev column: 1 → 5, 2 → 4, 3 → 3, 4 → 2
+    GradeFigures counts{};
     const QString unsatisfactory = QStringLiteral("012");
     for (int k = 1; k <= n; ++k) {
         const QStringView g = trimBlanks(itog.cell(FivePointCol, k));
@@ -253,15 +426,23 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
     }
     for (int g = 1; g <= 4; ++g)
         uspev.setCell(g, 1, QString::number(counts[g]));
+    return counts;
+}
 
-    // Step 9: shares.
-    qint64 shares[5] = {0, 0, 0, 0, 0};
+// Step 9: each grade's share of the students in whole percent (0 without students).
+GradeFigures writeShares(const GradeFigures &counts, int n, Grid &uspev)
+{
+    GradeFigures shares{};
     for (int g = 1; g <= 4; ++g) {
         shares[g] = n > 0 ? Rounding::roundedRatio(counts[g] * 100, n) : 0;
         uspev.setCell(g, 2, QString::number(shares[g]));
     }
+    return shares;
+}
 
-    // Step 10: indicators.
+// Step 10: quality, learning degree and success rate ("0" each without students).
+Indicators indicatorsOf(const GradeFigures &counts, const GradeFigures &shares, int n)
+{
     Indicators out;
     if (n > 0) {
         out.ka4 = QString::number(shares[1] + shares[2]);
@@ -270,5 +451,25 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
         const double success = double(counts[1] + counts[2] + counts[3]) / double(n);
         out.uspewa = Rounding::floatText(Rounding::roundToDecimals(success, 2) * 100);
     }
-    indicators = out;
+    return out;
+}
+
+} // namespace
+
+void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, Grid &uspev, Grid &summi,
+                 Indicators &indicators)
+{
+    const int n = std::max(journal.rowCount() - kFirstStudentRow, 0);
+    // Each score cell is read once, in step 1; the students' sums (step 3) and
+    // absences (step 6) are gathered on the way.
+    StudentTotals totals(n);
+    columnStatistics(journal, summi, totals);
+    writeNames(journal, n, itog);
+    const Decimal4 best = writeSums(journal, totals, itog);
+    writePercentagesAndGrades(totals, best, thresholds, itog);
+    resetGradeCounts(uspev);
+    writeAbsences(totals, itog);
+    const GradeFigures counts = countGrades(n, itog, uspev);
+    const GradeFigures shares = writeShares(counts, n, uspev);
+    indicators = indicatorsOf(counts, shares, n);
 }

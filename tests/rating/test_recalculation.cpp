@@ -161,6 +161,74 @@ private Q_SLOTS:
         QCOMPARE((QStringList{rs.indicators.uspewa, rs.indicators.ka4, rs.indicators.obu4}), indicators);
     }
 
+    // One column whose scores are written in short forms (5, 10, 4,5) and in
+    // every other form, side by side: each counts in the sums and statistics
+    // as Decimal4 multiplies it, products rounded to four decimals, ties to even.
+    void scoresOfEveryFormInOneColumn_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("weight");
+        QTest::addColumn<QStringList>("sums");
+        QTest::addColumn<QStringList>("statistics"); // Summi rows 2, 5, 6, 7
+        QTest::newRow("whole weight")
+            << QStringList{"5", " 4 ", "4,5", "100", "н", "", "12,25", "05", "3"} << QString("2")
+            << QStringList{"10", "8", "9", "200", "0", "0", "24,5", "10", "6"} << QStringList{"29,7", "200", "6", "194"};
+        QTest::newRow("weight 0,5: halves of the fourth decimal to even")
+            << QStringList{"4,5", "0,0001", "0,0003", "1,0001", "7", ",5", "9,9"} << QString("0,5")
+            << QStringList{"2,25", "0", "0,0002", "0,5", "3,5", "0,25", "4,95"} << QStringList{"1,6", "4,95", "0", "4,95"};
+        QTest::newRow("negative fractional weight")
+            << QStringList{"0,0003", "3", "0,0001", "4,5", "10"} << QString("-0,5")
+            << QStringList{"-0,0002", "-1,5", "0", "-2,25", "-5"} << QStringList{"-1,8", "-5", "0", "-5"};
+    }
+    void scoresOfEveryFormInOneColumn()
+    {
+        QFETCH(QStringList, cells);
+        QFETCH(QString, weight);
+        QFETCH(QStringList, sums);
+        QFETCH(QStringList, statistics);
+        QList<QStringList> students;
+        for (const QString &cell : cells)
+            students << QStringList{QStringLiteral("У%1").arg(students.size()), cell};
+        const Grid j = makeJournal({"т"}, {weight}, students);
+        ResultSet rs(j);
+        recalculate(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
+        QCOMPARE(column(rs.itog, SumCol, 1), sums);
+        QCOMPARE((QStringList{rs.summi.cell(2, 2), rs.summi.cell(2, 5), rs.summi.cell(2, 6), rs.summi.cell(2, 7)}), statistics);
+    }
+
+    // A sum or product beyond the range is found at the cell where it happens,
+    // even in a long run of ordinary scores.
+    void overflowFoundAtItsCell_data()
+    {
+        QTest::addColumn<Grid>("journal");
+        QTest::addColumn<QStringList>("named");
+        QList<QStringList> tenFives;
+        for (int k = 0; k < 12; ++k)
+            tenFives << QStringList{QStringLiteral("У%1").arg(k), "5"};
+        QTest::newRow("column sum at the tenth student")
+            << makeJournal({"т"}, {"20000000000000"}, tenFives) << QStringList{"столбец 2, строка 13", "сумма столбца"};
+        QTest::newRow("product at the first student")
+            << makeJournal({"т"}, {"200000000000000"}, tenFives) << QStringList{"столбец 2, строка 4", "умножения 5 на"};
+        QStringList codes, weights, fives{"А"}, empty{"Б"};
+        for (int c = 0; c < 12; ++c) {
+            codes << "т";
+            weights << "20000000000000";
+            fives << "5";
+            empty << "";
+        }
+        QTest::newRow("a student's sum at the tenth column")
+            << makeJournal(codes, weights, {fives, empty}) << QStringList{"столбец 11, строка 4", "ученика «А»"};
+    }
+    void overflowFoundAtItsCell()
+    {
+        QFETCH(Grid, journal);
+        QFETCH(QStringList, named);
+        ResultSet rs(journal);
+        const QString message = errorOf(journal, Thresholds(), rs);
+        for (const QString &part : named)
+            QVERIFY2(message.contains(part), qPrintable(message));
+    }
+
     void withoutStudentsEverythingIsZero()
     {
         ResultSet rs(workedExample());
