@@ -280,7 +280,7 @@ QString checkGridFile(const QByteArray &bytes, Grid &grid)
             return QStringLiteral("refused, leaving a grid of %1 beyond the allowed size").arg(shape(grid));
         const QString kept = untouched(grid, before);
         if (kept.isEmpty()) {
-            if (columnsMustChange)
+            if (columnsMustChange && c.count != before.colCount())
                 return QStringLiteral("refused line 2 without putting the column count %1 of line 1 in force").arg(c.count);
             return QString();
         }
