@@ -13,7 +13,7 @@
 #include "journal/cp1251.h"
 #include "journal/journalfolder.h"
 #include "journal/journallayout.h"
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 #include "rating/dynamics.h"
 #include "rating/gradingscale.h"
 #include "rating/ranking.h"

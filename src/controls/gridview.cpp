@@ -1,4 +1,4 @@
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 
 #include "controls/onelinevalidator.h"
 #include "journal/cp1251.h"

@@ -1,7 +1,7 @@
 #include "controls/handler.h"
 
+#include "controls/gridview.h"
 #include "controls/services.h"
-#include "journal/ui/gridview.h"
 
 #include <QApplication>
 #include <QWidget>

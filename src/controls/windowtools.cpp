@@ -1,6 +1,6 @@
 #include "controls/windowtools.h"
 
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>

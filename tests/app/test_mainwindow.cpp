@@ -5,7 +5,7 @@
 #include "app/tform1.h"
 #include "controls/services.h"
 #include "journal/excerpt.h"
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 #include "journal/ui/tgurnaliform.h"
 #include "rating/ui/tprocent.h"
 #include "rating/ui/tstolbitogo.h"

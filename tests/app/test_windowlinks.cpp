@@ -5,7 +5,7 @@
 #include "journal/cp1251.h"
 #include "journal/excerpt.h"
 #include "journal/gridfile.h"
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 #include "journal/ui/tgurnaliform.h"
 #include "rating/ui/tstolbitogo.h"
 #include "themes/ui/ttema.h"

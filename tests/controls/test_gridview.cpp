@@ -1,7 +1,7 @@
+#include "controls/gridview.h"
 #include "journal/grid.h"
 #include "journal/gridops.h"
 #include "journal/ui/gridmodel.h"
-#include "journal/ui/gridview.h"
 
 #include <QApplication>
 #include <QLineEdit>

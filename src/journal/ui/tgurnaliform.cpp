@@ -10,7 +10,7 @@
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
 #include "journal/journalfolder.h"
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "rating/ui/tstolbitogo.h"
 
 #include "controls/windowtools.h"
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 
 #include <QVBoxLayout>
 

@@ -5,7 +5,7 @@
 #include "controls/windowtools.h"
 #include "journal/grid.h"
 #include "journal/gridops.h"
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 #include "themes/themes.h"
 
 #include <QGroupBox>

@@ -1,5 +1,5 @@
 #include "journal/grid.h"
-#include "journal/ui/gridview.h"
+#include "controls/gridview.h"
 #include "themes/themes.h"
 #include "themes/ui/ttema.h"
 
