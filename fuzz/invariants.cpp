@@ -53,9 +53,9 @@ QByteArray trimmedBy(QByteArray text, bool (*isBlank)(unsigned char))
     return text.mid(b, e - b);
 }
 
-bool isAsciiSpace(unsigned char ch)
+bool isSpaceOrTab(unsigned char ch)
 {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+    return ch == ' ' || ch == '\t';
 }
 
 bool isSpaceOrControl(unsigned char ch)
@@ -101,8 +101,9 @@ std::optional<Integer> integerOf(const QByteArray &text)
     return n;
 }
 
-// What a count line allows. A line that is an integer only once control
-// characters are also trimmed is left to the reader: either outcome is allowed.
+// What a count line allows: an integer with blanks (spaces, tabs) around it. A
+// line that is an integer only once other control characters are also trimmed
+// is left to the reader: either outcome is allowed.
 struct CountLine
 {
     bool notANumber = false; // no integer at all
@@ -114,7 +115,7 @@ struct CountLine
 CountLine countLine(const QByteArray &line)
 {
     CountLine c;
-    const std::optional<Integer> strict = integerOf(trimmedBy(line, isAsciiSpace));
+    const std::optional<Integer> strict = integerOf(trimmedBy(line, isSpaceOrTab));
     const std::optional<Integer> lenient = integerOf(trimmedBy(line, isSpaceOrControl));
     if (!lenient) {
         c.notANumber = true;
