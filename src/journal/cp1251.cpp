@@ -117,40 +117,44 @@ QString decode(const QByteArray &bytes)
     return decode(bytes.constData(), bytes.size());
 }
 
-bool appendEncoded(const QString &text, QByteArray &out)
+namespace {
+
+// Appends the text encoded by the table: 0, or the table's negative entry of
+// the first character it has no byte for (then nothing is appended).
+qint16 appendWith(const std::vector<qint16> &table, const QString &text, QByteArray &out)
 {
-    const auto &t = tables().fromUnicode;
     const qsizetype start = out.size();
     out.resize(start + text.size());
     char *dst = out.data() + start;
     const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const qint16 b = t[src[i]];
+        const qint16 b = table[src[i]];
         if (b < 0) {
             out.truncate(start);
-            return false;
+            return b;
         }
         dst[i] = char(b);
     }
-    return true;
+    return 0;
+}
+
+} // namespace
+
+bool appendEncoded(const QString &text, QByteArray &out)
+{
+    return appendWith(tables().fromUnicode, text, out) == 0;
 }
 
 LineEncoding appendLineEncoded(const QString &text, QByteArray &out)
 {
-    const auto &t = tables().fromUnicodeLine;
-    const qsizetype start = out.size();
-    out.resize(start + text.size());
-    char *dst = out.data() + start;
-    const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qint16 b = t[src[i]];
-        if (b < 0) {
-            out.truncate(start);
-            return b == -2 ? LineEncoding::LineBreak : LineEncoding::Unencodable;
-        }
-        dst[i] = char(b);
+    switch (appendWith(tables().fromUnicodeLine, text, out)) {
+    case 0:
+        return LineEncoding::Ok;
+    case -2:
+        return LineEncoding::LineBreak;
+    default:
+        return LineEncoding::Unencodable;
     }
-    return LineEncoding::Ok;
 }
 
 std::optional<QByteArray> encode(const QString &text)
