@@ -1,19 +1,15 @@
 #include "controls/gridview.h"
 
-#include "controls/onelinevalidator.h"
-#include "journal/cp1251.h"
+#include "controls/celldelegate.h"
+#include "controls/gridfont.h"
+#include "controls/marklayer.h"
 #include "journal/grid.h"
 #include "journal/ui/gridmodel.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPersistentModelIndex>
-#include <QPointer>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
-#include <QValidator>
 
 #include <algorithm>
 #include <climits>
@@ -23,112 +19,6 @@ namespace {
 
 constexpr int kResizeMargin = 3; // pixels either side of a column border that start a resize
 constexpr int kNotShown = INT_MIN;
-
-// Single-line cell editor. What is typed goes into the Grid at once, so that
-// a window operation started while the editor is open sees it and moves it
-// with the rows; Escape puts the text the cell had before back.
-class CellDelegate : public QStyledItemDelegate
-{
-public:
-    CellDelegate(GridModel *model, QObject *parent)
-        : QStyledItemDelegate(parent)
-        , m_model(model)
-    {
-    }
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const override
-    {
-        auto *edit = new QLineEdit(parent);
-        edit->setFrame(false);
-        makeOneLine(edit, true); // cp1251 only, pasted line breaks become blanks
-        m_editor = edit;
-        m_index = index;
-        m_original = index.data(Qt::EditRole).toString();
-        QObject::connect(edit, &QLineEdit::textChanged, edit, [this, edit](const QString &text) {
-            if (edit == m_editor && m_index.isValid())
-                m_model->writeThrough(m_index.column(), m_index.row(), text);
-        });
-        return edit;
-    }
-
-    // Drawn directly from the Grid: a fill and one line of text, clipped at
-    // the cell border as in a spreadsheet; fixed cells with a raised edge.
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        const int col = index.column();
-        const int row = index.row();
-        const bool fixed = m_model->isFixed(col, row);
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
-        const QPalette &palette = option.palette;
-        const QRect r = option.rect;
-        if (selected)
-            painter->fillRect(r, palette.brush(group, QPalette::Highlight));
-        else
-            painter->fillRect(r, fixed ? palette.button() : QBrush(Qt::white));
-        if (fixed) {
-            painter->setPen(palette.color(QPalette::Light));
-            painter->drawLine(r.topLeft(), r.topRight());
-            painter->drawLine(r.topLeft(), r.bottomLeft());
-        }
-        const QString &text = m_model->grid()->cell(col, row);
-        if (!text.isEmpty()) {
-            if (selected)
-                painter->setPen(palette.color(group, QPalette::HighlightedText));
-            else
-                painter->setPen(fixed ? palette.color(QPalette::ButtonText) : QColor(Qt::black));
-            painter->setFont(option.font);
-            painter->drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        }
-        if (option.state & QStyle::State_HasFocus) {
-            painter->setPen(QPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight), 1, Qt::DotLine));
-            painter->setBrush(Qt::NoBrush);
-            painter->drawRect(r.adjusted(0, 0, -1, -1));
-        }
-    }
-
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        auto *edit = static_cast<QLineEdit *>(editor);
-        const QString text = index.data(Qt::EditRole).toString();
-        if (edit->text() != text) // the write-through echoes back; keep the cursor where it is
-            edit->setText(text);
-    }
-
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
-    {
-        const QString text = static_cast<QLineEdit *>(editor)->text();
-        if (editor == m_editor && text == m_original)
-            return; // nothing was changed
-        model->setData(index, text, Qt::EditRole);
-    }
-
-    void destroyEditor(QWidget *editor, const QModelIndex &index) const override
-    {
-        if (editor == m_editor)
-            m_editor = nullptr;
-        QStyledItemDelegate::destroyEditor(editor, index);
-    }
-
-    QLineEdit *editor() const { return m_editor; }
-    QModelIndex editIndex() const { return m_index; }
-    void revert() const
-    {
-        if (m_editor && m_index.isValid())
-            m_model->writeThrough(m_index.column(), m_index.row(), m_original);
-    }
-
-private:
-    GridModel *m_model;
-    mutable QPointer<QLineEdit> m_editor;
-    mutable QPersistentModelIndex m_index;
-    mutable QString m_original;
-};
-
-CellDelegate *cellDelegate(QStyledItemDelegate *d)
-{
-    return static_cast<CellDelegate *>(d);
-}
 
 void prepareHeaders(QTableView *view)
 {
@@ -171,12 +61,7 @@ GridView::GridView(Grid *grid, QWidget *parent)
     m_left = makeOverlay();
     m_corner = makeOverlay();
 
-    m_markLayer = new QWidget(this);
-    m_markLayer->setObjectName(QStringLiteral("GridMarks"));
-    m_markLayer->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_markLayer->setAttribute(Qt::WA_NoSystemBackground);
-    m_markLayer->installEventFilter(this);
-    m_markLayer->hide();
+    m_markLayer = new MarkLayer(this);
 
     connect(m_model, &GridModel::cellEdited, this, &GridView::cellEdited);
     for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
@@ -184,6 +69,7 @@ GridView::GridView(Grid *grid, QWidget *parent)
             syncScroll();
             if (!m_inRefresh)
                 clearMarks();
+            updateDropLine();
         });
     }
     for (QTableView *overlay : {m_top, m_left, m_corner}) {
@@ -193,11 +79,7 @@ GridView::GridView(Grid *grid, QWidget *parent)
         }
     }
 
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
-    font.setBold(true);
-    setGridFont(font);
+    setGridFont(::gridFont());
 
     applyLayout();
     ensureCurrentCell();
@@ -343,6 +225,14 @@ int GridView::fixedHeight() const
     return height;
 }
 
+QRect GridView::cellArea() const
+{
+    const QRect vp = viewport()->geometry();
+    const int fw = fixedWidth();
+    const int fh = fixedHeight();
+    return QRect(vp.x() - fw, vp.y() - fh, vp.width() + fw, vp.height() + fh);
+}
+
 void GridView::placeOverlays()
 {
     if (!m_corner)
@@ -354,7 +244,9 @@ void GridView::placeOverlays()
     m_left->setGeometry(vp.x() - fw, vp.y(), fw, vp.height());
     m_corner->setGeometry(vp.x() - fw, vp.y() - fh, fw, fh);
     m_markLayer->setGeometry(rect());
+    m_markLayer->setCellArea(cellArea());
     syncScroll();
+    updateDropLine();
 }
 
 void GridView::syncScroll()
@@ -391,11 +283,10 @@ void GridView::finishEditing()
 {
     if (state() != EditingState)
         return;
-    CellDelegate *delegate = cellDelegate(m_delegate);
-    QLineEdit *editor = delegate->editor();
+    QLineEdit *editor = m_delegate->editor();
     if (!editor)
         return;
-    const QModelIndex index = delegate->editIndex();
+    const QModelIndex index = m_delegate->editIndex();
     // The typed text is in the Grid already. When the window rearranged the
     // Grid meanwhile the cell under the editor holds something else: the text
     // moved with its row and must not be written over that cell.
@@ -406,9 +297,8 @@ void GridView::finishEditing()
 
 void GridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    CellDelegate *delegate = cellDelegate(m_delegate);
-    if (hint == QAbstractItemDelegate::RevertModelCache && editor == delegate->editor())
-        delegate->revert();
+    if (hint == QAbstractItemDelegate::RevertModelCache && editor == m_delegate->editor())
+        m_delegate->revert();
     QTableView::closeEditor(editor, hint);
 }
 
@@ -532,7 +422,7 @@ void GridView::setGridFont(const QFont &font)
     m_model->setTextFont(font);
     for (QTableView *v : {static_cast<QTableView *>(this), m_top, m_left, m_corner})
         v->setFont(font);
-    updateMarkLayer();
+    m_markLayer->setFont(font); // the texts of the filled marks
 }
 
 // ---------------------------------------------------------------- geometry queries
@@ -658,95 +548,48 @@ int GridView::visibleCols() const
 
 // ---------------------------------------------------------------- marks
 
-void GridView::addMark(const Mark &mark)
-{
-    m_marks.push_back(mark);
-    updateMarkLayer();
-}
-
 void GridView::addFrame(const QRect &rect, const QColor &color)
 {
-    addMark({Mark::Frame, rect, color, QColor(), QString(), QColor(), QPoint()});
+    m_markLayer->addFrame(rect, color);
 }
 
 void GridView::addFilledRect(const QRect &rect, const QColor &fill, const QString &text, const QColor &textColor,
                              const QPoint &textOffset)
 {
-    addMark({Mark::Filled, rect, QColor(), fill, text, textColor, textOffset});
+    m_markLayer->addFilledRect(rect, fill, text, textColor, textOffset);
 }
 
 void GridView::addEllipse(const QRect &rect, const QColor &pen, const QColor &fill)
 {
-    addMark({Mark::Ellipse, rect, pen, fill, QString(), QColor(), QPoint()});
+    m_markLayer->addEllipse(rect, pen, fill);
 }
 
 void GridView::clearMarks()
 {
-    if (m_marks.empty())
-        return;
-    m_marks.clear();
-    updateMarkLayer();
+    m_markLayer->clear();
 }
 
-void GridView::updateMarkLayer()
+int GridView::markCount() const
+{
+    return m_markLayer->count();
+}
+
+// While a row is dragged, a line at the edge of the row it would land on: below
+// it when the row moves down, above it when it moves up.
+void GridView::updateDropLine()
 {
     if (!m_markLayer)
         return;
-    const bool needed = !m_marks.empty() || m_drag == Drag::Row;
-    if (needed) {
-        m_markLayer->setGeometry(rect());
-        m_markLayer->raise();
-        m_markLayer->show();
-        m_markLayer->update();
-    } else {
-        m_markLayer->hide();
-    }
-}
-
-void GridView::paintMarks()
-{
-    QPainter p(m_markLayer);
-    // Marks stay on the cells: not over the frame or the scroll bars.
-    const QRect vp = viewport()->geometry();
-    const QRect cells(vp.x() - fixedWidth(), vp.y() - fixedHeight(), vp.width() + fixedWidth(), vp.height() + fixedHeight());
-    p.setClipRect(cells);
-    p.setFont(m_font);
-    for (const Mark &mark : m_marks) {
-        switch (mark.kind) {
-        case Mark::Frame:
-            p.setPen(QPen(mark.pen, 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(mark.rect.adjusted(0, 0, -1, -1)); // on the rectangle's own border pixels
-            break;
-        case Mark::Filled:
-            p.fillRect(mark.rect, mark.fill);
-            if (!mark.text.isEmpty()) {
-                p.save();
-                p.setClipRect(mark.rect & cells);
-                p.setPen(mark.textColor);
-                const QPoint origin = mark.rect.topLeft() + mark.textOffset;
-                p.drawText(QRect(origin, QSize(std::max(mark.rect.width(), 1) + 1000, std::max(mark.rect.height(), 1) + 100)),
-                           Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, mark.text);
-                p.restore();
-            }
-            break;
-        case Mark::Ellipse:
-            p.save();
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(mark.pen, 1));
-            p.setBrush(mark.fill);
-            p.drawEllipse(QRectF(mark.rect).adjusted(0.5, 0.5, -0.5, -0.5));
-            p.restore();
-            break;
-        }
-    }
+    QRect line;
     if (m_drag == Drag::Row && m_dragTarget >= 0 && m_dragTarget != m_dragIndex) {
         const int y = rowY(m_dragTarget, false);
         if (y != kNotShown) {
             const int lineY = m_dragTarget > m_dragIndex ? y + rowHeight(m_dragTarget) - 1 : y;
-            p.fillRect(QRect(cells.left(), lineY - 1, cells.width(), 2), palette().highlight());
+            const QRect cells = cellArea();
+            line = QRect(cells.left(), lineY - 1, cells.width(), 2);
         }
     }
+    m_markLayer->setDropLine(line);
 }
 
 // ---------------------------------------------------------------- mouse
@@ -785,13 +628,6 @@ QTableView *GridView::overlayOf(QObject *viewport) const
 
 bool GridView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_markLayer && watched == m_markLayer) {
-        if (event->type() == QEvent::Paint) {
-            paintMarks();
-            return true;
-        }
-        return false;
-    }
     if (QTableView *overlay = overlayOf(watched)) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -863,7 +699,7 @@ bool GridView::overlayMouse(QTableView *overlay, QMouseEvent *event)
                 m_drag = Drag::Row;
                 m_dragIndex = row;
                 m_dragTarget = row;
-                updateMarkLayer();
+                updateDropLine();
             }
         }
         setFocus(Qt::MouseFocusReason);
@@ -896,7 +732,7 @@ bool GridView::overlayMouse(QTableView *overlay, QMouseEvent *event)
             const int to = m_dragTarget;
             m_drag = Drag::None;
             m_dragIndex = m_dragTarget = -1;
-            updateMarkLayer();
+            updateDropLine();
             if (to >= 0 && to != from && m_model->moveRows(QModelIndex(), from, 1, QModelIndex(), to > from ? to + 1 : to))
                 Q_EMIT rowMoved(from, to);
         }
@@ -939,6 +775,6 @@ void GridView::dragRowTo(int y)
     row = std::max(row, m_model->fixedRows());
     if (row != m_dragTarget) {
         m_dragTarget = row;
-        updateMarkLayer();
+        updateDropLine();
     }
 }

@@ -8,11 +8,11 @@
 #include <QTableView>
 
 #include <memory>
-#include <vector>
 
+class CellDelegate;
 class Grid;
 class GridModel;
-class QStyledItemDelegate;
+class MarkLayer;
 
 // The string grid of every window: shows a Grid with its fixed rows and
 // columns kept in view, lets the teacher type into the other cells, resize
@@ -22,7 +22,8 @@ class QStyledItemDelegate;
 // The scrolling part is this QTableView, whose fixed rows and columns are
 // hidden; three views over the same model lie in its viewport margins (over
 // its own headers, which are sized to make those margins) and show the fixed
-// rows, the fixed columns and their corner, scrolled along with it.
+// rows, the fixed columns and their corner, scrolled along with it. The cells
+// are drawn and edited by a CellDelegate, the marks by a MarkLayer.
 class GridView : public QTableView
 {
     Q_OBJECT
@@ -46,7 +47,7 @@ public:
                        const QPoint &textOffset);
     void addEllipse(const QRect &rect, const QColor &pen, const QColor &fill);
     void clearMarks();
-    int markCount() const { return int(m_marks.size()); }
+    int markCount() const;
 
     // Where the cell is drawn now, in view coordinates; an empty QRect when it
     // is scrolled out of view or hidden (width 0).
@@ -85,16 +86,6 @@ protected:
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
-    struct Mark
-    {
-        enum Kind { Frame, Filled, Ellipse } kind;
-        QRect rect;
-        QColor pen;
-        QColor fill;
-        QString text;
-        QColor textColor;
-        QPoint textOffset;
-    };
     enum class Drag { None, Resize, Row };
 
     QTableView *makeOverlay();
@@ -107,9 +98,7 @@ private:
     void ensureCurrentCell();
     void setCurrentQuietly(const QModelIndex &index);
     void updateCursors();
-    void updateMarkLayer();
-    void paintMarks();
-    void addMark(const Mark &mark);
+    void updateDropLine();
 
     QTableView *overlayOf(QObject *viewport) const;
     bool overlayMouse(QTableView *overlay, QMouseEvent *event);
@@ -125,17 +114,17 @@ private:
     bool inFixedRows(int y) const;
     int fixedWidth() const;
     int fixedHeight() const;
+    QRect cellArea() const; // the fixed and the scrolling cells, in view coordinates
 
     std::unique_ptr<Grid> m_ownGrid; // only when constructed without a Grid
     GridModel *m_model = nullptr;
-    QStyledItemDelegate *m_delegate = nullptr;
-    QStyledItemDelegate *m_overlayDelegate = nullptr;
+    CellDelegate *m_delegate = nullptr;
+    CellDelegate *m_overlayDelegate = nullptr;
     QTableView *m_top = nullptr;    // fixed rows, scrolls horizontally with this view
     QTableView *m_left = nullptr;   // fixed columns, scrolls vertically with this view
     QTableView *m_corner = nullptr; // fixed rows and columns, never scrolls
-    QWidget *m_markLayer = nullptr;
+    MarkLayer *m_markLayer = nullptr;
 
-    std::vector<Mark> m_marks;
     QFont m_font;
     bool m_rowSelect = false;
     bool m_rowDragging = false;

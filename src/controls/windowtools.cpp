@@ -32,15 +32,6 @@ void toggleGridBold(GridView *view, QAbstractButton *button)
     button->setFont(caption);
 }
 
-QFont gridFont()
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
-    font.setBold(true);
-    return font;
-}
-
 void setHint(QWidget *widget, const QString &name, const QString &hint)
 {
     if (!name.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/gridfont.h" // the windows take the grid font with their other tools
+
 #include <QString>
 #include <QStyle>
 
@@ -16,10 +18,6 @@ void fitToWorkArea(QWidget *window, bool width, bool height);
 // The "Ж" switch: a grid in exactly bold type becomes regular and the button's
 // caption bold; otherwise the grid becomes bold and the caption regular.
 void toggleGridBold(GridView *view, QAbstractButton *button);
-
-// The program's grid font: sans-serif, 13 pixels, bold.
-class QFont;
-QFont gridFont();
 
 // Gives a control its name, hint (tool tip and status bar text) and hint time.
 void setHint(QWidget *widget, const QString &name, const QString &hint);

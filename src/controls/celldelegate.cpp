@@ -1,0 +1,97 @@
+#include "controls/celldelegate.h"
+
+#include "journal/ui/gridmodel.h"
+#include "controls/onelinevalidator.h"
+#include "journal/grid.h"
+
+#include <QLineEdit>
+#include <QPainter>
+
+CellDelegate::CellDelegate(GridModel *model, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_model(model)
+{
+}
+
+QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setFrame(false);
+    makeOneLine(edit, true); // cp1251 only, pasted line breaks become blanks
+    m_editor = edit;
+    m_index = index;
+    m_original = index.data(Qt::EditRole).toString();
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [this, edit](const QString &text) {
+        if (edit == m_editor && m_index.isValid())
+            m_model->writeThrough(m_index.column(), m_index.row(), text);
+    });
+    return edit;
+}
+
+void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const int col = index.column();
+    const int row = index.row();
+    const bool fixed = m_model->isFixed(col, row);
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+    const QPalette &palette = option.palette;
+    const QRect r = option.rect;
+    if (selected)
+        painter->fillRect(r, palette.brush(group, QPalette::Highlight));
+    else
+        painter->fillRect(r, fixed ? palette.button() : QBrush(Qt::white));
+    if (fixed) {
+        painter->setPen(palette.color(QPalette::Light));
+        painter->drawLine(r.topLeft(), r.topRight());
+        painter->drawLine(r.topLeft(), r.bottomLeft());
+    }
+    const QString &text = m_model->grid()->cell(col, row);
+    if (!text.isEmpty()) {
+        if (selected)
+            painter->setPen(palette.color(group, QPalette::HighlightedText));
+        else
+            painter->setPen(fixed ? palette.color(QPalette::ButtonText) : QColor(Qt::black));
+        painter->setFont(option.font);
+        painter->drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    }
+    if (option.state & QStyle::State_HasFocus) {
+        painter->setPen(QPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight), 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(r.adjusted(0, 0, -1, -1));
+    }
+}
+
+void CellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    auto *edit = static_cast<QLineEdit *>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    if (edit->text() != text) // the write-through echoes back; keep the cursor where it is
+        edit->setText(text);
+}
+
+void CellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    const QString text = static_cast<QLineEdit *>(editor)->text();
+    if (editor == m_editor && text == m_original)
+        return; // nothing was changed
+    model->setData(index, text, Qt::EditRole);
+}
+
+void CellDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
+{
+    if (editor == m_editor)
+        m_editor = nullptr;
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+QLineEdit *CellDelegate::editor() const
+{
+    return m_editor;
+}
+
+void CellDelegate::revert() const
+{
+    if (m_editor && m_index.isValid())
+        m_model->writeThrough(m_index.column(), m_index.row(), m_original);
+}
