@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -44,36 +43,3 @@ void setPlatform(Platform *platform);
 // Runs a handler body: a project error ends it with the standard error box
 // showing its message; no exception leaves the handler. Returns false on failure.
 bool guarded(QWidget *parent, const std::function<void()> &body);
-
-// A message box handler for tests: answers questions from a queue (Yes when
-// empty) and records every box it was asked to show.
-class RecordingMessages : public Messages
-{
-public:
-    struct Entry
-    {
-        Kind kind;
-        QString caption;
-        QString text;
-    };
-    QList<bool> answers;
-    QList<Entry> shown;
-    bool question(QWidget *, const QString &caption, const QString &text) override;
-    void warning(QWidget *, const QString &caption, const QString &text) override;
-    void information(QWidget *, const QString &caption, const QString &text) override;
-    void error(QWidget *, const QString &text) override;
-    QStringList errors() const;
-};
-
-// Platform services for tests: records the requests and succeeds.
-class RecordingPlatform : public Platform
-{
-public:
-    QStringList opened;
-    QStringList addresses;
-    int prints = 0;
-    bool openPath(const QString &path) override;
-    bool openAddress(const QString &url) override;
-    bool printWidget(QWidget *) override;
-    bool loadKeyboardLayout(const QString &) override { return true; }
-};

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "app/program.h"
-#include "controls/services.h"
+#include "doubles/recordingservices.h"
 #include "journal/journalsession.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "app/tform1.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
-#include "controls/services.h"
+#include "doubles/recordingservices.h"
 #include "journal/gridfile.h"
 #include "journal/ui/tgurnaliform.h"
 #include "rating/ui/tprocent.h"

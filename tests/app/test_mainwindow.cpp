@@ -3,7 +3,7 @@
 #include "access/ui/tparoli1.h"
 #include "access/ui/tzapusk.h"
 #include "app/tform1.h"
-#include "controls/services.h"
+#include "doubles/recordingservices.h"
 #include "journal/excerpt.h"
 #include "controls/gridview.h"
 #include "journal/ui/tgurnaliform.h"

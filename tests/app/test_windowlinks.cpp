@@ -1,7 +1,7 @@
 #include "fixtureroot.h"
 
 #include "app/tform1.h"
-#include "controls/services.h"
+#include "doubles/recordingservices.h"
 #include "journal/cp1251.h"
 #include "journal/excerpt.h"
 #include "journal/gridfile.h"

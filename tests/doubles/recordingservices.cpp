@@ -1,0 +1,43 @@
+#include "doubles/recordingservices.h"
+
+bool RecordingMessages::question(QWidget *, const QString &caption, const QString &text)
+{
+    shown.append({Kind::Question, caption, text});
+    return answers.isEmpty() ? true : answers.takeFirst();
+}
+void RecordingMessages::warning(QWidget *, const QString &caption, const QString &text)
+{
+    shown.append({Kind::Warning, caption, text});
+}
+void RecordingMessages::information(QWidget *, const QString &caption, const QString &text)
+{
+    shown.append({Kind::Information, caption, text});
+}
+void RecordingMessages::error(QWidget *, const QString &text)
+{
+    shown.append({Kind::Error, QString(), text});
+}
+QStringList RecordingMessages::errors() const
+{
+    QStringList out;
+    for (const auto &e : shown)
+        if (e.kind == Kind::Error)
+            out << e.text;
+    return out;
+}
+
+bool RecordingPlatform::openPath(const QString &path)
+{
+    opened << path;
+    return true;
+}
+bool RecordingPlatform::openAddress(const QString &url)
+{
+    addresses << url;
+    return true;
+}
+bool RecordingPlatform::printWidget(QWidget *)
+{
+    ++prints;
+    return true;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "controls/services.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A message box handler for tests: answers questions from a queue (Yes when
+// empty) and records every box it was asked to show.
+class RecordingMessages : public Messages
+{
+public:
+    struct Entry
+    {
+        Kind kind;
+        QString caption;
+        QString text;
+    };
+    QList<bool> answers;
+    QList<Entry> shown;
+    bool question(QWidget *, const QString &caption, const QString &text) override;
+    void warning(QWidget *, const QString &caption, const QString &text) override;
+    void information(QWidget *, const QString &caption, const QString &text) override;
+    void error(QWidget *, const QString &text) override;
+    QStringList errors() const;
+};
+
+// Platform services for tests: records the requests and succeeds.
+class RecordingPlatform : public Platform
+{
+public:
+    QStringList opened;
+    QStringList addresses;
+    int prints = 0;
+    bool openPath(const QString &path) override;
+    bool openAddress(const QString &url) override;
+    bool printWidget(QWidget *) override;
+    bool loadKeyboardLayout(const QString &) override { return true; }
+};
