@@ -1,6 +1,6 @@
 #include "controls/celldelegate.h"
 
-#include "journal/ui/gridmodel.h"
+#include "controls/gridmodel.h"
 #include "controls/onelinevalidator.h"
 #include "journal/grid.h"
 

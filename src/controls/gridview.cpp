@@ -2,9 +2,9 @@
 
 #include "controls/celldelegate.h"
 #include "controls/gridfont.h"
+#include "controls/gridmodel.h"
 #include "controls/marklayer.h"
 #include "journal/grid.h"
-#include "journal/ui/gridmodel.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "controls/gridview.h"
+#include "controls/gridmodel.h"
 #include "journal/grid.h"
 #include "journal/gridops.h"
-#include "journal/ui/gridmodel.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "journal/ui/gridmodel.h"
+#include "controls/gridmodel.h"
 
 #include "journal/cp1251.h"
 #include "journal/excerpt.h"
