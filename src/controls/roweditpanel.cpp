@@ -42,6 +42,8 @@ RowEditPanel::RowEditPanel(const QString &title, const QString &editName, const 
     case Arrangement::Row: {
         m_edit->setFixedWidth(44);
         setFlat(true);
+        // Side by side in a row of other buttons: as wide as its controls, no wider.
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
         setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0px; padding: 0px; }"));
         auto *l = new QHBoxLayout(this);
         l->setContentsMargins(0, 0, 0, 0);
