@@ -5,6 +5,7 @@
 // journal file, and checks the cost targets.
 
 #include "journal/grid.h"
+#include "journal/journallayout.h"
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
 #include "rating/recalculation.h"
@@ -147,7 +148,7 @@ EditFigures measureEdits(int students, int lessons, const QString &dir)
     for (int i = 0; i < runs; ++i) {
         Grid journal;
         ReadGridFile(path, journal);
-        timed(best.rowInsertMs, [&] { GridOps::insertRowBelow(journal, firstStudent, GridOps::kJournalNumberOffset); });
+        timed(best.rowInsertMs, [&] { GridOps::insertRowBelow(journal, firstStudent, JournalLayout::kStudentNumberOffset); });
         timed(best.rowDeleteMs, [&] { GridOps::deleteRow(journal, firstStudent + 1); });
         timed(best.columnInsertMs, [&] { GridOps::insertLessonColumn(journal, firstLesson); });
         timed(best.columnDeleteMs, [&] { GridOps::deleteColumn(journal, firstLesson + 1); });

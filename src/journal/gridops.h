@@ -18,9 +18,8 @@ namespace GridOps {
 // selected after the last row was deleted).
 enum class Reach { LastRow, RowCount };
 
-// The position numbering of insertRowBelow: the journal's student k stands in
-// row k + 3; catalogue entries and themes are numbered by their row index.
-constexpr int kJournalNumberOffset = 3;
+// The position numbering of insertRowBelow: the journal's students by
+// JournalLayout::kStudentNumberOffset; catalogue entries and themes by their row index.
 constexpr int kListNumberOffset = 0;
 
 // The integer in a selection edit (`NStroki`, `NStolbca`, `StrGurn`, `StrTemi`).

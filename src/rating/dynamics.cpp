@@ -3,11 +3,13 @@
 #include "journal/errors.h"
 #include "journal/grid.h"
 #include "rating/decimal4.h"
+#include "journal/journallayout.h"
 #include "rating/resultgrids.h"
 
 #include <algorithm>
 
 using namespace ResultGrids;
+using namespace JournalLayout;
 
 namespace Dynamics {
 

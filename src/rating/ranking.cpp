@@ -3,6 +3,7 @@
 #include "journal/errors.h"
 #include "journal/grid.h"
 #include "rating/decimal4.h"
+#include "journal/journallayout.h"
 #include "rating/resultgrids.h"
 
 #include <QSet>
@@ -11,6 +12,7 @@
 #include <vector>
 
 using namespace ResultGrids;
+using namespace JournalLayout;
 
 namespace Ranking {
 

@@ -4,6 +4,7 @@
 #include "journal/excerpt.h"
 #include "journal/grid.h"
 #include "rating/decimal4.h"
+#include "journal/journallayout.h"
 #include "rating/resultgrids.h"
 #include "rating/rounding.h"
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 using namespace ResultGrids;
+using namespace JournalLayout;
 
 namespace {
 

@@ -67,8 +67,8 @@ void writeSummiLabels(Grid &summi)
 
 void writeSummiCodes(const Grid &journal, Grid &summi)
 {
-    for (int c = kFirstLessonCol; c < journal.colCount(); ++c)
-        summi.setCell(c, CodesRow, journal.cell(c, kCodeRow));
+    for (int c = JournalLayout::kFirstLessonCol; c < journal.colCount(); ++c)
+        summi.setCell(c, CodesRow, journal.cell(c, JournalLayout::kCodeRow));
 }
 
 } // namespace ResultGrids

@@ -12,10 +12,6 @@ namespace ResultGrids {
 // Itog columns.
 enum ItogColumn { NumberCol = 0, NameCol, SumCol, PercentCol, TenPointCol, FivePointCol, AbsenceCountCol, AbsencePercentCol, ItogColumns };
 
-using JournalLayout::kCodeRow;
-using JournalLayout::kFirstLessonCol;
-using JournalLayout::kFirstStudentRow;
-using JournalLayout::kWeightRow;
 
 // Summi rows.
 enum SummiRow { CodesRow = 0, StudentRow, AverageRow, StudentAccumulatedRow, AverageAccumulatedRow, MaximumRow, MinimumRow, SpreadRow, SummiRows };
