@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 Grid catalogueOf(const QList<QStringList> &entries)
@@ -70,7 +72,7 @@ private Q_SLOTS:
 
     void paths()
     {
-        const Grid g = catalogueOf({{"1", "  Алг ", " 11А ", "1"}, {"2", "Физ", "10Б"}});
+        const Grid g = catalogueOf({{u"1"_s, u"  Алг "_s, u" 11А "_s, u"1"_s}, {u"2"_s, u"Физ"_s, u"10Б"_s}});
         QCOMPARE(Catalogue::entryFolderPath(g, 1), QStringLiteral("11А/Алг"));
         QCOMPARE(Catalogue::findEntry(g, QStringLiteral("10Б/Физ")), 2);
         QCOMPARE(Catalogue::findEntry(g, QStringLiteral("11А/Алг")), 1);
@@ -80,17 +82,17 @@ private Q_SLOTS:
 
     void addEntryAtTop()
     {
-        Grid g = catalogueOf({{"1", "Алг", "11А", "1", "Алгебра", "Иванова", "2024", "осн"},
-                              {"2", "Физ", "10Б", "2", "Физика", "Петров", "2023", ""}});
+        Grid g = catalogueOf({{u"1"_s, u"Алг"_s, u"11А"_s, u"1"_s, u"Алгебра"_s, u"Иванова"_s, u"2024"_s, u"осн"_s},
+                              {u"2"_s, u"Физ"_s, u"10Б"_s, u"2"_s, u"Физика"_s, u"Петров"_s, u"2023"_s, u""_s}});
         Catalogue::addEntryAtTop(g, QStringLiteral(" Гео"), QStringLiteral("9В "), QStringLiteral("1"),
                                  QStringLiteral("География"));
         QCOMPARE(g.rowCount(), 4);
         const QStringList numbers{g.cell(0, 1), g.cell(0, 2), g.cell(0, 3)};
-        QCOMPARE(numbers, (QStringList{"1", "2", "3"}));
+        QCOMPARE(numbers, (QStringList{u"1"_s, u"2"_s, u"3"_s}));
         QStringList top;
         for (int c = 1; c < 8; ++c)
             top << g.cell(c, 1);
-        QCOMPARE(top, (QStringList{" Гео", "9В ", "1", "География", "Иванова", "2024", "осн"}));
+        QCOMPARE(top, (QStringList{u" Гео"_s, u"9В "_s, u"1"_s, u"География"_s, u"Иванова"_s, u"2024"_s, u"осн"_s}));
         QCOMPARE(g.cell(1, 2), QStringLiteral("Алг"));
         QCOMPARE(g.cell(7, 2), QStringLiteral("осн"));
         QCOMPARE(g.cell(5, 3), QStringLiteral("Петров"));
@@ -142,7 +144,7 @@ private Q_SLOTS:
             }
             QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::checkDeletableFolder(m_root, group, folder, {}));
             QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::deleteJournalFiles(m_root, group, folder, {},
-                                                                           {group + "/" + folder + "/x"}));
+                                                                           {group + u"/"_s + folder + u"/x"_s}));
         }
     }
 
@@ -156,7 +158,7 @@ private Q_SLOTS:
         const QString folder = Catalogue::checkDeletableFolder(m_root, QStringLiteral(" 11А"), QStringLiteral("Алг "), {});
         QCOMPARE(folder, QStringLiteral("11А/Алг"));
         const QStringList names = Catalogue::listFolder(m_root, folder, [&] { ++calls; });
-        QCOMPARE(names, (QStringList{"11А/Алг/.hidden", "11А/Алг/SpStud.txt", "11А/Алг/SpTem.txt"}));
+        QCOMPARE(names, (QStringList{u"11А/Алг/.hidden"_s, u"11А/Алг/SpStud.txt"_s, u"11А/Алг/SpTem.txt"_s}));
         QCOMPARE(calls, 3);
 
         const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral(" 11А"), QStringLiteral("Алг "), {}, names);
@@ -175,8 +177,8 @@ private Q_SLOTS:
         makeFile(QStringLiteral("11А/Алг/старое/a.txt"));
         makeFile(QStringLiteral("11А/Алг/старое/глубже/b.txt"));
         const QStringList names = Catalogue::listFolder(m_root, QStringLiteral("11А/Алг"));
-        QCOMPARE(names, (QStringList{"11А/Алг/SpStud.txt", "11А/Алг/старое/", "11А/Алг/старое/a.txt",
-                                     "11А/Алг/старое/глубже/", "11А/Алг/старое/глубже/b.txt"}));
+        QCOMPARE(names, (QStringList{u"11А/Алг/SpStud.txt"_s, u"11А/Алг/старое/"_s, u"11А/Алг/старое/a.txt"_s,
+                                     u"11А/Алг/старое/глубже/"_s, u"11А/Алг/старое/глубже/b.txt"_s}));
         const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
         QCOMPARE(result.deleted.size(), 3);
         QVERIFY(result.failed.isEmpty());
@@ -193,7 +195,7 @@ private Q_SLOTS:
         makeFile(QStringLiteral("11А/Алг/a.txt "));
         const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {},
                                                           {QStringLiteral("11А/Алг/a.txt ")});
-        QCOMPARE(result.deleted, QStringList{"11А/Алг/a.txt "});
+        QCOMPARE(result.deleted, QStringList{u"11А/Алг/a.txt "_s});
         QVERIFY(exists(QStringLiteral("11А/Алг/a.txt")));
         QVERIFY(!exists(QStringLiteral("11А/Алг/a.txt ")));
     }
@@ -205,7 +207,7 @@ private Q_SLOTS:
         link(QDir(m_outside).filePath(QStringLiteral("keep.txt")), QStringLiteral("11А/Алг/filelink"));
         link(QStringLiteral("nowhere"), QStringLiteral("11А/Алг/dangling"));
         const QStringList names = Catalogue::listFolder(m_root, QStringLiteral("11А/Алг"));
-        QCOMPARE(names, (QStringList{"11А/Алг/dangling", "11А/Алг/dirlink", "11А/Алг/filelink"}));
+        QCOMPARE(names, (QStringList{u"11А/Алг/dangling"_s, u"11А/Алг/dirlink"_s, u"11А/Алг/filelink"_s}));
         const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
         QCOMPARE(result.deleted, names);
         QVERIFY(result.folderRemoved);
@@ -243,12 +245,12 @@ private Q_SLOTS:
             if (linkTarget == QLatin1String("outside"))
                 QVERIFY(QDir(m_outside).mkpath(folder));
         } else {
-            link(target, group + "/" + folder);
+            link(target, group + u"/"_s + folder);
         }
         QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::checkDeletableFolder(m_root, group, folder, {}));
         // Even a list made by hand deletes nothing.
-        const QStringList names{group + "/" + folder + "/keep.txt", group + "/" + folder + "/Gurnali.txt",
-                                group + "/" + folder + "/note.txt", group + "/" + folder + "/SpStud.txt"};
+        const QStringList names{group + u"/"_s + folder + u"/keep.txt"_s, group + u"/"_s + folder + u"/Gurnali.txt"_s,
+                                group + u"/"_s + folder + u"/note.txt"_s, group + u"/"_s + folder + u"/SpStud.txt"_s};
         QVERIFY_THROWS_EXCEPTION(ZError, Catalogue::deleteJournalFiles(m_root, group, folder, {}, names));
         QVERIFY(QFileInfo::exists(QDir(m_outside).filePath(QStringLiteral("keep.txt"))));
         QVERIFY(exists(QStringLiteral("Baza/Gurnali.txt")));
@@ -357,9 +359,9 @@ private Q_SLOTS:
     {
         makeDir(QStringLiteral("11А/Алг"));
         makeFile(QStringLiteral("11А/Алг/SpStud.txt"));
-        const QStringList names{"11А/note.txt", "11А/Алг/../note.txt", "Baza/Gurnali.txt", "11А/Алг/SpStud.txt"};
+        const QStringList names{u"11А/note.txt"_s, u"11А/Алг/../note.txt"_s, u"Baza/Gurnali.txt"_s, u"11А/Алг/SpStud.txt"_s};
         const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
-        QCOMPARE(result.deleted, QStringList{"11А/Алг/SpStud.txt"});
+        QCOMPARE(result.deleted, QStringList{u"11А/Алг/SpStud.txt"_s});
         QCOMPARE(result.failed, names.mid(0, 3));
         QVERIFY(exists(QStringLiteral("11А/note.txt")));
         QVERIFY(exists(QStringLiteral("Baza/Gurnali.txt")));
@@ -374,7 +376,7 @@ private Q_SLOTS:
         QVERIFY(QDir(at(QStringLiteral("11А/Алг/sub"))).removeRecursively());
         link(m_outside, QStringLiteral("11А/Алг/sub"));
         const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {}, names);
-        QCOMPARE(result.failed, QStringList{"11А/Алг/sub/keep.txt"});
+        QCOMPARE(result.failed, QStringList{u"11А/Алг/sub/keep.txt"_s});
         QVERIFY(QFileInfo::exists(QDir(m_outside).filePath(QStringLiteral("keep.txt"))));
     }
 
@@ -396,7 +398,7 @@ private Q_SLOTS:
         // A name listed as a file that is now a folder with content cannot be removed.
         const auto result = Catalogue::deleteJournalFiles(m_root, QStringLiteral("11А"), QStringLiteral("Алг"), {},
                                                           {QStringLiteral("11А/Алг/sub")});
-        QCOMPARE(result.failed, QStringList{"11А/Алг/sub"});
+        QCOMPARE(result.failed, QStringList{u"11А/Алг/sub"_s});
         QVERIFY(exists(QStringLiteral("11А/Алг/sub/a.txt")));
         const QString message = Catalogue::deletionFailureMessage(result);
         QVERIFY(message.startsWith(QStringLiteral("Не удалось удалить")));

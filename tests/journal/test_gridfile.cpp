@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // The grid text file and the column widths file: byte layout, round trips, the
 // count rules and every way a file can be damaged.
 class TestGridFile : public QObject
@@ -55,11 +57,11 @@ private Q_SLOTS:
         for (int c = 0; c < 3; ++c)
             for (int r = 0; r < 2; ++r)
                 g.setCell(c, r, u(texts[c][r]));
-        WriteGridFile(path("w.txt"), g);
-        QCOMPARE(readBytes("w.txt"), QByteArray("3\r\n2\r\na\r\n") + cp("б") + "\r\n\r\n  x \r\n" + cp("Ё") + "\r\n" + cp("№") + "\r\n");
+        WriteGridFile(path(u"w.txt"_s), g);
+        QCOMPARE(readBytes(u"w.txt"_s), QByteArray("3\r\n2\r\na\r\n") + cp("б") + "\r\n\r\n  x \r\n" + cp("Ё") + "\r\n" + cp("№") + "\r\n");
 
         Grid back(1, 1, 0, 0);
-        ReadGridFile(path("w.txt"), back);
+        ReadGridFile(path(u"w.txt"_s), back);
         QCOMPARE(back.colCount(), 3);
         QCOMPARE(back.rowCount(), 2);
         for (int c = 0; c < 3; ++c)
@@ -72,41 +74,41 @@ private Q_SLOTS:
         QByteArray all;
         for (int b = 32; b < 256; ++b)
             all.append(char(b));
-        writeBytes("all.txt", "1\r\n1\r\n" + all + "\r\n");
+        writeBytes(u"all.txt"_s, "1\r\n1\r\n" + all + "\r\n");
         Grid g;
-        ReadGridFile(path("all.txt"), g);
-        WriteGridFile(path("all2.txt"), g);
-        QCOMPARE(readBytes("all2.txt"), readBytes("all.txt"));
+        ReadGridFile(path(u"all.txt"_s), g);
+        WriteGridFile(path(u"all2.txt"_s), g);
+        QCOMPARE(readBytes(u"all2.txt"_s), readBytes(u"all.txt"_s));
     }
 
     void lineEnds_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("cells");
-        QTest::newRow("CR LF") << QByteArray("1\r\n3\r\na\r\nb\r\nc\r\n") << QStringList{"a", "b", "c"};
-        QTest::newRow("LF only") << QByteArray("1\n3\na\nb\nc\n") << QStringList{"a", "b", "c"};
-        QTest::newRow("no final line end") << QByteArray("1\n3\na\nb\nc") << QStringList{"a", "b", "c"};
-        QTest::newRow("lone CR dropped") << QByteArray("1\r\n3\r\na\rb\r\n\r\rc\r\n") << QStringList{"ab", "c", ""};
-        QTest::newRow("mixed") << QByteArray("1\n3\r\nx\r\n\ny y \n") << QStringList{"x", "", "y y "};
-        QTest::newRow("ends early") << QByteArray("1\r\n3\r\nonly\r\n") << QStringList{"only", "", ""};
+        QTest::newRow("CR LF") << QByteArray("1\r\n3\r\na\r\nb\r\nc\r\n") << QStringList{u"a"_s, u"b"_s, u"c"_s};
+        QTest::newRow("LF only") << QByteArray("1\n3\na\nb\nc\n") << QStringList{u"a"_s, u"b"_s, u"c"_s};
+        QTest::newRow("no final line end") << QByteArray("1\n3\na\nb\nc") << QStringList{u"a"_s, u"b"_s, u"c"_s};
+        QTest::newRow("lone CR dropped") << QByteArray("1\r\n3\r\na\rb\r\n\r\rc\r\n") << QStringList{u"ab"_s, u"c"_s, u""_s};
+        QTest::newRow("mixed") << QByteArray("1\n3\r\nx\r\n\ny y \n") << QStringList{u"x"_s, u""_s, u"y y "_s};
+        QTest::newRow("ends early") << QByteArray("1\r\n3\r\nonly\r\n") << QStringList{u"only"_s, u""_s, u""_s};
         QTest::newRow("lines after the last cell ignored") << QByteArray("1\r\n2\r\na\r\nb\r\nextra\r\nmore\r\n")
-                                                           << QStringList{"a", "b"};
-        QTest::newRow("blanks kept") << QByteArray("1\r\n2\r\n  \r\n a b \r\n") << QStringList{"  ", " a b "};
-        QTest::newRow("CR as the last byte") << QByteArray("1\r\n2\r\na\r") << QStringList{"a", ""};
-        QTest::newRow("CR CR LF") << QByteArray("1\r\n2\r\na\r\r\nb\r\n") << QStringList{"a", "b"};
-        QTest::newRow("lone CR first in a line") << QByteArray("1\r\n2\r\n\rab\r\nc\r\n") << QStringList{"ab", "c"};
-        QTest::newRow("lone CR in a count line") << QByteArray("1\r\n\r2\r\nx\r\ny\r\n") << QStringList{"x", "y"};
-        QTest::newRow("a line of CRs only") << QByteArray("1\r\n2\r\n\r\r\r\nz") << QStringList{"", "z"};
-        QTest::newRow("lone CR after a clean line") << QByteArray("1\r\n3\r\n5\r\n4\r5\r\n3\r\n") << QStringList{"5", "45", "3"};
+                                                           << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("blanks kept") << QByteArray("1\r\n2\r\n  \r\n a b \r\n") << QStringList{u"  "_s, u" a b "_s};
+        QTest::newRow("CR as the last byte") << QByteArray("1\r\n2\r\na\r") << QStringList{u"a"_s, u""_s};
+        QTest::newRow("CR CR LF") << QByteArray("1\r\n2\r\na\r\r\nb\r\n") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("lone CR first in a line") << QByteArray("1\r\n2\r\n\rab\r\nc\r\n") << QStringList{u"ab"_s, u"c"_s};
+        QTest::newRow("lone CR in a count line") << QByteArray("1\r\n\r2\r\nx\r\ny\r\n") << QStringList{u"x"_s, u"y"_s};
+        QTest::newRow("a line of CRs only") << QByteArray("1\r\n2\r\n\r\r\r\nz") << QStringList{u""_s, u"z"_s};
+        QTest::newRow("lone CR after a clean line") << QByteArray("1\r\n3\r\n5\r\n4\r5\r\n3\r\n") << QStringList{u"5"_s, u"45"_s, u"3"_s};
     }
     void lineEnds()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, cells);
-        writeBytes("le.txt", bytes);
+        writeBytes(u"le.txt"_s, bytes);
         Grid g(4, 4, 1, 1);
         g.setCell(0, 2, QStringLiteral("old"));
-        ReadGridFile(path("le.txt"), g);
+        ReadGridFile(path(u"le.txt"_s), g);
         QCOMPARE(g.colCount(), 1);
         QCOMPARE(g.rowCount(), cells.size());
         for (int r = 0; r < cells.size(); ++r)
@@ -121,15 +123,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QByteArray>("lines");
         QTest::addColumn<QStringList>("after");
-        QTest::newRow("same texts") << QStringList{"5", "4,5", "", u("Иванов")} << QByteArray("5\r\n4,5\r\n\r\n") + cp("Иванов")
-                                    << QStringList{"5", "4,5", "", u("Иванов")};
-        QTest::newRow("same lengths, other texts") << QStringList{"5", "4,5", "a", u("Ё")} << QByteArray("4\r\n3,5\r\nb\r\n") + cp("ё")
-                                                   << QStringList{"4", "3,5", "b", u("ё")};
-        QTest::newRow("longer and shorter") << QStringList{"5", "10", "", "abc"} << QByteArray("10\r\n5\r\nx\r\n")
-                                            << QStringList{"10", "5", "x", ""};
+        QTest::newRow("same texts") << QStringList{u"5"_s, u"4,5"_s, u""_s, u("Иванов")} << QByteArray("5\r\n4,5\r\n\r\n") + cp("Иванов")
+                                    << QStringList{u"5"_s, u"4,5"_s, u""_s, u("Иванов")};
+        QTest::newRow("same lengths, other texts") << QStringList{u"5"_s, u"4,5"_s, u"a"_s, u("Ё")} << QByteArray("4\r\n3,5\r\nb\r\n") + cp("ё")
+                                                   << QStringList{u"4"_s, u"3,5"_s, u"b"_s, u("ё")};
+        QTest::newRow("longer and shorter") << QStringList{u"5"_s, u"10"_s, u""_s, u"abc"_s} << QByteArray("10\r\n5\r\nx\r\n")
+                                            << QStringList{u"10"_s, u"5"_s, u"x"_s, u""_s};
         QTest::newRow("high bytes against their Latin-1 look-alikes")
-            << QStringList{QString(QChar(0xC0)), QString(QChar(0xB9)), "5", "5"} << cp("А") + "\r\n" + cp("№") + "\r\n5\r\n5"
-            << QStringList{u("А"), u("№"), "5", "5"};
+            << QStringList{QString(QChar(0xC0)), QString(QChar(0xB9)), u"5"_s, u"5"_s} << cp("А") + "\r\n" + cp("№") + "\r\n5\r\n5"
+            << QStringList{u("А"), u("№"), u"5"_s, u"5"_s};
     }
     void readingIntoAFilledGrid()
     {
@@ -139,11 +141,11 @@ private Q_SLOTS:
         Grid g(1, int(before.size()), 0, 0);
         for (int r = 0; r < before.size(); ++r)
             g.setCell(0, r, before.at(r));
-        writeBytes("again.txt", "1\r\n" + QByteArray::number(before.size()) + "\r\n" + lines);
-        ReadGridFile(path("again.txt"), g);
+        writeBytes(u"again.txt"_s, "1\r\n" + QByteArray::number(before.size()) + "\r\n" + lines);
+        ReadGridFile(path(u"again.txt"_s), g);
         for (int r = 0; r < after.size(); ++r)
             QCOMPARE(g.cell(0, r), after.at(r));
-        ReadGridFile(path("again.txt"), g);
+        ReadGridFile(path(u"again.txt"_s), g);
         for (int r = 0; r < after.size(); ++r)
             QCOMPARE(g.cell(0, r), after.at(r));
     }
@@ -152,16 +154,16 @@ private Q_SLOTS:
     // changes no other cell and no later read.
     void oneCharacterCellsAreIndependent()
     {
-        writeBytes("ones.txt", "2\r\n2\r\n5\r\n5\r\n5\r\n");
+        writeBytes(u"ones.txt"_s, "2\r\n2\r\n5\r\n5\r\n5\r\n");
         Grid g;
-        ReadGridFile(path("ones.txt"), g);
+        ReadGridFile(path(u"ones.txt"_s), g);
         g.column(0)[0].append(QStringLiteral("+"));
         g.column(1)[0][0] = QChar(u'4');
         QCOMPARE(g.cell(0, 0), QStringLiteral("5+"));
         QCOMPARE(g.cell(1, 0), QStringLiteral("4"));
         QCOMPARE(g.cell(0, 1), QStringLiteral("5"));
         Grid again;
-        ReadGridFile(path("ones.txt"), again);
+        ReadGridFile(path(u"ones.txt"_s), again);
         QCOMPARE(again.cell(0, 0), QStringLiteral("5"));
         QCOMPARE(again.cell(1, 0), QStringLiteral("5"));
         QCOMPARE(again.cell(1, 1), QString());
@@ -172,22 +174,22 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("colsAfter");
         QTest::addColumn<QString>("named");
-        QTest::newRow("empty first line") << QByteArray("\r\n2\r\na\r\nb\r\n") << 3 << QString("строка 1");
-        QTest::newRow("letters in line 1") << QByteArray("abc\r\n2\r\n") << 3 << QString("«abc»");
-        QTest::newRow("empty file") << QByteArray("") << 3 << QString("строка 1");
-        QTest::newRow("decimal in line 2") << QByteArray("2\r\n1,5\r\n") << 2 << QString("«1,5»");
-        QTest::newRow("missing line 2") << QByteArray("5\r\n") << 5 << QString("строка 2");
+        QTest::newRow("empty first line") << QByteArray("\r\n2\r\na\r\nb\r\n") << 3 << u"строка 1"_s;
+        QTest::newRow("letters in line 1") << QByteArray("abc\r\n2\r\n") << 3 << u"«abc»"_s;
+        QTest::newRow("empty file") << QByteArray("") << 3 << u"строка 1"_s;
+        QTest::newRow("decimal in line 2") << QByteArray("2\r\n1,5\r\n") << 2 << u"«1,5»"_s;
+        QTest::newRow("missing line 2") << QByteArray("5\r\n") << 5 << u"строка 2"_s;
     }
     void countLinesThatAreNotNumbers()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, colsAfter);
         QFETCH(QString, named);
-        writeBytes("bad.txt", bytes);
+        writeBytes(u"bad.txt"_s, bytes);
         Grid g(3, 3, 0, 0);
         g.setCell(1, 1, QStringLiteral("kept"));
         try {
-            ReadGridFile(path("bad.txt"), g);
+            ReadGridFile(path(u"bad.txt"_s), g);
             QFAIL("no error");
         } catch (const ConversionError &e) {
             QVERIFY2(e.message().contains(named), qPrintable(e.message()));
@@ -210,25 +212,25 @@ private Q_SLOTS:
     void impossibleSizesLeaveTheGridUntouched()
     {
         QFETCH(QByteArray, bytes);
-        writeBytes("huge.txt", bytes);
+        writeBytes(u"huge.txt"_s, bytes);
         Grid g = filled(3, 4);
         const Grid before = g;
-        QVERIFY_THROWS_EXCEPTION(ConversionError, ReadGridFile(path("huge.txt"), g));
+        QVERIFY_THROWS_EXCEPTION(ConversionError, ReadGridFile(path(u"huge.txt"_s), g));
         QVERIFY(g == before);
     }
 
     void countRules()
     {
         // 3 rows read into a grid with 4 fixed rows: 2 fixed rows remain.
-        writeBytes("r3.txt", "2\r\n3\r\n");
+        writeBytes(u"r3.txt"_s, "2\r\n3\r\n");
         Grid g(20, 14, 2, 4);
-        ReadGridFile(path("r3.txt"), g);
+        ReadGridFile(path(u"r3.txt"_s), g);
         QCOMPARE(g.rowCount(), 3);
         QCOMPARE(g.fixedRows(), 2);
         QCOMPARE(g.fixedCols(), 1);
         // Counts below 1 become 1.
-        writeBytes("zero.txt", "0\r\n-4\r\nonly\r\n");
-        ReadGridFile(path("zero.txt"), g);
+        writeBytes(u"zero.txt"_s, "0\r\n-4\r\nonly\r\n");
+        ReadGridFile(path(u"zero.txt"_s), g);
         QCOMPARE(g.colCount(), 1);
         QCOMPARE(g.rowCount(), 1);
         QCOMPARE(g.fixedCols(), 0);
@@ -241,7 +243,7 @@ private Q_SLOTS:
         Grid g = filled(2, 2);
         const Grid before = g;
         try {
-            ReadGridFile(path("nope/SpStud.txt"), g);
+            ReadGridFile(path(u"nope/SpStud.txt"_s), g);
             QFAIL("no error");
         } catch (const FileError &e) {
             QVERIFY(e.message().contains(QStringLiteral("SpStud.txt")));
@@ -264,17 +266,17 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         Grid g = filled(3, 3);
-        WriteGridFile(path("keep.txt"), g);
-        const QByteArray old = readBytes("keep.txt");
+        WriteGridFile(path(u"keep.txt"_s), g);
+        const QByteArray old = readBytes(u"keep.txt"_s);
         g.setCell(2, 1, text);
         try {
-            WriteGridFile(path("keep.txt"), g);
+            WriteGridFile(path(u"keep.txt"_s), g);
             QFAIL("no error");
         } catch (const FileError &e) {
             QVERIFY(e.message().contains(QStringLiteral("keep.txt")));
             QVERIFY2(e.message().contains(QStringLiteral("столбец 2, строка 1")), qPrintable(e.message()));
         }
-        QCOMPARE(readBytes("keep.txt"), old);
+        QCOMPARE(readBytes(u"keep.txt"_s), old);
     }
 
     void hostileCountLines_data()
@@ -289,11 +291,11 @@ private Q_SLOTS:
         QTest::newRow("both far below") << QByteArray("-99999999999\r\n-49999999999\r\n") << 1 << 1 << QString();
         QTest::newRow("below 64 bits") << QByteArray("-99999999999999999999999\r\n3\r\n") << 1 << 3 << QString();
         QTest::newRow("blanks and plus") << QByteArray(" +2 \r\n\t3\r\n") << 2 << 3 << QString();
-        QTest::newRow("+-3") << QByteArray("+-3\r\n2\r\n") << -1 << 0 << QString("не является целым");
-        QTest::newRow("-+3") << QByteArray("-+3\r\n2\r\n") << -1 << 0 << QString("не является целым");
-        QTest::newRow("2^63") << QByteArray("9223372036854775808\r\n1\r\n") << -1 << 0 << QString("слишком велик");
-        QTest::newRow("2^63 - 1") << QByteArray("9223372036854775807\r\n1\r\n") << -1 << 0 << QString("слишком велик");
-        QTest::newRow("cells beyond the limit") << QByteArray("-5\r\n20000001\r\n") << -1 << 0 << QString("слишком велик");
+        QTest::newRow("+-3") << QByteArray("+-3\r\n2\r\n") << -1 << 0 << u"не является целым"_s;
+        QTest::newRow("-+3") << QByteArray("-+3\r\n2\r\n") << -1 << 0 << u"не является целым"_s;
+        QTest::newRow("2^63") << QByteArray("9223372036854775808\r\n1\r\n") << -1 << 0 << u"слишком велик"_s;
+        QTest::newRow("2^63 - 1") << QByteArray("9223372036854775807\r\n1\r\n") << -1 << 0 << u"слишком велик"_s;
+        QTest::newRow("cells beyond the limit") << QByteArray("-5\r\n20000001\r\n") << -1 << 0 << u"слишком велик"_s;
     }
     void hostileCountLines()
     {
@@ -301,12 +303,12 @@ private Q_SLOTS:
         QFETCH(int, cols);
         QFETCH(int, rows);
         QFETCH(QString, named);
-        writeBytes("counts.txt", bytes);
+        writeBytes(u"counts.txt"_s, bytes);
         Grid g = filled(3, 4);
         const Grid before = g;
         if (cols < 0) {
             try {
-                ReadGridFile(path("counts.txt"), g);
+                ReadGridFile(path(u"counts.txt"_s), g);
                 QFAIL("no error");
             } catch (const ConversionError &e) {
                 QVERIFY2(e.message().contains(named), qPrintable(e.message()));
@@ -314,7 +316,7 @@ private Q_SLOTS:
             QVERIFY(g == before);
             return;
         }
-        ReadGridFile(path("counts.txt"), g);
+        ReadGridFile(path(u"counts.txt"_s), g);
         QCOMPARE(g.colCount(), cols);
         QCOMPARE(g.rowCount(), rows);
     }
@@ -328,7 +330,7 @@ private Q_SLOTS:
         // while 2000 rows still stand the grid would pass through 200 million
         // cells (several gigabytes). A child process with 1.5 GB of address
         // space more than it uses now must manage it.
-        writeBytes("wide.txt", "100000\r\n2\r\n");
+        writeBytes(u"wide.txt"_s, "100000\r\n2\r\n");
         Grid g(2000, 2000, 0, 0);
         const pid_t child = fork();
         QVERIFY(child >= 0);
@@ -341,7 +343,7 @@ private Q_SLOTS:
             limit.rlim_cur = limit.rlim_max = rlim_t(pages * sysconf(_SC_PAGESIZE) + (qint64(3) << 29));
             setrlimit(RLIMIT_AS, &limit);
             try {
-                ReadGridFile(path("wide.txt"), g);
+                ReadGridFile(path(u"wide.txt"_s), g);
             } catch (...) {
                 _exit(2);
             }
@@ -365,10 +367,10 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, shown);
-        writeBytes("long.txt", bytes);
+        writeBytes(u"long.txt"_s, bytes);
         Grid g = filled(2, 2);
         try {
-            ReadGridFile(path("long.txt"), g);
+            ReadGridFile(path(u"long.txt"_s), g);
             QFAIL("no error");
         } catch (const ConversionError &e) {
             QVERIFY2(e.message().contains(shown), qPrintable(e.message()));
@@ -381,10 +383,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("FIFO") << QString("fifo") << u("канал");
-        QTest::newRow("folder") << QString("dir") << u("папка");
-        QTest::newRow("link to a file") << QString("link") << u("ссылка");
-        QTest::newRow("device") << QString("device") << u("устройство");
+        QTest::newRow("FIFO") << u"fifo"_s << u("канал");
+        QTest::newRow("folder") << u"dir"_s << u("папка");
+        QTest::newRow("link to a file") << u"link"_s << u("ссылка");
+        QTest::newRow("device") << u"device"_s << u("устройство");
     }
     void onlyRegularFilesAreRead()
     {
@@ -392,13 +394,13 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         const QString name = kind == QLatin1String("device") ? QStringLiteral("/dev/null") : path(kind + QStringLiteral("/SpStud.txt"));
         QVERIFY(QDir().mkpath(path(kind)));
-        writeBytes("target.txt", "1\r\n1\r\nx\r\n");
+        writeBytes(u"target.txt"_s, "1\r\n1\r\nx\r\n");
         if (kind == QLatin1String("fifo"))
             QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
         else if (kind == QLatin1String("dir"))
             QVERIFY(QDir().mkpath(name));
         else if (kind == QLatin1String("link"))
-            QVERIFY(QFile::link(path("target.txt"), name));
+            QVERIFY(QFile::link(path(u"target.txt"_s), name));
         Grid g = filled(2, 2);
         const Grid before = g;
         // A FIFO with no writer must not make the read wait.
@@ -413,7 +415,7 @@ private Q_SLOTS:
         // Nothing is written through a link or into a special file either.
         if (kind != QLatin1String("dir")) {
             QVERIFY_THROWS_EXCEPTION(FileError, WriteGridFile(name, filled(1, 1)));
-            QCOMPARE(readBytes("target.txt"), QByteArray("1\r\n1\r\nx\r\n"));
+            QCOMPARE(readBytes(u"target.txt"_s), QByteArray("1\r\n1\r\nx\r\n"));
             QVERIFY(QFileInfo(name).isSymLink() || kind != QLatin1String("link"));
         }
     }
@@ -457,7 +459,7 @@ private Q_SLOTS:
 
     void writeIntoAMissingFolderFails()
     {
-        QVERIFY_THROWS_EXCEPTION(FileError, WriteGridFile(path("no/such/dir/x.txt"), filled(1, 1)));
+        QVERIFY_THROWS_EXCEPTION(FileError, WriteGridFile(path(u"no/such/dir/x.txt"_s), filled(1, 1)));
     }
 
     void columnWidths_data()
@@ -473,10 +475,10 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QList<int>, widths);
-        writeBytes("ColSpStud.txt", bytes);
+        writeBytes(u"ColSpStud.txt"_s, bytes);
         Grid g(4, 5, 2, 4, 30);
         Grid companion(4, 8, 2, 1, 30);
-        ReadColumnWidths(path("ColSpStud.txt"), g, &companion);
+        ReadColumnWidths(path(u"ColSpStud.txt"_s), g, &companion);
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(g.colWidth(i), widths.at(i));
             QCOMPARE(companion.colWidth(i), widths.at(i));
@@ -487,26 +489,26 @@ private Q_SLOTS:
     {
         Grid g(3, 5, 2, 4, 30);
         g.setColWidth(1, 99);
-        ReadColumnWidths(path("absent.txt"), g, nullptr);
+        ReadColumnWidths(path(u"absent.txt"_s), g, nullptr);
         QCOMPARE(g.colWidth(1), 99);
-        writeBytes("badw.txt", "22\r\nширина\r\n");
+        writeBytes(u"badw.txt"_s, "22\r\nширина\r\n");
         try {
-            ReadColumnWidths(path("badw.txt"), g, nullptr);
+            ReadColumnWidths(path(u"badw.txt"_s), g, nullptr);
             QFAIL("no error");
         } catch (const FileError &e) {
             QVERIFY(e.message().contains(QStringLiteral("badw.txt")));
         }
         g.setColWidth(0, 22);
         g.setColWidth(2, 0);
-        WriteColumnWidths(path("w2.txt"), g);
-        QCOMPARE(readBytes("w2.txt"), QByteArray("22\r\n99\r\n0\r\n"));
+        WriteColumnWidths(path(u"w2.txt"_s), g);
+        QCOMPARE(readBytes(u"w2.txt"_s), QByteArray("22\r\n99\r\n0\r\n"));
     }
 
     void textLines()
     {
-        writeTextLines(path("p.txt"), {u("50"), u(" 62,5 "), u("85")});
-        QCOMPARE(readBytes("p.txt"), QByteArray("50\r\n 62,5 \r\n85\r\n"));
-        QCOMPARE(readTextLines(path("p.txt")), (QStringList{"50", " 62,5 ", "85"}));
+        writeTextLines(path(u"p.txt"_s), {u("50"), u(" 62,5 "), u("85")});
+        QCOMPARE(readBytes(u"p.txt"_s), QByteArray("50\r\n 62,5 \r\n85\r\n"));
+        QCOMPARE(readTextLines(path(u"p.txt"_s)), (QStringList{u"50"_s, u" 62,5 "_s, u"85"_s}));
     }
 };
 

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using GridOps::Reach;
 
 namespace {
@@ -38,8 +40,8 @@ QStringList rowsOf(const Grid &g)
 // A journal with five students in rows 4-8 and two lesson columns.
 QStringList journalRows()
 {
-    return {"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "|код|1|2", "|вес|1|2", "1|Ан|5|4", "2|Бо|4|", "3|Ва|3|5", "4|Га||4",
-            "5|Де|5|5"};
+    return {u"№|ФИО|Урок|Тест"_s, u"|дата|01.09|02.09"_s, u"|код|1|2"_s, u"|вес|1|2"_s, u"1|Ан|5|4"_s, u"2|Бо|4|"_s, u"3|Ва|3|5"_s, u"4|Га||4"_s,
+            u"5|Де|5|5"_s};
 }
 
 // A grid whose every cell names its place, "c:r".
@@ -62,7 +64,7 @@ QStringList columnOf(const Grid &g, int col)
 
 QStringList planRows()
 {
-    return {"№|Код|Вес|Тема", "1|1|1|Дроби", "2|2|2|Корни", "3|3|1|Степени"};
+    return {u"№|Код|Вес|Тема"_s, u"1|1|1|Дроби"_s, u"2|2|2|Корни"_s, u"3|3|1|Степени"_s};
 }
 
 } // namespace
@@ -83,32 +85,32 @@ private Q_SLOTS:
         const QStringList j = journalRows();
         QTest::newRow("student 2 selected: empty row 6 numbered 3")
             << j << 5 << 3 << false
-            << QStringList{j[0], j[1], j[2], j[3], "1|Ан|5|4", "2|Бо|4|", "3|||", "4|Ва|3|5", "5|Га||4", "6|Де|5|5"};
+            << QStringList{j[0], j[1], j[2], j[3], u"1|Ан|5|4"_s, u"2|Бо|4|"_s, u"3|||"_s, u"4|Ва|3|5"_s, u"5|Га||4"_s, u"6|Де|5|5"_s};
         QTest::newRow("header row 1 selected: code and weight move down")
             << j << 1 << 3 << false
-            << QStringList{j[0], j[1], "|||", "|код|1|2", "1|вес|1|2", "2|Ан|5|4", "3|Бо|4|", "4|Ва|3|5", "5|Га||4",
-                           "6|Де|5|5"};
+            << QStringList{j[0], j[1], u"|||"_s, u"|код|1|2"_s, u"1|вес|1|2"_s, u"2|Ан|5|4"_s, u"3|Бо|4|"_s, u"4|Ва|3|5"_s, u"5|Га||4"_s,
+                           u"6|Де|5|5"_s};
         QTest::newRow("last row selected: numbered row at the end")
-            << j << 8 << 3 << false << (QStringList(j) << "6|||");
+            << j << 8 << 3 << false << (QStringList(j) << u"6|||"_s);
         QTest::newRow("selection beyond the grid: only the added row, numbered")
-            << j << 40 << 3 << false << (QStringList(j) << "6|||");
+            << j << 40 << 3 << false << (QStringList(j) << u"6|||"_s);
         QTest::newRow("journal: selection equal to the row count is beyond")
-            << j << 9 << 3 << false << (QStringList(j) << "6|||");
+            << j << 9 << 3 << false << (QStringList(j) << u"6|||"_s);
         QTest::newRow("first student of an empty journal numbered 1")
-            << j.mid(0, 4) << 3 << 3 << false << (j.mid(0, 4) << "1|||");
+            << j.mid(0, 4) << 3 << 3 << false << (j.mid(0, 4) << u"1|||"_s);
         QTest::newRow("first entry of an empty catalogue numbered by row index")
-            << QStringList{"№|Папка|Группа"} << 0 << 0 << false << QStringList{"№|Папка|Группа", "1||"};
+            << QStringList{u"№|Папка|Группа"_s} << 0 << 0 << false << QStringList{u"№|Папка|Группа"_s, u"1||"_s};
         QTest::newRow("non-number above the end: numbered by position")
-            << QStringList{"№|Код", "1|a", "x|b"} << 1 << 0 << false << QStringList{"№|Код", "1|a", "x|", "3|b"};
+            << QStringList{u"№|Код"_s, u"1|a"_s, u"x|b"_s} << 1 << 0 << false << QStringList{u"№|Код"_s, u"1|a"_s, u"x|"_s, u"3|b"_s};
         QTest::newRow("journal too short for a student: no number")
-            << QStringList{"№|ФИО", "|дата"} << 0 << 3 << false << QStringList{"№|ФИО", "|", "|дата"};
+            << QStringList{u"№|ФИО"_s, u"|дата"_s} << 0 << 3 << false << QStringList{u"№|ФИО"_s, u"|"_s, u"|дата"_s};
         QTest::newRow("plan: header selected, new first theme")
             << planRows() << 0 << 0 << true
-            << QStringList{"№|Код|Вес|Тема", "1|||", "2|1|1|Дроби", "3|2|2|Корни", "4|3|1|Степени"};
+            << QStringList{u"№|Код|Вес|Тема"_s, u"1|||"_s, u"2|1|1|Дроби"_s, u"3|2|2|Корни"_s, u"4|3|1|Степени"_s};
         QTest::newRow("plan: selection equal to the row count appends a numbered row")
-            << planRows() << 4 << 0 << true << (planRows() << "4|||");
+            << planRows() << 4 << 0 << true << (planRows() << u"4|||"_s);
         QTest::newRow("plan: selection past the row count appends a numbered row")
-            << planRows() << 5 << 0 << true << (planRows() << "4|||");
+            << planRows() << 5 << 0 << true << (planRows() << u"4|||"_s);
     }
     void insertRow()
     {
@@ -131,10 +133,10 @@ private Q_SLOTS:
 
         const QStringList j = journalRows();
         QTest::newRow("student 2: students 3-5 move up, numbers by position")
-            << j << 5 << false << QStringList{j[0], j[1], j[2], j[3], "1|Ан|5|4", "2|Ва|3|5", "3|Га||4", "4|Де|5|5"};
+            << j << 5 << false << QStringList{j[0], j[1], j[2], j[3], u"1|Ан|5|4"_s, u"2|Ва|3|5"_s, u"3|Га||4"_s, u"4|Де|5|5"_s};
         QTest::newRow("header row 2 is deleted like any row")
             << j << 2 << false
-            << QStringList{j[0], j[1], "|вес|1|2", "|Ан|5|4", "1|Бо|4|", "2|Ва|3|5", "3|Га||4", "4|Де|5|5"};
+            << QStringList{j[0], j[1], u"|вес|1|2"_s, u"|Ан|5|4"_s, u"1|Бо|4|"_s, u"2|Ва|3|5"_s, u"3|Га||4"_s, u"4|Де|5|5"_s};
         QTest::newRow("last row: its number goes with it") << j << 8 << false << j.mid(0, 8);
         QTest::newRow("row 0 is never deleted") << j << 0 << false << j;
         QTest::newRow("journal: the row count is beyond") << j << 9 << false << j;
@@ -197,9 +199,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("after");
         QTest::newRow("row 1 cannot pass the header") << 1 << -1 << planRows();
         QTest::newRow("row 3 and row 2 exchange, number column stays")
-            << 3 << 2 << QStringList{"№|Код|Вес|Тема", "1|1|1|Дроби", "2|3|1|Степени", "3|2|2|Корни"};
+            << 3 << 2 << QStringList{u"№|Код|Вес|Тема"_s, u"1|1|1|Дроби"_s, u"2|3|1|Степени"_s, u"3|2|2|Корни"_s};
         QTest::newRow("row 2 moves to the top") << 2 << 1
-                                                << QStringList{"№|Код|Вес|Тема", "1|2|2|Корни", "2|1|1|Дроби", "3|3|1|Степени"};
+                                                << QStringList{u"№|Код|Вес|Тема"_s, u"1|2|2|Корни"_s, u"2|1|1|Дроби"_s, u"3|3|1|Степени"_s};
         QTest::newRow("beyond the last row nothing") << 4 << -1 << planRows();
     }
     void swapWithRowAbove()
@@ -219,18 +221,18 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("widths");
         const QList<int> w{20, 150, 40, 50, 30};
         QTest::newRow("lesson 2 selected: new column 3 takes date, code, weight")
-            << 2 << QStringList{"№|ФИО|Урок||Тест", "|дата|01.09|01.09|02.09", "|код|1|1|2", "|вес|1|1|2", "1|Ан|5||4",
-                                "2|Бо|4||"}
+            << 2 << QStringList{u"№|ФИО|Урок||Тест"_s, u"|дата|01.09|01.09|02.09"_s, u"|код|1|1|2"_s, u"|вес|1|1|2"_s, u"1|Ан|5||4"_s,
+                                u"2|Бо|4||"_s}
             << w;
         QTest::newRow("last column selected: new right end")
-            << 3 << QStringList{"№|ФИО|Урок|Тест|", "|дата|01.09|02.09|02.09", "|код|1|2|2", "|вес|1|2|2", "1|Ан|5|4|",
-                                "2|Бо|4||"}
+            << 3 << QStringList{u"№|ФИО|Урок|Тест|"_s, u"|дата|01.09|02.09|02.09"_s, u"|код|1|2|2"_s, u"|вес|1|2|2"_s, u"1|Ан|5|4|"_s,
+                                u"2|Бо|4||"_s}
             << w;
         QTest::newRow("number column selected: everything but it moves")
-            << 0 << QStringList{"№||ФИО|Урок|Тест", "||дата|01.09|02.09", "||код|1|2", "||вес|1|2", "1||Ан|5|4", "2||Бо|4|"}
+            << 0 << QStringList{u"№||ФИО|Урок|Тест"_s, u"||дата|01.09|02.09"_s, u"||код|1|2"_s, u"||вес|1|2"_s, u"1||Ан|5|4"_s, u"2||Бо|4|"_s}
             << w;
         QTest::newRow("beyond the grid: an empty column at the end")
-            << 9 << QStringList{"№|ФИО|Урок|Тест|", "|дата|01.09|02.09|", "|код|1|2|", "|вес|1|2|", "1|Ан|5|4|", "2|Бо|4||"}
+            << 9 << QStringList{u"№|ФИО|Урок|Тест|"_s, u"|дата|01.09|02.09|"_s, u"|код|1|2|"_s, u"|вес|1|2|"_s, u"1|Ан|5|4|"_s, u"2|Бо|4||"_s}
             << w;
     }
     void insertColumn()
@@ -252,26 +254,26 @@ private Q_SLOTS:
 
     void insertColumnCopiesOnlyTheListedRows()
     {
-        Grid g = gridOf({"a|b", "c|d", "e|f"});
+        Grid g = gridOf({u"a|b"_s, u"c|d"_s, u"e|f"_s});
         GridOps::insertColumnRight(g, 0, {2});
-        QCOMPARE(rowsOf(g), (QStringList{"a||b", "c||d", "e|e|f"}));
+        QCOMPARE(rowsOf(g), (QStringList{u"a||b"_s, u"c||d"_s, u"e|e|f"_s}));
     }
 
     void deleteColumn_data()
     {
         QTest::addColumn<int>("selected");
         QTest::addColumn<QStringList>("after");
-        QTest::newRow("lesson 2") << 2 << QStringList{"№|ФИО|Тест", "|дата|02.09", "1|Ан|4"};
-        QTest::newRow("name column goes like any other") << 1 << QStringList{"№|Урок|Тест", "|01.09|02.09", "1|5|4"};
-        QTest::newRow("last column") << 3 << QStringList{"№|ФИО|Урок", "|дата|01.09", "1|Ан|5"};
-        QTest::newRow("number column never") << 0 << QStringList{"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "1|Ан|5|4"};
-        QTest::newRow("beyond the grid nothing") << 4 << QStringList{"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "1|Ан|5|4"};
+        QTest::newRow("lesson 2") << 2 << QStringList{u"№|ФИО|Тест"_s, u"|дата|02.09"_s, u"1|Ан|4"_s};
+        QTest::newRow("name column goes like any other") << 1 << QStringList{u"№|Урок|Тест"_s, u"|01.09|02.09"_s, u"1|5|4"_s};
+        QTest::newRow("last column") << 3 << QStringList{u"№|ФИО|Урок"_s, u"|дата|01.09"_s, u"1|Ан|5"_s};
+        QTest::newRow("number column never") << 0 << QStringList{u"№|ФИО|Урок|Тест"_s, u"|дата|01.09|02.09"_s, u"1|Ан|5|4"_s};
+        QTest::newRow("beyond the grid nothing") << 4 << QStringList{u"№|ФИО|Урок|Тест"_s, u"|дата|01.09|02.09"_s, u"1|Ан|5|4"_s};
     }
     void deleteColumn()
     {
         QFETCH(int, selected);
         QFETCH(QStringList, after);
-        Grid g = gridOf({"№|ФИО|Урок|Тест", "|дата|01.09|02.09", "1|Ан|5|4"});
+        Grid g = gridOf({u"№|ФИО|Урок|Тест"_s, u"|дата|01.09|02.09"_s, u"1|Ан|5|4"_s});
         for (int c = 0; c < 4; ++c)
             g.setColWidth(c, 10 * (c + 1));
         GridOps::deleteColumn(g, selected);
@@ -310,7 +312,7 @@ private Q_SLOTS:
         Grid g = gridOf(journalRows(), 2, 4);
         QVERIFY(GridOps::moveRow(g, 8, 5)); // student 5 above student 2
         GridOps::renumberStudents(g);
-        QCOMPARE(rowsOf(g).mid(4), (QStringList{"1|Ан|5|4", "2|Де|5|5", "3|Бо|4|", "4|Ва|3|5", "5|Га||4"}));
+        QCOMPARE(rowsOf(g).mid(4), (QStringList{u"1|Ан|5|4"_s, u"2|Де|5|5"_s, u"3|Бо|4|"_s, u"4|Ва|3|5"_s, u"5|Га||4"_s}));
         QCOMPARE(rowsOf(g).mid(0, 4), journalRows().mid(0, 4));
         QVERIFY(GridOps::moveRow(g, 4, 8)); // and the first student to the end
         QCOMPARE(g.cell(1, 8), QStringLiteral("Ан"));
@@ -324,15 +326,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("to");
         QTest::addColumn<bool>("moved");
         QTest::addColumn<QStringList>("order");
-        const QStringList header{"0:0", "0:1"};
-        QTest::newRow("down") << 2 << 4 << true << header + QStringList{"0:3", "0:4", "0:2", "0:5"};
-        QTest::newRow("up") << 5 << 2 << true << header + QStringList{"0:5", "0:2", "0:3", "0:4"};
-        QTest::newRow("one place down") << 4 << 5 << true << header + QStringList{"0:2", "0:3", "0:5", "0:4"};
-        QTest::newRow("same place") << 3 << 3 << true << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-        QTest::newRow("from a fixed row") << 1 << 4 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-        QTest::newRow("into a fixed row") << 4 << 0 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-        QTest::newRow("past the end") << 2 << 6 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
-        QTest::newRow("negative") << -1 << 3 << false << header + QStringList{"0:2", "0:3", "0:4", "0:5"};
+        const QStringList header{u"0:0"_s, u"0:1"_s};
+        QTest::newRow("down") << 2 << 4 << true << header + QStringList{u"0:3"_s, u"0:4"_s, u"0:2"_s, u"0:5"_s};
+        QTest::newRow("up") << 5 << 2 << true << header + QStringList{u"0:5"_s, u"0:2"_s, u"0:3"_s, u"0:4"_s};
+        QTest::newRow("one place down") << 4 << 5 << true << header + QStringList{u"0:2"_s, u"0:3"_s, u"0:5"_s, u"0:4"_s};
+        QTest::newRow("same place") << 3 << 3 << true << header + QStringList{u"0:2"_s, u"0:3"_s, u"0:4"_s, u"0:5"_s};
+        QTest::newRow("from a fixed row") << 1 << 4 << false << header + QStringList{u"0:2"_s, u"0:3"_s, u"0:4"_s, u"0:5"_s};
+        QTest::newRow("into a fixed row") << 4 << 0 << false << header + QStringList{u"0:2"_s, u"0:3"_s, u"0:4"_s, u"0:5"_s};
+        QTest::newRow("past the end") << 2 << 6 << false << header + QStringList{u"0:2"_s, u"0:3"_s, u"0:4"_s, u"0:5"_s};
+        QTest::newRow("negative") << -1 << 3 << false << header + QStringList{u"0:2"_s, u"0:3"_s, u"0:4"_s, u"0:5"_s};
     }
     void moveRow()
     {
@@ -356,13 +358,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("firstCol");
         QTest::addColumn<QStringList>("moved");
-        QTest::newRow("down from row 1") << true << 1 << 1 << QStringList{"1:0", "1:1", "1:1", "1:2", "1:3"};
-        QTest::newRow("down from row 0, every column") << true << 0 << 0 << QStringList{"0:0", "0:0", "0:1", "0:2", "0:3"};
-        QTest::newRow("down from a negative row") << true << -2 << 1 << QStringList{"1:0", "1:0", "1:1", "1:2", "1:3"};
-        QTest::newRow("down from the last row") << true << 4 << 1 << QStringList{"1:0", "1:1", "1:2", "1:3", "1:4"};
-        QTest::newRow("up from row 1") << false << 1 << 1 << QStringList{"1:0", "1:2", "1:3", "1:4", "1:4"};
-        QTest::newRow("up from row 0, every column") << false << 0 << 0 << QStringList{"0:1", "0:2", "0:3", "0:4", "0:4"};
-        QTest::newRow("up beyond the grid") << false << 9 << 1 << QStringList{"1:0", "1:1", "1:2", "1:3", "1:4"};
+        QTest::newRow("down from row 1") << true << 1 << 1 << QStringList{u"1:0"_s, u"1:1"_s, u"1:1"_s, u"1:2"_s, u"1:3"_s};
+        QTest::newRow("down from row 0, every column") << true << 0 << 0 << QStringList{u"0:0"_s, u"0:0"_s, u"0:1"_s, u"0:2"_s, u"0:3"_s};
+        QTest::newRow("down from a negative row") << true << -2 << 1 << QStringList{u"1:0"_s, u"1:0"_s, u"1:1"_s, u"1:2"_s, u"1:3"_s};
+        QTest::newRow("down from the last row") << true << 4 << 1 << QStringList{u"1:0"_s, u"1:1"_s, u"1:2"_s, u"1:3"_s, u"1:4"_s};
+        QTest::newRow("up from row 1") << false << 1 << 1 << QStringList{u"1:0"_s, u"1:2"_s, u"1:3"_s, u"1:4"_s, u"1:4"_s};
+        QTest::newRow("up from row 0, every column") << false << 0 << 0 << QStringList{u"0:1"_s, u"0:2"_s, u"0:3"_s, u"0:4"_s, u"0:4"_s};
+        QTest::newRow("up beyond the grid") << false << 9 << 1 << QStringList{u"1:0"_s, u"1:1"_s, u"1:2"_s, u"1:3"_s, u"1:4"_s};
     }
     void shiftRows()
     {

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 // A data root with two journals of group "G1", files and links where a
 // journal folder or a group folder could be, and a folder outside the root.
 class TestJournalFolder : public QObject
@@ -61,18 +63,18 @@ private Q_SLOTS:
         QVERIFY(m_tmp->isValid());
         m_root = m_tmp->filePath(QStringLiteral("root"));
         m_outside = m_tmp->filePath(QStringLiteral("outside"));
-        for (const QString &dir : {m_root + "/Baza", m_root + "/G1/Inf", m_root + "/G1/Math", m_outside + "/Ext",
-                                   m_root + QString("/G1/In") + QChar(1) + "f"})
+        for (const QString &dir : {m_root + u"/Baza"_s, m_root + u"/G1/Inf"_s, m_root + u"/G1/Math"_s, m_outside + u"/Ext"_s,
+                                   m_root + u"/G1/In"_s + QChar(1) + u"f"_s})
             QVERIFY(QDir().mkpath(dir));
-        makeFile(at("G1/file.txt"));
-        makeFile(at("File"));
-        makeFile(m_outside + "/SpStud.txt");
-        link(m_outside, "G1/Ext");
-        link("Inf", "G1/InfLink");
-        link("nowhere", "G1/Dangling");
-        link(m_outside, "Out");
-        link(m_root, "Top");
-        link("G1", "L");
+        makeFile(at(u"G1/file.txt"_s));
+        makeFile(at(u"File"_s));
+        makeFile(m_outside + u"/SpStud.txt"_s);
+        link(m_outside, u"G1/Ext"_s);
+        link(u"Inf"_s, u"G1/InfLink"_s);
+        link(u"nowhere"_s, u"G1/Dangling"_s);
+        link(m_outside, u"Out"_s);
+        link(m_root, u"Top"_s);
+        link(u"G1"_s, u"L"_s);
     }
 
     void checkedFolders_data()
@@ -105,7 +107,7 @@ private Q_SLOTS:
         QFETCH(QString, forLoad);
         QFETCH(QString, forSave);
         const QString path = JournalFolder::path(group, folder);
-        QCOMPARE(path, group.trimmed() + "/" + folder.trimmed());
+        QCOMPARE(path, group.trimmed() + u"/"_s + folder.trimmed());
         const QStringList before = listing(m_tmp->path());
         const std::pair<QString, std::function<QString()>> uses[] = {
             {forLoad, [&] { return JournalFolder::checked(m_root, group, folder); }},
@@ -156,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(listing(m_outside), outsideBefore);
         if (!allowed) {
             // The same through the folder's whole path.
-            QVERIFY_THROWS_EXCEPTION(ZError, createJournalFolder(m_root + "/" + group.trimmed() + "/" + folder.trimmed()));
+            QVERIFY_THROWS_EXCEPTION(ZError, createJournalFolder(m_root + u"/"_s + group.trimmed() + u"/"_s + folder.trimmed()));
             QCOMPARE(listing(m_root), rootBefore);
             QCOMPARE(listing(m_outside), outsideBefore);
         }
@@ -164,10 +166,10 @@ private Q_SLOTS:
 
     void creatingAFolderByItsPath()
     {
-        QCOMPARE(createJournalFolder(m_root + "/G1/Fiz"), m_root + "/G1/Fiz");
-        QVERIFY(QFileInfo(at("G1/Fiz")).isDir());
-        QVERIFY_THROWS_EXCEPTION(ZError, createJournalFolder(m_root + "/Out/Fiz"));
-        QVERIFY(!QFileInfo::exists(m_outside + "/Fiz"));
+        QCOMPARE(createJournalFolder(m_root + u"/G1/Fiz"_s), m_root + u"/G1/Fiz"_s);
+        QVERIFY(QFileInfo(at(u"G1/Fiz"_s)).isDir());
+        QVERIFY_THROWS_EXCEPTION(ZError, createJournalFolder(m_root + u"/Out/Fiz"_s));
+        QVERIFY(!QFileInfo::exists(m_outside + u"/Fiz"_s));
     }
 
     void sameFolder_data()
@@ -195,11 +197,11 @@ private Q_SLOTS:
 
     void existsSeesLinksAsTheyAre()
     {
-        QVERIFY(JournalFolder::exists(m_root, "G1", "Inf"));
-        QVERIFY(JournalFolder::exists(m_root, "G1", "Dangling"));
-        QVERIFY(JournalFolder::exists(m_root, " G1 ", " file.txt"));
-        QVERIFY(!JournalFolder::exists(m_root, "G1", "Нет"));
-        QVERIFY(!JournalFolder::exists(m_root, "G9", "Inf"));
+        QVERIFY(JournalFolder::exists(m_root, u"G1"_s, u"Inf"_s));
+        QVERIFY(JournalFolder::exists(m_root, u"G1"_s, u"Dangling"_s));
+        QVERIFY(JournalFolder::exists(m_root, u" G1 "_s, u" file.txt"_s));
+        QVERIFY(!JournalFolder::exists(m_root, u"G1"_s, u"Нет"_s));
+        QVERIFY(!JournalFolder::exists(m_root, u"G9"_s, u"Inf"_s));
     }
 };
 

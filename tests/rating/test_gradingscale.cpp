@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 
 class TestGradingScale : public QObject
 {
@@ -61,8 +63,8 @@ private Q_SLOTS:
     void fileHoldsThreeLinesAsTyped()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath("Pasport.txt");
-        GradingScale::writeFile(path, {" 45", "62,5 ", "Ё"});
+        const QString path = dir.filePath(u"Pasport.txt"_s);
+        GradingScale::writeFile(path, {u" 45"_s, u"62,5 "_s, u"Ё"_s});
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray(" 45\r\n62,5 \r\n") + *Cp1251::encode(QStringLiteral("Ё")) + "\r\n");
@@ -71,28 +73,28 @@ private Q_SLOTS:
         QCOMPARE(back.t4, QStringLiteral("62,5 "));
         QCOMPARE(back.t5, QStringLiteral("Ё"));
 
-        QFile shortFile(dir.filePath("short.txt"));
+        QFile shortFile(dir.filePath(u"short.txt"_s));
         QVERIFY(shortFile.open(QIODevice::WriteOnly));
         shortFile.write("40\r\n");
         shortFile.close();
         const Thresholds partial = GradingScale::readFile(shortFile.fileName());
         QCOMPARE(partial.t3, QStringLiteral("40"));
         QVERIFY(partial.t4.isEmpty() && partial.t5.isEmpty());
-        QVERIFY_THROWS_EXCEPTION(FileError, GradingScale::readFile(dir.filePath("none.txt")));
+        QVERIFY_THROWS_EXCEPTION(FileError, GradingScale::readFile(dir.filePath(u"none.txt"_s)));
     }
 
     void hostileThresholdTexts()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath("Pasport.txt");
-        GradingScale::writeFile(path, {"55", "75", "90"});
+        const QString path = dir.filePath(u"Pasport.txt"_s);
+        GradingScale::writeFile(path, {u"55"_s, u"75"_s, u"90"_s});
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray before = f.readAll();
         f.close();
         // A line break in a threshold would make a four-line file that reads back wrong.
         try {
-            GradingScale::writeFile(path, {"55", "7\n0", "90"});
+            GradingScale::writeFile(path, {u"55"_s, u"7\n0"_s, u"90"_s});
             QFAIL("no error");
         } catch (const FileError &e) {
             QVERIFY2(e.message().contains(QStringLiteral("строке 2")), qPrintable(e.message()));

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace ResultGrids;
 
 class TestRanking : public QObject
@@ -30,18 +32,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("sums");
         QTest::addColumn<QStringList>("names"); // the names from the top after ranking
-        QTest::newRow("descending") << QStringList{"10", "30", "20"} << QStringList{"Б", "В", "А"};
-        QTest::newRow("already ranked") << QStringList{"30", "20", "10"} << QStringList{"А", "Б", "В"};
-        QTest::newRow("two equal end reversed") << QStringList{"5", "5"} << QStringList{"Б", "А"};
-        QTest::newRow("equal sums among others") << QStringList{"5", "7", "5", "5"} << QStringList{"Б", "В", "Г", "А"};
-        QTest::newRow("sum texts as numbers") << QStringList{" 9,5", "10", "-1", "1E1"} << QStringList{"Б", "Г", "А", "В"};
-        QTest::newRow("one") << QStringList{"3"} << QStringList{"А"};
+        QTest::newRow("descending") << QStringList{u"10"_s, u"30"_s, u"20"_s} << QStringList{u"Б"_s, u"В"_s, u"А"_s};
+        QTest::newRow("already ranked") << QStringList{u"30"_s, u"20"_s, u"10"_s} << QStringList{u"А"_s, u"Б"_s, u"В"_s};
+        QTest::newRow("two equal end reversed") << QStringList{u"5"_s, u"5"_s} << QStringList{u"Б"_s, u"А"_s};
+        QTest::newRow("equal sums among others") << QStringList{u"5"_s, u"7"_s, u"5"_s, u"5"_s} << QStringList{u"Б"_s, u"В"_s, u"Г"_s, u"А"_s};
+        QTest::newRow("sum texts as numbers") << QStringList{u" 9,5"_s, u"10"_s, u"-1"_s, u"1E1"_s} << QStringList{u"Б"_s, u"Г"_s, u"А"_s, u"В"_s};
+        QTest::newRow("one") << QStringList{u"3"_s} << QStringList{u"А"_s};
     }
     void ranks()
     {
         QFETCH(QStringList, sums);
         QFETCH(QStringList, names);
-        const QStringList letters = {"А", "Б", "В", "Г"};
+        const QStringList letters = {u"А"_s, u"Б"_s, u"В"_s, u"Г"_s};
         QList<QPair<QString, QString>> rows;
         for (int i = 0; i < sums.size(); ++i)
             rows << qMakePair(letters[i], sums[i]);
@@ -50,7 +52,7 @@ private Q_SLOTS:
         QCOMPARE(column(itog, 1, 1), names);
         for (int k = 1; k <= names.size(); ++k) {
             QCOMPARE(itog.cell(0, k), QString::number(k)); // the number column reads as the rank
-            QCOMPARE(itog.cell(7, k), names[k - 1] + "7"); // whole rows move
+            QCOMPARE(itog.cell(7, k), names[k - 1] + u"7"_s); // whole rows move
             QCOMPARE(itog.cell(2, k), sums[letters.indexOf(names[k - 1])]);
         }
     }
@@ -63,39 +65,39 @@ private Q_SLOTS:
         Ranking::rankResults(header);
         QCOMPARE(header, before);
 
-        Grid itog = itogWith({{"А", "1"}, {"Б", "2"}, {"В", "abc"}});
+        Grid itog = itogWith({{u"А"_s, u"1"_s}, {u"Б"_s, u"2"_s}, {u"В"_s, u"abc"_s}});
         const Grid unchanged = itog;
         try {
             Ranking::rankResults(itog);
             QFAIL("no error");
         } catch (const ConversionError &e) {
-            QVERIFY2(e.message().contains("«abc»") && e.message().contains("строка 3"), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(u"«abc»"_s) && e.message().contains(u"строка 3"_s), qPrintable(e.message()));
         }
         QCOMPARE(itog, unchanged);
     }
 
     void averageStudent()
     {
-        const Grid j = makeJournal({"т", "т"}, {"1", "1"}, {{"А", "10", "9"}, {"Б", "3", ""}, {"В", "", "1"}});
+        const Grid j = makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"1"_s}, {{u"А"_s, u"10"_s, u"9"_s}, {u"Б"_s, u"3"_s, u""_s}, {u"В"_s, u""_s, u"1"_s}});
         ResultSet rs(j);
         recalculate(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
         // sums 19, 3, 1; percents 100, 16, 5; ten-point 10, 2, 1; five-point 5, 2, 2; absences 0, 1, 1 → 0, 50, 50.
         QVERIFY(Ranking::appendAverageStudent(rs.itog));
-        QCOMPARE(row(rs.itog, 4), (QStringList{"4", "*** среднее ***", "7,6667", "40,3333", "4,3333", "3", "0,6667", "33,3333"}));
+        QCOMPARE(row(rs.itog, 4), (QStringList{u"4"_s, u"*** среднее ***"_s, u"7,6667"_s, u"40,3333"_s, u"4,3333"_s, u"3"_s, u"0,6667"_s, u"33,3333"_s}));
         QVERIFY(Ranking::appendAverageStudent(rs.itog));
-        QCOMPARE(row(rs.itog, 5), (QStringList{"5", "*** среднее ***", "7,6667", "40,3333", "4,3333", "3", "0,6667", "33,3333"}));
+        QCOMPARE(row(rs.itog, 5), (QStringList{u"5"_s, u"*** среднее ***"_s, u"7,6667"_s, u"40,3333"_s, u"4,3333"_s, u"3"_s, u"0,6667"_s, u"33,3333"_s}));
 
         // Ranked, the average rows stand between the students above and below them.
         Ranking::rankResults(rs.itog);
-        QCOMPARE(column(rs.itog, 1, 1), (QStringList{"А", "*** среднее ***", "*** среднее ***", "Б", "В"}));
-        QCOMPARE(column(rs.itog, 0, 1), (QStringList{"1", "2", "3", "4", "5"}));
+        QCOMPARE(column(rs.itog, 1, 1), (QStringList{u"А"_s, u"*** среднее ***"_s, u"*** среднее ***"_s, u"Б"_s, u"В"_s}));
+        QCOMPARE(column(rs.itog, 0, 1), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}));
 
         Grid empty = makeItog();
         empty.setRowCount(1);
         QVERIFY(!Ranking::appendAverageStudent(empty));
         QCOMPARE(empty.rowCount(), 1);
 
-        Grid bad = itogWith({{"А", "1"}, {"Б", "2"}}); // column 3 holds names
+        Grid bad = itogWith({{u"А"_s, u"1"_s}, {u"Б"_s, u"2"_s}}); // column 3 holds names
         QVERIFY_THROWS_EXCEPTION(ConversionError, Ranking::appendAverageStudent(bad));
         QCOMPARE(bad.rowCount(), 4);
         QCOMPARE(bad.cell(2, 3), QStringLiteral("1,5"));
@@ -103,7 +105,7 @@ private Q_SLOTS:
 
     void sumColumnGivesEveryStudentHisOwnSum()
     {
-        Grid j = makeJournal({"т"}, {"2"}, {{"А", "1"}, {"Б", "5"}, {"В", "3"}});
+        Grid j = makeJournal({u"т"_s}, {u"2"_s}, {{u"А"_s, u"1"_s}, {u"Б"_s, u"5"_s}, {u"В"_s, u"3"_s}});
         ResultSet rs(j);
         recalculate(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
         QVERIFY(Ranking::itogInJournalOrder(j, rs.itog));
@@ -112,24 +114,24 @@ private Q_SLOTS:
 
         QVERIFY(Ranking::appendOwnSumColumn(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators));
         QCOMPARE(j.colCount(), 4);
-        QCOMPARE(column(j, 3), (QStringList{"", "", "Су", "1", "2", "10", "6"}));
+        QCOMPARE(column(j, 3), (QStringList{u""_s, u""_s, u"Су"_s, u"1"_s, u"2"_s, u"10"_s, u"6"_s}));
         QCOMPARE(rs.summi.colCount(), 3); // Summi gains it at its next column count
 
         // In journal order nothing is recalculated: the sums are copied as they stand.
         rs.itog.setCell(2, 1, QStringLiteral("99"));
         QVERIFY(!Ranking::appendOwnSumColumn(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators));
-        QCOMPARE(column(j, 4, 2), (QStringList{"Су", "1", "99", "10", "6"}));
+        QCOMPARE(column(j, 4, 2), (QStringList{u"Су"_s, u"1"_s, u"99"_s, u"10"_s, u"6"_s}));
 
         // An average row, or two students of one name, make the order uncertain.
         Ranking::appendAverageStudent(rs.itog);
         QVERIFY(!Ranking::itogInJournalOrder(j, rs.itog));
-        Grid twins = makeJournal({"т"}, {"1"}, {{"Ан", "1"}, {"Ан", "2"}});
+        Grid twins = makeJournal({u"т"_s}, {u"1"_s}, {{u"Ан"_s, u"1"_s}, {u"Ан"_s, u"2"_s}});
         ResultSet rt(twins);
         recalculate(twins, Thresholds(), rt.itog, rt.uspev, rt.summi, rt.indicators);
         QVERIFY(!Ranking::itogInJournalOrder(twins, rt.itog));
 
         // The next recalculation counts the sum column once more, with weight 1.
-        Grid k = makeJournal({"т"}, {"2"}, {{"А", "1"}});
+        Grid k = makeJournal({u"т"_s}, {u"2"_s}, {{u"А"_s, u"1"_s}});
         ResultSet rk(k);
         recalculate(k, Thresholds(), rk.itog, rk.uspev, rk.summi, rk.indicators);
         Ranking::appendOwnSumColumn(k, Thresholds(), rk.itog, rk.uspev, rk.summi, rk.indicators);
@@ -140,10 +142,10 @@ private Q_SLOTS:
 
     void currentGradesFollowTheJournalRows()
     {
-        const Grid j = makeJournal({"т"}, {"1"}, {{"А", "1"}, {"Б", "10"}, {"В", ""}});
+        const Grid j = makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"1"_s}, {u"Б"_s, u"10"_s}, {u"В"_s, u""_s}});
         ResultSet rs(j);
         recalculate(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
-        QCOMPARE(Ranking::currentGradeTexts(j, rs.itog), (QStringList{" 2", " 5", " 2"}));
+        QCOMPARE(Ranking::currentGradeTexts(j, rs.itog), (QStringList{u" 2"_s, u" 5"_s, u" 2"_s}));
     }
 };
 

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace ResultGrids;
 
 class TestRecalculation : public QObject
@@ -13,8 +15,8 @@ class TestRecalculation : public QObject
 
     static Grid workedExample()
     {
-        return makeJournal({"т1", "кт"}, {"2", "1"},
-                           {{"Иванов", "5", "4"}, {"Петрова", "3", ""}, {"Сидоров", "", "5"}});
+        return makeJournal({u"т1"_s, u"кт"_s}, {u"2"_s, u"1"_s},
+                           {{u"Иванов"_s, u"5"_s, u"4"_s}, {u"Петрова"_s, u"3"_s, u""_s}, {u"Сидоров"_s, u""_s, u"5"_s}});
     }
 
     static QString errorOf(const Grid &journal, const Thresholds &t, ResultSet &rs)
@@ -37,21 +39,21 @@ private Q_SLOTS:
         QCOMPARE(rs.itog.rowCount(), 4);
         QCOMPARE(rs.itog.fixedRows(), 1);
         QCOMPARE(row(rs.itog, 0), itogHeaders());
-        QCOMPARE(row(rs.itog, 1), (QStringList{"1", "Иванов", "14", "100", "10", " 5", "0", "0"}));
-        QCOMPARE(row(rs.itog, 2), (QStringList{"2", "Петрова", "6", "  43", "  5", " 2", "0", "0"}));
-        QCOMPARE(row(rs.itog, 3), (QStringList{"3", "Сидоров", "5", "  36", "  4", " 2", "1", "100"}));
+        QCOMPARE(row(rs.itog, 1), (QStringList{u"1"_s, u"Иванов"_s, u"14"_s, u"100"_s, u"10"_s, u" 5"_s, u"0"_s, u"0"_s}));
+        QCOMPARE(row(rs.itog, 2), (QStringList{u"2"_s, u"Петрова"_s, u"6"_s, u"  43"_s, u"  5"_s, u" 2"_s, u"0"_s, u"0"_s}));
+        QCOMPARE(row(rs.itog, 3), (QStringList{u"3"_s, u"Сидоров"_s, u"5"_s, u"  36"_s, u"  4"_s, u" 2"_s, u"1"_s, u"100"_s}));
 
-        QCOMPARE(row(rs.uspev, 0), (QStringList{"Оценка", "5", "4", "3", "2"}));
-        QCOMPARE(row(rs.uspev, 1), (QStringList{"Штук", "1", "0", "0", "2"}));
-        QCOMPARE(row(rs.uspev, 2), (QStringList{"Процент", "33", "0", "0", "67"}));
+        QCOMPARE(row(rs.uspev, 0), (QStringList{u"Оценка"_s, u"5"_s, u"4"_s, u"3"_s, u"2"_s}));
+        QCOMPARE(row(rs.uspev, 1), (QStringList{u"Штук"_s, u"1"_s, u"0"_s, u"0"_s, u"2"_s}));
+        QCOMPARE(row(rs.uspev, 2), (QStringList{u"Процент"_s, u"33"_s, u"0"_s, u"0"_s, u"67"_s}));
 
         QCOMPARE(rs.indicators.ka4, QStringLiteral("33"));
         QCOMPARE(rs.indicators.obu4, QStringLiteral("44"));
         QCOMPARE(rs.indicators.uspewa, QStringLiteral("33"));
 
-        QCOMPARE(column(rs.summi, 2), (QStringList{"т1", "", "5,3", "", "5,3", "10", "6", "4"}));
-        QCOMPARE(column(rs.summi, 3), (QStringList{"кт", "", "3", "", "8,3", "5", "4", "1"}));
-        QCOMPARE(column(rs.summi, 1), (QStringList{"Имя \\ Код", "", "Среднее", "", "Среднее нак.", "Максимум", "Минимум", "Макс-Мин"}));
+        QCOMPARE(column(rs.summi, 2), (QStringList{u"т1"_s, u""_s, u"5,3"_s, u""_s, u"5,3"_s, u"10"_s, u"6"_s, u"4"_s}));
+        QCOMPARE(column(rs.summi, 3), (QStringList{u"кт"_s, u""_s, u"3"_s, u""_s, u"8,3"_s, u"5"_s, u"4"_s, u"1"_s}));
+        QCOMPARE(column(rs.summi, 1), (QStringList{u"Имя \\ Код"_s, u""_s, u"Среднее"_s, u""_s, u"Среднее нак."_s, u"Максимум"_s, u"Минимум"_s, u"Макс-Мин"_s}));
 
         // Recalculating again starts every count from zero.
         const Grid itog = rs.itog;
@@ -70,41 +72,41 @@ private Q_SLOTS:
         QTest::addColumn<Thresholds>("thresholds");
         QTest::addColumn<QList<QStringList>>("expected");
         QTest::newRow("no score at all")
-            << makeJournal({"т"}, {"1"}, {{"А", "5"}, {"Б", ""}}) << Thresholds()
-            << QList<QStringList>{{"5", "100", "10", " 5", "0", "0"}, {"0", "  0", "  0", " 2", "1", "100"}};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"5"_s}, {u"Б"_s, u""_s}}) << Thresholds()
+            << QList<QStringList>{{u"5"_s, u"100"_s, u"10"_s, u" 5"_s, u"0"_s, u"0"_s}, {u"0"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"1"_s, u"100"_s}};
         QTest::newRow("letters and dashes are neither scores nor absences, blanks are absences")
-            << makeJournal({"т", "т"}, {"1", "1"}, {{"А", "н", " 4 "}, {"Б", "-", "   "}}) << Thresholds()
-            << QList<QStringList>{{"4", "100", "10", " 5", "0", "0"}, {"0", "  0", "  0", " 2", "1", "50"}};
+            << makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"1"_s}, {{u"А"_s, u"н"_s, u" 4 "_s}, {u"Б"_s, u"-"_s, u"   "_s}}) << Thresholds()
+            << QList<QStringList>{{u"4"_s, u"100"_s, u"10"_s, u" 5"_s, u"0"_s, u"0"_s}, {u"0"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"1"_s, u"50"_s}};
         QTest::newRow("кт anywhere in the code is no lesson")
-            << makeJournal({"кт1", "Акт", "т"}, {"1", "1", "1"}, {{"А", "", "", ""}}) << Thresholds()
-            << QList<QStringList>{{"0", "  0", "  0", " 2", "1", "100"}};
+            << makeJournal({u"кт1"_s, u"Акт"_s, u"т"_s}, {u"1"_s, u"1"_s, u"1"_s}, {{u"А"_s, u""_s, u""_s, u""_s}}) << Thresholds()
+            << QList<QStringList>{{u"0"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"1"_s, u"100"_s}};
         QTest::newRow("percent ties to even")
-            << makeJournal({"т"}, {"1"}, {{"А", "8"}, {"Б", "1"}, {"В", "3"}, {"Г", "5,4"}}) << Thresholds()
-            << QList<QStringList>{{"8", "100", "10", " 5", "0", "0"},
-                                  {"1", "  12", "  2", " 2", "0", "0"},
-                                  {"3", "  38", "  4", " 2", "0", "0"},
-                                  {"5,4", "  68", "  7", " 3", "0", "0"}};
-        QTest::newRow("threshold bounds") << makeJournal({"т"}, {"1"}, {{"А", "100"}, {"Б", "62"}, {"В", "63"}, {"Г", "70"}})
-                                          << Thresholds{"62,5", "70", "85"}
-                                          << QList<QStringList>{{"100", "100", "10", " 5", "0", "0"},
-                                                                {"62", "  62", "  7", " 2", "0", "0"},
-                                                                {"63", "  63", "  7", " 3", "0", "0"},
-                                                                {"70", "  70", "  7", " 4", "0", "0"}};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"8"_s}, {u"Б"_s, u"1"_s}, {u"В"_s, u"3"_s}, {u"Г"_s, u"5,4"_s}}) << Thresholds()
+            << QList<QStringList>{{u"8"_s, u"100"_s, u"10"_s, u" 5"_s, u"0"_s, u"0"_s},
+                                  {u"1"_s, u"  12"_s, u"  2"_s, u" 2"_s, u"0"_s, u"0"_s},
+                                  {u"3"_s, u"  38"_s, u"  4"_s, u" 2"_s, u"0"_s, u"0"_s},
+                                  {u"5,4"_s, u"  68"_s, u"  7"_s, u" 3"_s, u"0"_s, u"0"_s}};
+        QTest::newRow("threshold bounds") << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"100"_s}, {u"Б"_s, u"62"_s}, {u"В"_s, u"63"_s}, {u"Г"_s, u"70"_s}})
+                                          << Thresholds{u"62,5"_s, u"70"_s, u"85"_s}
+                                          << QList<QStringList>{{u"100"_s, u"100"_s, u"10"_s, u" 5"_s, u"0"_s, u"0"_s},
+                                                                {u"62"_s, u"  62"_s, u"  7"_s, u" 2"_s, u"0"_s, u"0"_s},
+                                                                {u"63"_s, u"  63"_s, u"  7"_s, u" 3"_s, u"0"_s, u"0"_s},
+                                                                {u"70"_s, u"  70"_s, u"  7"_s, u" 4"_s, u"0"_s, u"0"_s}};
         QTest::newRow("weights with decimals and exponent; products rounded")
-            << makeJournal({"т", "т"}, {"0,3333", "1E-1"}, {{"А", "4,75", "2"}, {"Б", "0,00015", ""}}) << Thresholds()
-            << QList<QStringList>{{"1,7832", "100", "10", " 5", "0", "0"}, {"0,0001", "  0", "  0", " 2", "1", "50"}};
+            << makeJournal({u"т"_s, u"т"_s}, {u"0,3333"_s, u"1E-1"_s}, {{u"А"_s, u"4,75"_s, u"2"_s}, {u"Б"_s, u"0,00015"_s, u""_s}}) << Thresholds()
+            << QList<QStringList>{{u"1,7832"_s, u"100"_s, u"10"_s, u" 5"_s, u"0"_s, u"0"_s}, {u"0,0001"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"1"_s, u"50"_s}};
         QTest::newRow("scores read in every form") // 5 decimals tie to even, leading zeros, comma first or last
-            << makeJournal({"т", "т", "т", "т"}, {"1", "1", "1", "1"}, {{"А", "4,56785", "0007", ",5", "5,"}}) << Thresholds()
-            << QList<QStringList>{{"17,0678", "100", "10", " 5", "0", "0"}};
+            << makeJournal({u"т"_s, u"т"_s, u"т"_s, u"т"_s}, {u"1"_s, u"1"_s, u"1"_s, u"1"_s}, {{u"А"_s, u"4,56785"_s, u"0007"_s, u",5"_s, u"5,"_s}}) << Thresholds()
+            << QList<QStringList>{{u"17,0678"_s, u"100"_s, u"10"_s, u" 5"_s, u"0"_s, u"0"_s}};
         QTest::newRow("best total 0")
-            << makeJournal({"т"}, {"1"}, {{"А", "0"}, {"Б", ""}}) << Thresholds{"0", "70", "85"}
-            << QList<QStringList>{{"0", "  0", "  0", " 3", "0", "0"}, {"0", "  0", "  0", " 3", "1", "100"}};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"0"_s}, {u"Б"_s, u""_s}}) << Thresholds{u"0"_s, u"70"_s, u"85"_s}
+            << QList<QStringList>{{u"0"_s, u"  0"_s, u"  0"_s, u" 3"_s, u"0"_s, u"0"_s}, {u"0"_s, u"  0"_s, u"  0"_s, u" 3"_s, u"1"_s, u"100"_s}};
         QTest::newRow("negative weight: negative percentage")
-            << makeJournal({"т", "т"}, {"1", "-1"}, {{"А", "10", ""}, {"Б", "", "5"}}) << Thresholds()
-            << QList<QStringList>{{"10", "100", "10", " 5", "1", "50"}, {"-5", "  -50", "  0", " 2", "1", "50"}};
+            << makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"-1"_s}, {{u"А"_s, u"10"_s, u""_s}, {u"Б"_s, u""_s, u"5"_s}}) << Thresholds()
+            << QList<QStringList>{{u"10"_s, u"100"_s, u"10"_s, u" 5"_s, u"1"_s, u"50"_s}, {u"-5"_s, u"  -50"_s, u"  0"_s, u" 2"_s, u"1"_s, u"50"_s}};
         QTest::newRow("no lesson columns")
-            << makeJournal({}, {}, {{"А"}, {"Б"}}) << Thresholds()
-            << QList<QStringList>{{"0", "  0", "  0", " 2", "0", "0"}, {"0", "  0", "  0", " 2", "0", "0"}};
+            << makeJournal({}, {}, {{u"А"_s}, {u"Б"_s}}) << Thresholds()
+            << QList<QStringList>{{u"0"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"0"_s, u"0"_s}, {u"0"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"0"_s, u"0"_s}};
     }
     void students()
     {
@@ -125,27 +127,27 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("uspev");         // counts then shares of 5, 4, 3, 2
         QTest::addColumn<QStringList>("indicators");    // Uspewa, Ka4, Obu4
         QTest::newRow("average divides by all students: 9 / 4 = 2,25 → 2,2")
-            << makeJournal({"т"}, {"1"}, {{"А", "4"}, {"Б", "5"}, {"В", ""}, {"Г", "н"}})
-            << QStringList{"2,2", "2,2", "5", "4", "1"} << QStringList{"1", "1", "0", "2", "25", "25", "0", "50"}
-            << QStringList{"50", "50", "49"};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"4"_s}, {u"Б"_s, u"5"_s}, {u"В"_s, u""_s}, {u"Г"_s, u"н"_s}})
+            << QStringList{u"2,2"_s, u"2,2"_s, u"5"_s, u"4"_s, u"1"_s} << QStringList{u"1"_s, u"1"_s, u"0"_s, u"2"_s, u"25"_s, u"25"_s, u"0"_s, u"50"_s}
+            << QStringList{u"50"_s, u"50"_s, u"49"_s};
         QTest::newRow("column without scores")
-            << makeJournal({"т"}, {"3"}, {{"А", ""}, {"Б", "н"}}) << QStringList{"0", "0", "0", "0", "0"}
-            << QStringList{"0", "0", "0", "2", "0", "0", "0", "100"} << QStringList{"0", "0", "16"};
+            << makeJournal({u"т"_s}, {u"3"_s}, {{u"А"_s, u""_s}, {u"Б"_s, u"н"_s}}) << QStringList{u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s}
+            << QStringList{u"0"_s, u"0"_s, u"0"_s, u"2"_s, u"0"_s, u"0"_s, u"0"_s, u"100"_s} << QStringList{u"0"_s, u"0"_s, u"16"_s};
         QTest::newRow("lowest starts at 200")
-            << makeJournal({"т"}, {"1"}, {{"А", "250"}, {"Б", "300"}}) << QStringList{"275", "275", "300", "200", "100"}
-            << QStringList{"1", "1", "0", "0", "50", "50", "0", "0"} << QStringList{"100", "100", "82"};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"250"_s}, {u"Б"_s, u"300"_s}}) << QStringList{u"275"_s, u"275"_s, u"300"_s, u"200"_s, u"100"_s}
+            << QStringList{u"1"_s, u"1"_s, u"0"_s, u"0"_s, u"50"_s, u"50"_s, u"0"_s, u"0"_s} << QStringList{u"100"_s, u"100"_s, u"82"_s};
         QTest::newRow("three of eight satisfactory: 0,375 → 0,37")
-            << makeJournal({"т"}, {"1"}, {{"А", "10"}, {"Б", "8"}, {"В", "5"}, {"Г", "1"}, {"Д", "1"}, {"Е", "1"}, {"Ж", "1"}, {"З", "1"}})
-            << QStringList{"3,5", "3,5", "10", "1", "9"} << QStringList{"1", "1", "1", "5", "12", "12", "12", "62"}
-            << QStringList{"37", "24", "35"};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"10"_s}, {u"Б"_s, u"8"_s}, {u"В"_s, u"5"_s}, {u"Г"_s, u"1"_s}, {u"Д"_s, u"1"_s}, {u"Е"_s, u"1"_s}, {u"Ж"_s, u"1"_s}, {u"З"_s, u"1"_s}})
+            << QStringList{u"3,5"_s, u"3,5"_s, u"10"_s, u"1"_s, u"9"_s} << QStringList{u"1"_s, u"1"_s, u"1"_s, u"5"_s, u"12"_s, u"12"_s, u"12"_s, u"62"_s}
+            << QStringList{u"37"_s, u"24"_s, u"35"_s};
         QTest::newRow("shares rounded before quality: 33 + 33")
-            << makeJournal({"т"}, {"1"}, {{"А", "100"}, {"Б", "75"}, {"В", "0"}})
-            << QStringList{"58,3", "58,3", "100", "0", "100"} << QStringList{"1", "1", "0", "1", "33", "33", "0", "33"}
-            << QStringList{"67", "66", "60"};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"100"_s}, {u"Б"_s, u"75"_s}, {u"В"_s, u"0"_s}})
+            << QStringList{u"58,3"_s, u"58,3"_s, u"100"_s, u"0"_s, u"100"_s} << QStringList{u"1"_s, u"1"_s, u"0"_s, u"1"_s, u"33"_s, u"33"_s, u"0"_s, u"33"_s}
+            << QStringList{u"67"_s, u"66"_s, u"60"_s};
         QTest::newRow("learning degree with a decimal")
-            << makeJournal({"т"}, {"1"}, {{"А", "100"}, {"Б", "75"}, {"В", "60"}, {"Г", "60"}, {"Д", "60"}, {"Е", "60"}, {"Ж", "60"}})
-            << QStringList{"67,9", "67,9", "100", "60", "40"} << QStringList{"1", "1", "5", "0", "14", "14", "71", "0"}
-            << QStringList{"100", "28", "49,1"};
+            << makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"100"_s}, {u"Б"_s, u"75"_s}, {u"В"_s, u"60"_s}, {u"Г"_s, u"60"_s}, {u"Д"_s, u"60"_s}, {u"Е"_s, u"60"_s}, {u"Ж"_s, u"60"_s}})
+            << QStringList{u"67,9"_s, u"67,9"_s, u"100"_s, u"60"_s, u"40"_s} << QStringList{u"1"_s, u"1"_s, u"5"_s, u"0"_s, u"14"_s, u"14"_s, u"71"_s, u"0"_s}
+            << QStringList{u"100"_s, u"28"_s, u"49,1"_s};
     }
     void groupFigures()
     {
@@ -171,14 +173,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("sums");
         QTest::addColumn<QStringList>("statistics"); // Summi rows 2, 5, 6, 7
         QTest::newRow("whole weight")
-            << QStringList{"5", " 4 ", "4,5", "100", "н", "", "12,25", "05", "3"} << QString("2")
-            << QStringList{"10", "8", "9", "200", "0", "0", "24,5", "10", "6"} << QStringList{"29,7", "200", "6", "194"};
+            << QStringList{u"5"_s, u" 4 "_s, u"4,5"_s, u"100"_s, u"н"_s, u""_s, u"12,25"_s, u"05"_s, u"3"_s} << u"2"_s
+            << QStringList{u"10"_s, u"8"_s, u"9"_s, u"200"_s, u"0"_s, u"0"_s, u"24,5"_s, u"10"_s, u"6"_s} << QStringList{u"29,7"_s, u"200"_s, u"6"_s, u"194"_s};
         QTest::newRow("weight 0,5: halves of the fourth decimal to even")
-            << QStringList{"4,5", "0,0001", "0,0003", "1,0001", "7", ",5", "9,9"} << QString("0,5")
-            << QStringList{"2,25", "0", "0,0002", "0,5", "3,5", "0,25", "4,95"} << QStringList{"1,6", "4,95", "0", "4,95"};
+            << QStringList{u"4,5"_s, u"0,0001"_s, u"0,0003"_s, u"1,0001"_s, u"7"_s, u",5"_s, u"9,9"_s} << u"0,5"_s
+            << QStringList{u"2,25"_s, u"0"_s, u"0,0002"_s, u"0,5"_s, u"3,5"_s, u"0,25"_s, u"4,95"_s} << QStringList{u"1,6"_s, u"4,95"_s, u"0"_s, u"4,95"_s};
         QTest::newRow("negative fractional weight")
-            << QStringList{"0,0003", "3", "0,0001", "4,5", "10"} << QString("-0,5")
-            << QStringList{"-0,0002", "-1,5", "0", "-2,25", "-5"} << QStringList{"-1,8", "-5", "0", "-5"};
+            << QStringList{u"0,0003"_s, u"3"_s, u"0,0001"_s, u"4,5"_s, u"10"_s} << u"-0,5"_s
+            << QStringList{u"-0,0002"_s, u"-1,5"_s, u"0"_s, u"-2,25"_s, u"-5"_s} << QStringList{u"-1,8"_s, u"-5"_s, u"0"_s, u"-5"_s};
     }
     void scoresOfEveryFormInOneColumn()
     {
@@ -189,7 +191,7 @@ private Q_SLOTS:
         QList<QStringList> students;
         for (const QString &cell : cells)
             students << QStringList{QStringLiteral("У%1").arg(students.size()), cell};
-        const Grid j = makeJournal({"т"}, {weight}, students);
+        const Grid j = makeJournal({u"т"_s}, {weight}, students);
         ResultSet rs(j);
         recalculate(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
         QCOMPARE(column(rs.itog, SumCol, 1), sums);
@@ -204,20 +206,20 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("named");
         QList<QStringList> tenFives;
         for (int k = 0; k < 12; ++k)
-            tenFives << QStringList{QStringLiteral("У%1").arg(k), "5"};
+            tenFives << QStringList{QStringLiteral("У%1").arg(k), u"5"_s};
         QTest::newRow("column sum at the tenth student")
-            << makeJournal({"т"}, {"20000000000000"}, tenFives) << QStringList{"столбец 2, строка 13", "сумма столбца"};
+            << makeJournal({u"т"_s}, {u"20000000000000"_s}, tenFives) << QStringList{u"столбец 2, строка 13"_s, u"сумма столбца"_s};
         QTest::newRow("product at the first student")
-            << makeJournal({"т"}, {"200000000000000"}, tenFives) << QStringList{"столбец 2, строка 4", "умножения 5 на"};
-        QStringList codes, weights, fives{"А"}, empty{"Б"};
+            << makeJournal({u"т"_s}, {u"200000000000000"_s}, tenFives) << QStringList{u"столбец 2, строка 4"_s, u"умножения 5 на"_s};
+        QStringList codes, weights, fives{u"А"_s}, empty{u"Б"_s};
         for (int c = 0; c < 12; ++c) {
-            codes << "т";
-            weights << "20000000000000";
-            fives << "5";
-            empty << "";
+            codes << u"т"_s;
+            weights << u"20000000000000"_s;
+            fives << u"5"_s;
+            empty << u""_s;
         }
         QTest::newRow("a student's sum at the tenth column")
-            << makeJournal(codes, weights, {fives, empty}) << QStringList{"столбец 11, строка 4", "ученика «А»"};
+            << makeJournal(codes, weights, {fives, empty}) << QStringList{u"столбец 11, строка 4"_s, u"ученика «А»"_s};
     }
     void overflowFoundAtItsCell()
     {
@@ -233,14 +235,14 @@ private Q_SLOTS:
     {
         ResultSet rs(workedExample());
         recalculate(workedExample(), Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
-        const Grid empty = makeJournal({"т", "т"}, {"1", "2"}, {});
-        recalculate(empty, Thresholds{"x", "x", "x"}, rs.itog, rs.uspev, rs.summi, rs.indicators);
+        const Grid empty = makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"2"_s}, {});
+        recalculate(empty, Thresholds{u"x"_s, u"x"_s, u"x"_s}, rs.itog, rs.uspev, rs.summi, rs.indicators);
         QCOMPARE(rs.itog.rowCount(), 1);
         QCOMPARE(row(rs.itog, 0), itogHeaders());
-        QCOMPARE(row(rs.uspev, 1), (QStringList{"Штук", "0", "0", "0", "0"}));
-        QCOMPARE(row(rs.uspev, 2), (QStringList{"Процент", "0", "0", "0", "0"}));
-        QCOMPARE((QStringList{rs.indicators.uspewa, rs.indicators.ka4, rs.indicators.obu4}), (QStringList{"0", "0", "0"}));
-        QCOMPARE(column(rs.summi, 3, 2), (QStringList{"0", "", "0", "0", "0", "0"}));
+        QCOMPARE(row(rs.uspev, 1), (QStringList{u"Штук"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s}));
+        QCOMPARE(row(rs.uspev, 2), (QStringList{u"Процент"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s}));
+        QCOMPARE((QStringList{rs.indicators.uspewa, rs.indicators.ka4, rs.indicators.obu4}), (QStringList{u"0"_s, u"0"_s, u"0"_s}));
+        QCOMPARE(column(rs.summi, 3, 2), (QStringList{u"0"_s, u""_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s}));
 
         // The header row is fixed again as soon as there are students.
         recalculate(workedExample(), Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
@@ -249,7 +251,7 @@ private Q_SLOTS:
 
     void narrowSummiKeepsTheAccumulation()
     {
-        const Grid j = makeJournal({"т", "т", "т"}, {"1", "1", "1"}, {{"А", "1", "2", "3"}});
+        const Grid j = makeJournal({u"т"_s, u"т"_s, u"т"_s}, {u"1"_s, u"1"_s, u"1"_s}, {{u"А"_s, u"1"_s, u"2"_s, u"3"_s}});
         ResultSet rs(j);
         rs.summi.setColCount(3);
         recalculate(j, Thresholds(), rs.itog, rs.uspev, rs.summi, rs.indicators);
@@ -261,54 +263,54 @@ private Q_SLOTS:
     void stopsAtTheFirstFailure()
     {
         // A weight that is no number: the columns before it are done, nothing else.
-        Grid j = makeJournal({"т", "т", "т"}, {"1", "x", "1"}, {{"А", "5", "5", "5"}});
+        Grid j = makeJournal({u"т"_s, u"т"_s, u"т"_s}, {u"1"_s, u"x"_s, u"1"_s}, {{u"А"_s, u"5"_s, u"5"_s, u"5"_s}});
         ResultSet rs(j);
         const Grid itogBefore = rs.itog;
         QString message = errorOf(j, Thresholds(), rs);
-        QVERIFY2(message.contains("«x»") && message.contains("столбец 3"), qPrintable(message));
+        QVERIFY2(message.contains(u"«x»"_s) && message.contains(u"столбец 3"_s), qPrintable(message));
         QCOMPARE(rs.summi.cell(2, 2), QStringLiteral("5"));
         QCOMPARE(rs.summi.cell(3, 2), QString());
         QCOMPARE(rs.itog, itogBefore);
 
         // An empty weight is no number either.
         j.setCell(3, 3, QString());
-        QVERIFY(errorOf(j, Thresholds(), rs).contains("«»"));
+        QVERIFY(errorOf(j, Thresholds(), rs).contains(u"«»"_s));
 
         // A cell that passes the score test but is no number.
-        j = makeJournal({"т", "т"}, {"1", "1"}, {{"А", "5", "4"}, {"Б", "1,,2", "3"}});
+        j = makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"1"_s}, {{u"А"_s, u"5"_s, u"4"_s}, {u"Б"_s, u"1,,2"_s, u"3"_s}});
         ResultSet rs2(j);
         message = errorOf(j, Thresholds(), rs2);
-        QVERIFY2(message.contains("«1,,2»") && message.contains("строка 5"), qPrintable(message));
+        QVERIFY2(message.contains(u"«1,,2»"_s) && message.contains(u"строка 5"_s), qPrintable(message));
         QCOMPARE(rs2.summi.cell(2, 2), QString());
         j.setCell(2, 5, QStringLiteral(" , "));
-        QVERIFY(errorOf(j, Thresholds(), rs2).contains("« , »"));
+        QVERIFY(errorOf(j, Thresholds(), rs2).contains(u"« , »"_s));
 
         // A threshold that is no number: names and sums are written, the first
         // student's percent and ten-point grade too, then it stops.
-        j = makeJournal({"т"}, {"1"}, {{"А", "5"}, {"Б", "4"}});
+        j = makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"5"_s}, {u"Б"_s, u"4"_s}});
         ResultSet rs3(j);
-        message = errorOf(j, Thresholds{"50", "7O", "85"}, rs3);
-        QVERIFY2(message.contains("«7O»"), qPrintable(message));
-        QCOMPARE(row(rs3.itog, 1), (QStringList{"1", "А", "5", "100", "10", "", "", ""}));
-        QCOMPARE(row(rs3.itog, 2), (QStringList{"2", "Б", "4", "", "", "", "", ""}));
+        message = errorOf(j, Thresholds{u"50"_s, u"7O"_s, u"85"_s}, rs3);
+        QVERIFY2(message.contains(u"«7O»"_s), qPrintable(message));
+        QCOMPARE(row(rs3.itog, 1), (QStringList{u"1"_s, u"А"_s, u"5"_s, u"100"_s, u"10"_s, u""_s, u""_s, u""_s}));
+        QCOMPARE(row(rs3.itog, 2), (QStringList{u"2"_s, u"Б"_s, u"4"_s, u""_s, u""_s, u""_s, u""_s, u""_s}));
         QCOMPARE(rs3.summi.cell(2, 2), QStringLiteral("4,5"));
-        QCOMPARE(row(rs3.uspev, 1), (QStringList{"Штук", "", "", "", ""}));
+        QCOMPARE(row(rs3.uspev, 1), (QStringList{u"Штук"_s, u""_s, u""_s, u""_s, u""_s}));
     }
 
     void overflowStopsWithAMessage()
     {
         // Each product fits, the column sum does not.
-        Grid j = makeJournal({"т"}, {"1"}, {{"А", "900000000000000"}, {"Б", "900000000000000"}});
+        Grid j = makeJournal({u"т"_s}, {u"1"_s}, {{u"А"_s, u"900000000000000"_s}, {u"Б"_s, u"900000000000000"_s}});
         ResultSet rs(j);
         QVERIFY(!errorOf(j, Thresholds(), rs).isEmpty());
         // A product out of range.
-        j = makeJournal({"т"}, {"1000000"}, {{"А", "1000000000000"}});
-        QVERIFY(errorOf(j, Thresholds(), rs).contains("строка 4"));
+        j = makeJournal({u"т"_s}, {u"1000000"_s}, {{u"А"_s, u"1000000000000"_s}});
+        QVERIFY(errorOf(j, Thresholds(), rs).contains(u"строка 4"_s));
         // A student's sum out of range after the column statistics are written.
-        j = makeJournal({"т", "т"}, {"1", "1"}, {{"А", "900000000000000", "900000000000000"}, {"Б", "1", "1"}});
+        j = makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"1"_s}, {{u"А"_s, u"900000000000000"_s, u"900000000000000"_s}, {u"Б"_s, u"1"_s, u"1"_s}});
         ResultSet rs2(j);
         const QString message = errorOf(j, Thresholds(), rs2);
-        QVERIFY2(message.contains("«А»"), qPrintable(message));
+        QVERIFY2(message.contains(u"«А»"_s), qPrintable(message));
         QCOMPARE(rs2.summi.cell(3, 5), QStringLiteral("900000000000000"));
         QCOMPARE(rs2.itog.cell(1, 2), QStringLiteral("Б"));
         QCOMPARE(rs2.itog.cell(2, 1), QString());

@@ -13,6 +13,8 @@
 #include <new>
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+
 class TestResultsCommand : public QObject
 {
     Q_OBJECT
@@ -62,7 +64,7 @@ private Q_SLOTS:
 
     void workedExampleAsJson()
     {
-        const Run r = run({"Г1/primer", "--data", m_root});
+        const Run r = run({u"Г1/primer"_s, u"--data"_s, m_root});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.err, QString());
         const QString expected = QStringLiteral(
@@ -100,80 +102,80 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("extra");
         QTest::addColumn<QStringList>("grades");
         QTest::addColumn<QStringList>("indicators");
-        QTest::newRow("from Pasport") << QStringList{} << QStringList{" 2", " 5", " 2", " 4", " 3"}
-                                      << QStringList{"60", "40", "46,4"};
-        QTest::newRow("all given") << QStringList{"--t3", "50", "--t4", "70", "--t5=85"}
-                                   << QStringList{" 2", " 5", " 2", " 3", " 2"} << QStringList{"40", "20", "36,8"};
-        QTest::newRow("one given") << QStringList{"--t4", " 70 "} << QStringList{" 2", " 5", " 2", " 3", " 3"}
-                                   << QStringList{"60", "20", "40,8"};
+        QTest::newRow("from Pasport") << QStringList{} << QStringList{u" 2"_s, u" 5"_s, u" 2"_s, u" 4"_s, u" 3"_s}
+                                      << QStringList{u"60"_s, u"40"_s, u"46,4"_s};
+        QTest::newRow("all given") << QStringList{u"--t3"_s, u"50"_s, u"--t4"_s, u"70"_s, u"--t5=85"_s}
+                                   << QStringList{u" 2"_s, u" 5"_s, u" 2"_s, u" 3"_s, u" 2"_s} << QStringList{u"40"_s, u"20"_s, u"36,8"_s};
+        QTest::newRow("one given") << QStringList{u"--t4"_s, u" 70 "_s} << QStringList{u" 2"_s, u" 5"_s, u" 2"_s, u" 3"_s, u" 3"_s}
+                                   << QStringList{u"60"_s, u"20"_s, u"40,8"_s};
     }
     void thresholds()
     {
         QFETCH(QStringList, extra);
-        const Run r = run(QStringList{"Г1/trudny", "--data", m_root} + extra);
+        const Run r = run(QStringList{u"Г1/trudny"_s, u"--data"_s, m_root} + extra);
         QCOMPARE(r.code, 0);
         const QJsonObject o = r.json();
-        const QJsonArray itog = o["itog"].toArray();
+        const QJsonArray itog = o[u"itog"_s].toArray();
         QCOMPARE(itog.size(), 6);
         QStringList grades;
         for (int k = 1; k < itog.size(); ++k)
             grades << itog[k].toArray()[5].toString();
         QTEST(grades, "grades");
-        const QJsonObject ind = o["indicators"].toObject();
-        QTEST((QStringList{ind["Uspewa"].toString(), ind["Ka4"].toString(), ind["Obu4"].toString()}), "indicators");
-        QCOMPARE(texts(itog[5]), (QStringList{"5", "Белов \"Бобр\"", "9", "  45", "  5", grades[4], "0", "0"}));
+        const QJsonObject ind = o[u"indicators"_s].toObject();
+        QTEST((QStringList{ind[u"Uspewa"_s].toString(), ind[u"Ka4"_s].toString(), ind[u"Obu4"_s].toString()}), "indicators");
+        QCOMPARE(texts(itog[5]), (QStringList{u"5"_s, u"Белов \"Бобр\""_s, u"9"_s, u"  45"_s, u"  5"_s, grades[4], u"0"_s, u"0"_s}));
     }
 
     void withoutRootUsesTheWorkingDirectory()
     {
         const QString saved = QDir::currentPath();
         QDir::setCurrent(m_root);
-        const Run fromRoot = run({"Г1/trudny"});
+        const Run fromRoot = run({u"Г1/trudny"_s});
         // No Pasport here: the defaults 50 / 70 / 85.
-        QDir::setCurrent(m_root + "/Г1");
-        const Run noPasport = run({"trudny"});
+        QDir::setCurrent(m_root + u"/Г1"_s);
+        const Run noPasport = run({u"trudny"_s});
         // A folder relative to the working directory when the root has none of that name.
         QDir::setCurrent(m_base);
-        const Run fallback = run({"root/Г1/trudny", "--data", m_root + "/Г1"});
+        const Run fallback = run({u"root/Г1/trudny"_s, u"--data"_s, m_root + u"/Г1"_s});
         QDir::setCurrent(saved);
         QCOMPARE(fromRoot.code, 0);
-        QCOMPARE(fromRoot.json()["indicators"].toObject()["Obu4"].toString(), QStringLiteral("46,4"));
+        QCOMPARE(fromRoot.json()[u"indicators"_s].toObject()[u"Obu4"_s].toString(), QStringLiteral("46,4"));
         QCOMPARE(noPasport.code, 0);
-        QCOMPARE(noPasport.json()["indicators"].toObject()["Obu4"].toString(), QStringLiteral("36,8"));
+        QCOMPARE(noPasport.json()[u"indicators"_s].toObject()[u"Obu4"_s].toString(), QStringLiteral("36,8"));
         QCOMPARE(fallback.code, 0);
-        QCOMPARE(fallback.json()["indicators"].toObject()["Obu4"].toString(), QStringLiteral("36,8"));
+        QCOMPARE(fallback.json()[u"indicators"_s].toObject()[u"Obu4"_s].toString(), QStringLiteral("36,8"));
     }
 
     void studentAverageAndRankInThatOrder()
     {
-        const Run r = run({"--rank", m_root + "/Г1/trudny", "--average", "--student", "Смирнов Олег", "--format", "json"});
+        const Run r = run({u"--rank"_s, m_root + u"/Г1/trudny"_s, u"--average"_s, u"--student"_s, u"Смирнов Олег"_s, u"--format"_s, u"json"_s});
         QCOMPARE(r.code, 0);
         const QJsonObject o = r.json();
         QCOMPARE(o.keys().size(), 4);
-        QVERIFY(r.out.indexOf("\"itog\"") < r.out.indexOf("\"uspev\"") && r.out.indexOf("\"uspev\"") < r.out.indexOf("\"indicators\"")
-                && r.out.indexOf("\"indicators\"") < r.out.indexOf("\"summi\""));
-        QVERIFY(r.out.indexOf("\"Uspewa\"") < r.out.indexOf("\"Ka4\"") && r.out.indexOf("\"Ka4\"") < r.out.indexOf("\"Obu4\""));
-        const QJsonArray itog = o["itog"].toArray();
+        QVERIFY(r.out.indexOf(u"\"itog\""_s) < r.out.indexOf(u"\"uspev\""_s) && r.out.indexOf(u"\"uspev\""_s) < r.out.indexOf(u"\"indicators\""_s)
+                && r.out.indexOf(u"\"indicators\""_s) < r.out.indexOf(u"\"summi\""_s));
+        QVERIFY(r.out.indexOf(u"\"Uspewa\""_s) < r.out.indexOf(u"\"Ka4\""_s) && r.out.indexOf(u"\"Ka4\""_s) < r.out.indexOf(u"\"Obu4\""_s));
+        const QJsonArray itog = o[u"itog"_s].toArray();
         QStringList names;
         for (int k = 1; k < itog.size(); ++k)
             names << itog[k].toArray()[1].toString();
-        QCOMPARE(names, (QStringList{"Кузнецова Ира", "Орлов, Ян", "*** среднее ***", "Белов \"Бобр\"", " Смирнов Олег ", "Смирнов Олег"}));
+        QCOMPARE(names, (QStringList{u"Кузнецова Ира"_s, u"Орлов, Ян"_s, u"*** среднее ***"_s, u"Белов \"Бобр\""_s, u" Смирнов Олег "_s, u"Смирнов Олег"_s}));
         // No root given and no Pasport in the working directory: the default thresholds.
-        QCOMPARE(texts(itog[3]), (QStringList{"3", "*** среднее ***", "10,25", "51,2", "5,6", "2,8", "0,4", "20"}));
-        const QJsonArray summi = o["summi"].toArray();
+        QCOMPARE(texts(itog[3]), (QStringList{u"3"_s, u"*** среднее ***"_s, u"10,25"_s, u"51,2"_s, u"5,6"_s, u"2,8"_s, u"0,4"_s, u"20"_s}));
+        const QJsonArray summi = o[u"summi"_s].toArray();
         QCOMPARE(summi.size(), 8);
-        QCOMPARE(texts(summi[1]), (QStringList{"1", " Смирнов Олег ", "2,25", "4", "0"}));
-        QCOMPARE(texts(summi[3]), (QStringList{"3", " Смирнов Олег  нак.", "2,25", "6,25", "6,25"}));
+        QCOMPARE(texts(summi[1]), (QStringList{u"1"_s, u" Смирнов Олег "_s, u"2,25"_s, u"4"_s, u"0"_s}));
+        QCOMPARE(texts(summi[3]), (QStringList{u"3"_s, u" Смирнов Олег  нак."_s, u"2,25"_s, u"6,25"_s, u"6,25"_s}));
 
-        const Run unknown = run({m_root + "/Г1/trudny", "--student", "Никто"});
+        const Run unknown = run({m_root + u"/Г1/trudny"_s, u"--student"_s, u"Никто"_s});
         QCOMPARE(unknown.code, 0);
-        QVERIFY(unknown.err.contains("«Никто»"));
-        QCOMPARE(texts(unknown.json()["summi"].toArray()[1]), (QStringList{"1", "", "", "", ""}));
+        QVERIFY(unknown.err.contains(u"«Никто»"_s));
+        QCOMPARE(texts(unknown.json()[u"summi"_s].toArray()[1]), (QStringList{u"1"_s, u""_s, u""_s, u""_s, u""_s}));
     }
 
     void csvForASpreadsheet()
     {
-        const Run r = run({"Г1/trudny", "--data", m_root, "--rank", "--format", "csv", "--t3", "50", "--t4", "70", "--t5", "85"});
+        const Run r = run({u"Г1/trudny"_s, u"--data"_s, m_root, u"--rank"_s, u"--format"_s, u"csv"_s, u"--t3"_s, u"50"_s, u"--t4"_s, u"70"_s, u"--t5"_s, u"85"_s});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QStringLiteral("№,ФИО,Сумма,\"  %\",10 бальная,5 бальная,Шт. пропусков,% пропусков\r\n"
                                        "1,Кузнецова Ира,20,100,10,\" 5\",1,50\r\n"
@@ -189,31 +191,31 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
         QTest::newRow("no folder") << QStringList{} << 2 << "Не задана папка журнала";
-        QTest::newRow("unknown option") << QStringList{"x", "--ranking"} << 2 << "«--ranking»";
-        QTest::newRow("short option") << QStringList{"x", "-r"} << 2 << "«-r»";
-        QTest::newRow("missing value") << QStringList{"x", "--t3"} << 2 << "«--t3»";
-        QTest::newRow("bad format") << QStringList{"x", "--format", "xml"} << 2 << "«xml»";
-        QTest::newRow("flag with value") << QStringList{"x", "--rank=1"} << 2 << "«--rank»";
-        QTest::newRow("two folders") << QStringList{"x", "y"} << 2 << "«y»";
-        QTest::newRow("no journal") << QStringList{"Г1/nikakogo"} << 1 << "SpStud.txt";
-        QTest::newRow("weight no number") << QStringList{"Г1/oshibka"} << 1 << "«два»";
-        QTest::newRow("threshold no number") << QStringList{"Г1/primer", "--t5", "много"} << 1 << "«много»";
-        QTest::newRow("no students, bad threshold unused") << QStringList{"Г1/pusto", "--t5", "много"} << 0 << "";
+        QTest::newRow("unknown option") << QStringList{u"x"_s, u"--ranking"_s} << 2 << "«--ranking»";
+        QTest::newRow("short option") << QStringList{u"x"_s, u"-r"_s} << 2 << "«-r»";
+        QTest::newRow("missing value") << QStringList{u"x"_s, u"--t3"_s} << 2 << "«--t3»";
+        QTest::newRow("bad format") << QStringList{u"x"_s, u"--format"_s, u"xml"_s} << 2 << "«xml»";
+        QTest::newRow("flag with value") << QStringList{u"x"_s, u"--rank=1"_s} << 2 << "«--rank»";
+        QTest::newRow("two folders") << QStringList{u"x"_s, u"y"_s} << 2 << "«y»";
+        QTest::newRow("no journal") << QStringList{u"Г1/nikakogo"_s} << 1 << "SpStud.txt";
+        QTest::newRow("weight no number") << QStringList{u"Г1/oshibka"_s} << 1 << "«два»";
+        QTest::newRow("threshold no number") << QStringList{u"Г1/primer"_s, u"--t5"_s, u"много"_s} << 1 << "«много»";
+        QTest::newRow("no students, bad threshold unused") << QStringList{u"Г1/pusto"_s, u"--t5"_s, u"много"_s} << 0 << "";
         // Words from the command line are quoted cut short, with control characters shown.
-        const QString longOption = "--" + QString(60, u'я');
-        QTest::newRow("long option") << QStringList{"x", longOption} << 2 << quotedExcerpt(longOption);
-        QTest::newRow("control character in format") << QStringList{"x", "--format", "cs\x01v"} << 2 << "«cs\\x01v»";
-        const QString longFolder = "Г1/" + QString(50, u'ж') + "\n";
-        QTest::newRow("long second folder") << QStringList{"x", longFolder} << 2 << quotedExcerpt(longFolder);
-        const QString student = "Нет\rтакого " + QString(50, u'ю');
-        QTest::newRow("unknown long student") << QStringList{"Г1/primer", "--student", student} << 0
+        const QString longOption = u"--"_s + QString(60, u'я');
+        QTest::newRow("long option") << QStringList{u"x"_s, longOption} << 2 << quotedExcerpt(longOption);
+        QTest::newRow("control character in format") << QStringList{u"x"_s, u"--format"_s, u"cs\x01v"_s} << 2 << "«cs\\x01v»";
+        const QString longFolder = u"Г1/"_s + QString(50, u'ж') + u"\n"_s;
+        QTest::newRow("long second folder") << QStringList{u"x"_s, longFolder} << 2 << quotedExcerpt(longFolder);
+        const QString student = u"Нет\rтакого "_s + QString(50, u'ю');
+        QTest::newRow("unknown long student") << QStringList{u"Г1/primer"_s, u"--student"_s, student} << 0
                                               << quotedExcerpt(student);
     }
     void exitCodes()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
-        const Run r = run(args + QStringList{"--data", m_root});
+        const Run r = run(args + QStringList{u"--data"_s, m_root});
         QTEST(r.code, "code");
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY2(!hasControlCharacter(QString(r.err).remove(u'\n')), qPrintable(r.err));
@@ -226,14 +228,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
         const QString journal = QStringLiteral("root/Г1/primer"); // found from the working directory
-        QTest::newRow("missing") << QStringList{journal, "--data", "нет-такой-папки"} << "«нет-такой-папки» не найдена";
+        QTest::newRow("missing") << QStringList{journal, u"--data"_s, u"нет-такой-папки"_s} << "«нет-такой-папки» не найдена";
         QTest::newRow("missing, all thresholds given")
-            << QStringList{journal, "--t3", "50", "--t4", "70", "--t5", "85", "--data=нет"} << "«нет» не найдена";
-        const QString deep = m_base + "/нет/" + QString(50, u'п');
-        QTest::newRow("missing, long path") << QStringList{journal, "--data", deep} << quotedExcerpt(deep) + " не найдена";
-        const QString file = m_root + "/Baza/Pasport.txt";
-        QTest::newRow("a file") << QStringList{journal, "--data", file} << quotedExcerpt(file) + " не папка";
-        QTest::newRow("empty") << QStringList{journal, "--data="} << "пустой текст";
+            << QStringList{journal, u"--t3"_s, u"50"_s, u"--t4"_s, u"70"_s, u"--t5"_s, u"85"_s, u"--data=нет"_s} << "«нет» не найдена";
+        const QString deep = m_base + u"/нет/"_s + QString(50, u'п');
+        QTest::newRow("missing, long path") << QStringList{journal, u"--data"_s, deep} << quotedExcerpt(deep) + u" не найдена"_s;
+        const QString file = m_root + u"/Baza/Pasport.txt"_s;
+        QTest::newRow("a file") << QStringList{journal, u"--data"_s, file} << quotedExcerpt(file) + u" не папка"_s;
+        QTest::newRow("empty") << QStringList{journal, u"--data="_s} << "пустой текст";
     }
     void dataMustBeAFolder()
     {
@@ -250,11 +252,11 @@ private Q_SLOTS:
     void help_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("-h") << QStringList{"-h"};
-        QTest::newRow("--help") << QStringList{"--help"};
-        QTest::newRow("after a folder and a flag") << QStringList{"root/Г1/primer", "--rank", "-h"};
-        QTest::newRow("before a wrong option") << QStringList{"--help", "--ranking"};
-        QTest::newRow("with a missing --data") << QStringList{"--data", "нет-такой-папки", "-h"};
+        QTest::newRow("-h") << QStringList{u"-h"_s};
+        QTest::newRow("--help") << QStringList{u"--help"_s};
+        QTest::newRow("after a folder and a flag") << QStringList{u"root/Г1/primer"_s, u"--rank"_s, u"-h"_s};
+        QTest::newRow("before a wrong option") << QStringList{u"--help"_s, u"--ranking"_s};
+        QTest::newRow("with a missing --data") << QStringList{u"--data"_s, u"нет-такой-папки"_s, u"-h"_s};
     }
     void help()
     {
@@ -270,23 +272,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("words");
         QTest::addColumn<QString>("inUsage");
-        QTest::newRow("data") << QStringList{"--data", m_root} << "--data КОРЕНЬ";
-        QTest::newRow("t3") << QStringList{"--t3", "50"} << "--t3";
-        QTest::newRow("t4") << QStringList{"--t4", "70"} << "--t4";
-        QTest::newRow("t5") << QStringList{"--t5", "85"} << "--t5";
-        QTest::newRow("student") << QStringList{"--student", "Иванов Иван"} << "--student ФИО";
-        QTest::newRow("average") << QStringList{"--average"} << "--average";
-        QTest::newRow("rank") << QStringList{"--rank"} << "--rank";
-        QTest::newRow("json") << QStringList{"--format", "json"} << "--format json|csv";
-        QTest::newRow("csv") << QStringList{"--format", "csv"} << "csv — только таблица итогов";
-        QTest::newRow("help") << QStringList{"--help"} << "-h, --help";
-        QTest::newRow("short help") << QStringList{"-h"} << "-h, --help";
+        QTest::newRow("data") << QStringList{u"--data"_s, m_root} << "--data КОРЕНЬ";
+        QTest::newRow("t3") << QStringList{u"--t3"_s, u"50"_s} << "--t3";
+        QTest::newRow("t4") << QStringList{u"--t4"_s, u"70"_s} << "--t4";
+        QTest::newRow("t5") << QStringList{u"--t5"_s, u"85"_s} << "--t5";
+        QTest::newRow("student") << QStringList{u"--student"_s, u"Иванов Иван"_s} << "--student ФИО";
+        QTest::newRow("average") << QStringList{u"--average"_s} << "--average";
+        QTest::newRow("rank") << QStringList{u"--rank"_s} << "--rank";
+        QTest::newRow("json") << QStringList{u"--format"_s, u"json"_s} << "--format json|csv";
+        QTest::newRow("csv") << QStringList{u"--format"_s, u"csv"_s} << "csv — только таблица итогов";
+        QTest::newRow("help") << QStringList{u"--help"_s} << "-h, --help";
+        QTest::newRow("short help") << QStringList{u"-h"_s} << "-h, --help";
     }
     void usageNamesEveryOption()
     {
         QFETCH(QStringList, words);
         QFETCH(QString, inUsage);
-        const Run r = run(QStringList{"root/Г1/primer"} + words);
+        const Run r = run(QStringList{u"root/Г1/primer"_s} + words);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
         QVERIFY2(resultsUsageText().contains(inUsage), qPrintable(inUsage));
@@ -300,13 +302,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("thrown");
         QTest::addColumn<QStringList>("message");
         const QString folder = QStringLiteral("root/Г1/primer");
-        QTest::newRow("project error") << folder << 0 << QStringList{"Файл «SpStud.txt» повреждён."};
-        QTest::newRow("out of memory") << folder << 1 << QStringList{"недостаточно памяти", "«root/Г1/primer»"};
-        QTest::newRow("array too long") << folder << 2 << QStringList{"недостаточно памяти", "«root/Г1/primer»"};
-        QTest::newRow("standard exception") << folder << 3 << QStringList{"непредвиденная ошибка", "«root/Г1/primer»"};
-        QTest::newRow("anything else") << folder << 4 << QStringList{"непредвиденная ошибка", "«root/Г1/primer»"};
-        const QString deep = m_root + "/Г1/" + QString(40, u'ы') + "\t";
-        QTest::newRow("out of memory, long folder") << deep << 1 << QStringList{"недостаточно памяти", quotedExcerpt(deep)};
+        QTest::newRow("project error") << folder << 0 << QStringList{u"Файл «SpStud.txt» повреждён."_s};
+        QTest::newRow("out of memory") << folder << 1 << QStringList{u"недостаточно памяти"_s, u"«root/Г1/primer»"_s};
+        QTest::newRow("array too long") << folder << 2 << QStringList{u"недостаточно памяти"_s, u"«root/Г1/primer»"_s};
+        QTest::newRow("standard exception") << folder << 3 << QStringList{u"непредвиденная ошибка"_s, u"«root/Г1/primer»"_s};
+        QTest::newRow("anything else") << folder << 4 << QStringList{u"непредвиденная ошибка"_s, u"«root/Г1/primer»"_s};
+        const QString deep = m_root + u"/Г1/"_s + QString(40, u'ы') + u"\t"_s;
+        QTest::newRow("out of memory, long folder") << deep << 1 << QStringList{u"недостаточно памяти"_s, quotedExcerpt(deep)};
     }
     void readerFailures()
     {
@@ -314,7 +316,7 @@ private Q_SLOTS:
         QFETCH(int, thrown);
         QFETCH(QStringList, message);
         QString readPath;
-        const Run r = run({folder, "--data", m_root}, [&](const QString &path, Grid &) {
+        const Run r = run({folder, u"--data"_s, m_root}, [&](const QString &path, Grid &) {
             readPath = path;
             switch (thrown) {
             case 0: throw FileError(QStringLiteral("Файл «SpStud.txt» повреждён."));

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 Grid planOf(const QStringList &codes)
@@ -42,7 +44,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, key);
         QFETCH(int, row);
-        const Grid plan = planOf({"1.1", "1.2", "  К3 ", "7", "7", " "});
+        const Grid plan = planOf({u"1.1"_s, u"1.2"_s, u"  К3 "_s, u"7"_s, u"7"_s, u" "_s});
         QCOMPARE(Themes::findTheme(plan, key), row);
         QCOMPARE(Themes::themeName(plan, key), row < 0 ? QString() : QStringLiteral("Тема %1").arg(row));
     }
@@ -62,7 +64,7 @@ private Q_SLOTS:
         QFETCH(QString, code);
         QFETCH(int, col);
         Grid journal(7, 6, 2, 4);
-        const QStringList codes{"", "ФИО", "1.1", "1.2", "К3  ", "  ", "1.2"};
+        const QStringList codes{u""_s, u"ФИО"_s, u"1.1"_s, u"1.2"_s, u"К3  "_s, u"  "_s, u"1.2"_s};
         for (int c = 0; c < codes.size(); ++c)
             journal.setCell(c, 2, codes[c]);
         QCOMPARE(Themes::findLessonColumn(journal, code), col);
@@ -71,7 +73,7 @@ private Q_SLOTS:
     // The plan's own row rules on the shared operations.
     void planRowOperations()
     {
-        Grid plan = planOf({"1", "2", "3"});
+        Grid plan = planOf({u"1"_s, u"2"_s, u"3"_s});
         GridOps::deleteRow(plan, 3, GridOps::Reach::RowCount); // the last theme
         QCOMPARE(plan.rowCount(), 3);
         GridOps::deleteRow(plan, 3, GridOps::Reach::RowCount); // again: the new last one
