@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 QByteArray FixtureRoot::gridFile(const QList<QStringList> &columns)
 {
     QByteArray out = QByteArray::number(columns.size()) + "\r\n" + QByteArray::number(columns.value(0).size()) + "\r\n";
@@ -22,27 +24,27 @@ FixtureRoot::FixtureRoot()
     root.mkpath(QStringLiteral("G1/Inf"));
     root.mkpath(QStringLiteral("G1/Math"));
     write(QStringLiteral("Baza/Gurnali.txt"),
-          gridFile({{"№", "1", "2"},
-                    {"Папка", "  Inf  ", "Math"},
-                    {"Группа", " G1 ", "G1"},
-                    {"Семестр", "1", "2"},
-                    {"Предмет", "Информатика", "Математика"},
-                    {"Преподаватель", "Иванова И. И.", "Петров П. П."},
-                    {"Год", "2026", "2027"},
-                    {"Комментарий", "осень", "весна"}}));
+          gridFile({{u"№"_s, u"1"_s, u"2"_s},
+                    {u"Папка"_s, u"  Inf  "_s, u"Math"_s},
+                    {u"Группа"_s, u" G1 "_s, u"G1"_s},
+                    {u"Семестр"_s, u"1"_s, u"2"_s},
+                    {u"Предмет"_s, u"Информатика"_s, u"Математика"_s},
+                    {u"Преподаватель"_s, u"Иванова И. И."_s, u"Петров П. П."_s},
+                    {u"Год"_s, u"2026"_s, u"2027"_s},
+                    {u"Комментарий"_s, u"осень"_s, u"весна"_s}}));
     write(QStringLiteral("Baza/Pasport.txt"), "55\r\n75\r\n90\r\n");
     write(QStringLiteral("G1/Inf/SpStud.txt"),
-          gridFile({{"№", "", "", "", "1", "2", "3"},
-                    {"ФИО", "Дата", "Код", "Вес", "Андреев Антон", "Борисова Вера", "Васильев Глеб"},
-                    {"Лаб.1", "01.09", "Т1", "2", "5", "3", ""},
-                    {"", "08.09", "кт1", "1", "4", "", "5"},
-                    {"", "15.09", "Т2", "1,5", "4,5", "н", "4"}}));
+          gridFile({{u"№"_s, u""_s, u""_s, u""_s, u"1"_s, u"2"_s, u"3"_s},
+                    {u"ФИО"_s, u"Дата"_s, u"Код"_s, u"Вес"_s, u"Андреев Антон"_s, u"Борисова Вера"_s, u"Васильев Глеб"_s},
+                    {u"Лаб.1"_s, u"01.09"_s, u"Т1"_s, u"2"_s, u"5"_s, u"3"_s, u""_s},
+                    {u""_s, u"08.09"_s, u"кт1"_s, u"1"_s, u"4"_s, u""_s, u"5"_s},
+                    {u""_s, u"15.09"_s, u"Т2"_s, u"1,5"_s, u"4,5"_s, u"н"_s, u"4"_s}}));
     write(QStringLiteral("G1/Inf/ColSpStud.txt"), "22\r\n140\r\n31\r\n32\r\n33\r\n");
     write(QStringLiteral("G1/Inf/SpTem.txt"),
-          gridFile({{"№", "1", "2", "3"},
-                    {"Код", "Т1", "кт1", "Т2"},
-                    {"Вес", "2", "1", "1,5"},
-                    {"Предмет, Тема, Вид работы, Имя фактора", "Алгоритмы", "Контрольная", "Циклы"}}));
+          gridFile({{u"№"_s, u"1"_s, u"2"_s, u"3"_s},
+                    {u"Код"_s, u"Т1"_s, u"кт1"_s, u"Т2"_s},
+                    {u"Вес"_s, u"2"_s, u"1"_s, u"1,5"_s},
+                    {u"Предмет, Тема, Вид работы, Имя фактора"_s, u"Алгоритмы"_s, u"Контрольная"_s, u"Циклы"_s}}));
 }
 
 QByteArray FixtureRoot::bytes(const QString &relative) const

@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 // The command line: the data root, help and version, and what is refused.
 class TestCommandLine : public QObject
 {
@@ -18,19 +20,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dataRoot");
         using A = CommandLine::Action;
         QTest::newRow("nothing") << QStringList{} << int(A::Run) << QString();
-        QTest::newRow("data") << QStringList{"--data", "/tmp/d"} << int(A::Run) << QString("/tmp/d");
-        QTest::newRow("data=") << QStringList{"--data=/x y"} << int(A::Run) << QString("/x y");
-        QTest::newRow("data without folder") << QStringList{"--data"} << int(A::Error) << QString();
-        QTest::newRow("help wins") << QStringList{"--data", "d", "--help"} << int(A::Help) << QString("d");
-        QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << QString();
-        QTest::newRow("stray word") << QStringList{"journal"} << int(A::Error) << QString();
-        QTest::newRow("qt option") << QStringList{"-platform", "offscreen"} << int(A::Run) << QString();
-        QTest::newRow("results") << QStringList{"results", "G/J", "--rank"} << int(A::Results) << QString();
-        QTest::newRow("short help") << QStringList{"-h"} << int(A::Help) << QString();
+        QTest::newRow("data") << QStringList{u"--data"_s, u"/tmp/d"_s} << int(A::Run) << u"/tmp/d"_s;
+        QTest::newRow("data=") << QStringList{u"--data=/x y"_s} << int(A::Run) << u"/x y"_s;
+        QTest::newRow("data without folder") << QStringList{u"--data"_s} << int(A::Error) << QString();
+        QTest::newRow("help wins") << QStringList{u"--data"_s, u"d"_s, u"--help"_s} << int(A::Help) << u"d"_s;
+        QTest::newRow("version") << QStringList{u"--version"_s} << int(A::Version) << QString();
+        QTest::newRow("stray word") << QStringList{u"journal"_s} << int(A::Error) << QString();
+        QTest::newRow("qt option") << QStringList{u"-platform"_s, u"offscreen"_s} << int(A::Run) << QString();
+        QTest::newRow("results") << QStringList{u"results"_s, u"G/J"_s, u"--rank"_s} << int(A::Results) << QString();
+        QTest::newRow("short help") << QStringList{u"-h"_s} << int(A::Help) << QString();
         // The words after "results" are the command's own, its help and --data among them.
-        QTest::newRow("results help") << QStringList{"results", "-h"} << int(A::Results) << QString();
-        QTest::newRow("results data") << QStringList{"results", "G/J", "--data", "d"} << int(A::Results) << QString();
-        QTest::newRow("results after data") << QStringList{"--data", "d", "results", "G/J"} << int(A::Error) << QString("d");
+        QTest::newRow("results help") << QStringList{u"results"_s, u"-h"_s} << int(A::Results) << QString();
+        QTest::newRow("results data") << QStringList{u"results"_s, u"G/J"_s, u"--data"_s, u"d"_s} << int(A::Results) << QString();
+        QTest::newRow("results after data") << QStringList{u"--data"_s, u"d"_s, u"results"_s, u"G/J"_s} << int(A::Error) << u"d"_s;
     }
     void parse()
     {
@@ -53,7 +55,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const QString stray = QStringLiteral("журнал\x1b") + QString(50, u'щ');
         QTest::newRow("long stray word") << QStringList{stray} << quotedExcerpt(stray);
-        QTest::newRow("results after data") << QStringList{"--data", "d", "results", "G/J"}
+        QTest::newRow("results after data") << QStringList{u"--data"_s, u"d"_s, u"results"_s, u"G/J"_s}
                                             << "после него: zhurnal results ПАПКА_ЖУРНАЛА --data КОРЕНЬ";
     }
     void errorMessages()

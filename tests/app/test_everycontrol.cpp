@@ -26,6 +26,8 @@
 #include <functional>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Closes a window as soon as it shows (a modal run would otherwise wait for
@@ -118,8 +120,8 @@ class TestEveryControl : public QObject
 
     // Their reports are not built yet: pressing them shows nothing.
     inline static const QList<QPair<QString, QString>> kNoEffectYet = {
-        {"Form1", "PrintRD"}, {"Form1", "Print11"}, {"Form1", "Bilet"},
-        {"Form1", "TemiFakt"}, {"Tema", "PrintRD"}, {"GurnaliForm", "PrintRD"},
+        {u"Form1"_s, u"PrintRD"_s}, {u"Form1"_s, u"Print11"_s}, {u"Form1"_s, u"Bilet"_s},
+        {u"Form1"_s, u"TemiFakt"_s}, {u"Tema"_s, u"PrintRD"_s}, {u"GurnaliForm"_s, u"PrintRD"_s},
     };
 
     std::unique_ptr<WindowSession> m_session;
@@ -220,24 +222,24 @@ class TestEveryControl : public QObject
         m_presses = {
             // ---- The main window's menu ----
             {"Form1", "N10", "", [this] { closeWhenShown(g()); }, [this] { return QStringLiteral("catalogue ") + closedAfterShowing(); },
-             "catalogue shown yes"},
+             u"catalogue shown yes"_s},
             {"Form1", "N6", "", [this] { tema()->hide(); }, [this] { return QStringLiteral("plan shown ") + yesNo(tema()->isVisible()); },
-             "plan shown yes"},
+             u"plan shown yes"_s},
             {"Form1", "N4", "", [this] { QDir(root().path()).mkpath(QStringLiteral("Help")); root().write(QStringLiteral("Help/Help.chm"), "x"); },
              [this] { return QStringLiteral("opened ") + platform().opened.join(QLatin1Char(',')).replace(root().path(), QStringLiteral("<root>")); },
-             "opened <root>/Help/Help.chm"},
+             u"opened <root>/Help/Help.chm"_s},
             {"Form1", "N7", "", [this] { closeWhenShown(running().procent); }, [this] { return QStringLiteral("scale ") + closedAfterShowing(); },
-             "scale shown yes"},
+             u"scale shown yes"_s},
             {"Form1", "N3", "", {}, [this] { return QStringLiteral("browser ") + platform().addresses.join(QLatin1Char(',')); },
              QStringLiteral("browser ") + QLatin1String(Addresses::kSite)},
-            {"Form1", "N2", "", {}, [this] { return QStringLiteral("printed %1 times").arg(platform().prints); }, "printed 1 times"},
+            {"Form1", "N2", "", {}, [this] { return QStringLiteral("printed %1 times").arg(platform().prints); }, u"printed 1 times"_s},
             {"Form1", "N5", "", {}, [this] { return QStringLiteral("browser ") + platform().addresses.join(QLatin1Char(',')); },
              QStringLiteral("browser ") + QLatin1String(Addresses::kMailForm)},
             {"Form1", "N8", "", [this] { closeWhenShown(running().paroli); },
-             [this] { return QStringLiteral("access editor ") + closedAfterShowing(); }, "access editor shown yes"},
+             [this] { return QStringLiteral("access editor ") + closedAfterShowing(); }, u"access editor shown yes"_s},
             {"Form1", "N1", "", {},
              [this] { return QStringLiteral("journal window %1, plan %2").arg(yesNo(f()->isVisible()), yesNo(tema()->isVisible())); },
-             "journal window no, plan no"},
+             u"journal window no, plan no"_s},
 
             // ---- The main window's buttons ----
             {"Form1", "SaveTab", "", [this] {
@@ -250,7 +252,7 @@ class TestEveryControl : public QObject
                      asked << box.caption;
                  return QStringLiteral("on disk %1, asked %2").arg(savedCell(root().file(QStringLiteral("G1/Inf/SpStud.txt")), 2, 5), asked.join(QLatin1Char(',')));
              },
-             "on disk 5, asked Такая папки есть"},
+             u"on disk 5, asked Такая папки есть"_s},
             {"Form1", "SaveTab", " (new journal)", [this] {
                  ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(QStringLiteral("Fiz"));
                  messages().answers = {true};
@@ -262,15 +264,15 @@ class TestEveryControl : public QObject
                      .arg(savedRows(root().file(QStringLiteral("Baza/Gurnali.txt"))) - 1)
                      .arg(yesNo(QFileInfo(root().file(QStringLiteral("G1/Fiz/SpStud.txt"))).isFile()));
              },
-             "catalogue shown yes, 3 entries, journal written yes"},
+             u"catalogue shown yes, 3 entries, journal written yes"_s},
             {"Form1", "RedSpisok", "", {},
              [this] { return QStringLiteral("fixed %1 columns, %2 rows").arg(journal().fixedCols()).arg(journal().fixedRows()); },
-             "fixed 0 columns, 0 rows"},
-            {"Form1", "GirOb", "", {}, [this] { return boldness(f(), "SpisokSt"); }, "bold grid no, bold caption yes"},
-            {"Form1", "BitBtn1", "", {}, [this] { return QStringLiteral("fixed %1 columns").arg(journal().fixedCols()); }, "fixed 1 columns"},
-            {"Form1", "TekOcen", "", {}, [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, "3 marks"},
+             u"fixed 0 columns, 0 rows"_s},
+            {"Form1", "GirOb", "", {}, [this] { return boldness(f(), "SpisokSt"); }, u"bold grid no, bold caption yes"_s},
+            {"Form1", "BitBtn1", "", {}, [this] { return QStringLiteral("fixed %1 columns").arg(journal().fixedCols()); }, u"fixed 1 columns"_s},
+            {"Form1", "TekOcen", "", {}, [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, u"3 marks"_s},
             {"Form1", "Obnovit", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 5); },
-             [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, "0 marks"},
+             [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, u"0 marks"_s},
             {"Form1", "Dinamika", "", [this] {
                  running().stolbItogo->hide();
                  clickCell(view(f(), "SpisokSt"), 3, 5);
@@ -278,55 +280,55 @@ class TestEveryControl : public QObject
              [this] {
                  return QStringLiteral("dynamics shown %1 for %2").arg(yesNo(running().stolbItogo->isVisible()), session().summi().cell(1, 1));
              },
-             "dynamics shown yes for Борисова Вера"},
+             u"dynamics shown yes for Борисова Вера"_s},
             {"Form1", "Provodnik", "", {},
              [this] {
                  const QString program = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
                  return QStringLiteral("opened ") + platform().opened.join(QLatin1Char(',')).replace(program, QStringLiteral("<program folder>"));
              },
-             "opened <program folder>"},
+             u"opened <program folder>"_s},
             {"Form1", "PlusStr", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 4); }, [this] { return students(); },
-             "8 rows: Андреев Антон||Борисова Вера|Васильев Глеб"},
+             u"8 rows: Андреев Антон||Борисова Вера|Васильев Глеб"_s},
             {"Form1", "MinusStr", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 5); }, [this] { return students(); },
-             "6 rows: Андреев Антон|Васильев Глеб"},
+             u"6 rows: Андреев Антон|Васильев Глеб"_s},
             {"Form1", "DelStroki", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 4); }, [this] { return students(); },
-             "5 rows: Андреев Антон"},
+             u"5 rows: Андреев Антон"_s},
             {"Form1", "PlusStolb", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 5); }, [this] { return lessons(); },
-             "6 columns: Т1|кт1|кт1|Т2; dynamics 6 columns"},
+             u"6 columns: Т1|кт1|кт1|Т2; dynamics 6 columns"_s},
             {"Form1", "MinusStolb", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 5); }, [this] { return lessons(); },
-             "4 columns: Т1|Т2; dynamics 4 columns"},
+             u"4 columns: Т1|Т2; dynamics 4 columns"_s},
             {"Form1", "DelStolbi", "", [this] { clickCell(view(f(), "SpisokSt"), 2, 5); }, [this] { return lessons(); },
-             "3 columns: Т1; dynamics 3 columns"},
+             u"3 columns: Т1; dynamics 3 columns"_s},
             {"Form1", "Peres4et", "", [this] { journal().setCell(2, 5, QStringLiteral("5")); },
-             [this] { return QStringLiteral("sums ") + column(itog(), 2); }, "sums 20,75|10|11"},
+             [this] { return QStringLiteral("sums ") + column(itog(), 2); }, u"sums 20,75|10|11"_s},
             {"Form1", "Rang", "", {}, [this] { return QStringLiteral("order ") + column(itog(), 1); },
-             "order Андреев Антон|Васильев Глеб|Борисова Вера"},
+             u"order Андреев Антон|Васильев Глеб|Борисова Вера"_s},
             {"Form1", "Grafik", "", {}, [this] { return QStringLiteral("bars drawn ") + yesNo(view(f(), "Itog")->markCount() > 0); },
-             "bars drawn yes"},
+             u"bars drawn yes"_s},
             {"Form1", "CopyStolb", "", {},
              [this] { return QStringLiteral("last column %1: %2").arg(journal().cell(journal().colCount() - 1, 2), column(journal(), journal().colCount() - 1, 4)); },
-             "last column Су: 20,75|6|11"},
+             u"last column Су: 20,75|6|11"_s},
             {"Form1", "SrSt", "", {}, [this] { return QStringLiteral("results ") + column(itog(), 1); },
-             "results Андреев Антон|Борисова Вера|Васильев Глеб|*** среднее ***"},
+             u"results Андреев Антон|Борисова Вера|Васильев Глеб|*** среднее ***"_s},
             {"Form1", "ReLoad", "", [this] {
                  journal().setCell(1, 4, QStringLiteral("Другой"));
                  refreshAllGrids();
              },
-             [this] { return students(); }, "7 rows: Андреев Антон|Борисова Вера|Васильев Глеб"},
+             [this] { return students(); }, u"7 rows: Андреев Антон|Борисова Вера|Васильев Глеб"_s},
 
             // ---- The thematic plan ----
             {"Tema", "Redaktir", "", {},
              [this] { return QStringLiteral("fixed rows %1, whole rows %2").arg(themes().fixedRows()).arg(yesNo(view(tema(), "TemiSpisok")->rowSelect())); },
-             "fixed rows 0, whole rows no"},
-            {"Tema", "GirOb", "", {}, [this] { return boldness(tema(), "TemiSpisok"); }, "bold grid no, bold caption yes"},
+             u"fixed rows 0, whole rows no"_s},
+            {"Tema", "GirOb", "", {}, [this] { return boldness(tema(), "TemiSpisok"); }, u"bold grid no, bold caption yes"_s},
             {"Tema", "DobStrNige", "", [this] { clickCell(view(tema(), "TemiSpisok"), 2, 2); }, [this] { return plan(); },
-             "Т1|кт1||Т2, selected 2"},
+             u"Т1|кт1||Т2, selected 2"_s},
             {"Tema", "PerStroki", "", [this] { clickCell(view(tema(), "TemiSpisok"), 2, 2); }, [this] { return plan(); },
-             "кт1|Т1|Т2, selected 1"},
+             u"кт1|Т1|Т2, selected 1"_s},
             {"Tema", "DelStroku", "", [this] { clickCell(view(tema(), "TemiSpisok"), 2, 2); }, [this] { return plan(); },
-             "Т1|Т2, selected 2"},
+             u"Т1|Т2, selected 2"_s},
             {"Tema", "DelStroki", "", [this] { clickCell(view(tema(), "TemiSpisok"), 2, 1); }, [this] { return plan(); },
-             "Т1, selected 1"},
+             u"Т1, selected 1"_s},
 
             // ---- The journal catalogue ----
             {"GurnaliForm", "Zagruzit", "", [this] {
@@ -338,15 +340,15 @@ class TestEveryControl : public QObject
                  return QStringLiteral("open %1, folder edit %2, catalogue shown %3")
                      .arg(session().folderPath(), text(f(), "PapkaName"), yesNo(g()->isVisible()));
              },
-             "open G1/Math, folder edit Math, catalogue shown no"},
+             u"open G1/Math, folder edit Math, catalogue shown no"_s},
             {"GurnaliForm", "Redaktir", "", {},
              [this] { return QStringLiteral("fixed rows %1, whole rows %2").arg(catalogue().fixedRows()).arg(yesNo(view(g(), "GurSp")->rowSelect())); },
-             "fixed rows 0, whole rows no"},
-            {"GurnaliForm", "GirOb", "", {}, [this] { return boldness(g(), "GurSp"); }, "bold grid no, bold caption yes"},
+             u"fixed rows 0, whole rows no"_s},
+            {"GurnaliForm", "GirOb", "", {}, [this] { return boldness(g(), "GurSp"); }, u"bold grid no, bold caption yes"_s},
             {"GurnaliForm", "DobStrNige", "", [this] { clickCell(view(g(), "GurSp"), 1, 1); }, [this] { return entries(); },
-             "  Inf  ||Math, selected 1"},
+             u"  Inf  ||Math, selected 1"_s},
             {"GurnaliForm", "PerStroki", "", [this] { clickCell(view(g(), "GurSp"), 1, 2); }, [this] { return entries(); },
-             "Math|  Inf  , selected 1"},
+             u"Math|  Inf  , selected 1"_s},
             {"GurnaliForm", "DelStroku", "", [this] {
                  clickCell(view(g(), "GurSp"), 1, 2);
                  messages().answers = {true};
@@ -357,13 +359,13 @@ class TestEveryControl : public QObject
                      .arg(savedRows(root().file(QStringLiteral("Baza/Gurnali.txt"))) - 1)
                      .arg(yesNo(g()->isVisible()));
              },
-             "folder G1/Math no, 1 entries saved, catalogue shown no"},
+             u"folder G1/Math no, 1 entries saved, catalogue shown no"_s},
             {"GurnaliForm", "SaveTab", "", [this] {
                  catalogue().setCell(7, 2, QStringLiteral("лето"));
                  refreshAllGrids();
              },
              [this] { return QStringLiteral("comment on disk ") + savedCell(root().file(QStringLiteral("Baza/Gurnali.txt")), 7, 2); },
-             "comment on disk лето"},
+             u"comment on disk лето"_s},
 
             // ---- The grading scale ----
             {"Procent", "SaveTab", "", [this] {
@@ -373,7 +375,7 @@ class TestEveryControl : public QObject
                  QTest::keyClicks(edit, QStringLiteral("60"));
              },
              [this] { return QStringLiteral("scale file ") + QString::fromLatin1(root().bytes(QStringLiteral("Baza/Pasport.txt"))).replace(QStringLiteral("\r\n"), QStringLiteral(" ")); },
-             "scale file 60 75 90 "},
+             u"scale file 60 75 90 "_s},
 
             // ---- The login window ----
             {"Zapusk", "Dalee", "", [this] {
@@ -381,9 +383,9 @@ class TestEveryControl : public QObject
                  closeWhenShown(f(), [this] { f()->N1Click(); });
              },
              [this] { return QStringLiteral("journal window %1, login shown %2").arg(closedAfterShowing(), yesNo(running().zapusk->isVisible())); },
-             "journal window shown yes, login shown no"},
+             u"journal window shown yes, login shown no"_s},
             {"Zapusk", "Otmena", "", {}, [this] { return QStringLiteral("login shown ") + yesNo(running().zapusk->isVisible()); },
-             "login shown no"},
+             u"login shown no"_s},
         };
     }
 

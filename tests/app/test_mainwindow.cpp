@@ -25,6 +25,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // Start-up, the main window and the journal's load and save, run on a
 // temporary data root with every message box answered by the test.
 class TestMainWindow : public QObject
@@ -116,35 +118,35 @@ private Q_SLOTS:
     void mainWindowHasItsMenuAndControlsWithHints()
     {
         const QList<QPair<QString, QString>> menu = {
-            {"N10", "Журнал      "}, {"N6", "Темы     "}, {"N4", "Помощь           "}, {"N7", "Шкала перевода                 "},
-            {"N9", "Сервис      "}, {"N3", "Сайт автора"}, {"N2", "Печать"}, {"N5", "Письмо автору"}, {"N8", "Доступ"},
-            {"N1", "Выход      "}};
+            {u"N10"_s, u"Журнал      "_s}, {u"N6"_s, u"Темы     "_s}, {u"N4"_s, u"Помощь           "_s}, {u"N7"_s, u"Шкала перевода                 "_s},
+            {u"N9"_s, u"Сервис      "_s}, {u"N3"_s, u"Сайт автора"_s}, {u"N2"_s, u"Печать"_s}, {u"N5"_s, u"Письмо автору"_s}, {u"N8"_s, u"Доступ"_s},
+            {u"N1"_s, u"Выход      "_s}};
         for (const auto &[name, caption] : menu) {
             auto *a = f()->findChild<QAction *>(name);
             QVERIFY2(a, qPrintable(name));
             QCOMPARE(a->text(), caption);
         }
         const QList<QPair<QString, QString>> hints = {
-            {"SaveTab", "Запомнить журнал в папке"}, {"RedSpisok", "Редактирование таблицы"}, {"GirOb", "Обычный шрифт / Жирный"},
-            {"BitBtn1", "Колонку ФИО открыть / закрыть"}, {"FIO", "Ученик выбран"}, {"DatNTar", "Дата"},
-            {"TekOcen", "Текущие оценки по 5 балльной системе"}, {"Print11", "Печать истории ученика и итоговый рейтинг"},
-            {"Bilet", "Билет экзаменационный напечатать"}, {"TemiFakt", "Даты Темы фактически"}, {"Obnovit", "Обновить таблицу"},
-            {"Dinamika", "Динамика накопленной успеваемости ученика"}, {"Provodnik", "Windows проводник"},
-            {"NStroki", "Номер выбранной строки"}, {"PlusStr", "Добавить строку ниже выбранной"},
-            {"MinusStr", "Удалить выбранную строку"}, {"DelStroki", "Удалить строки снмзу"},
-            {"NStolbca", "Номер выбранного столбца"}, {"PlusStolb", "Добавить столбец правее выбранного"},
-            {"MinusStolb", "Удалить выбранный столбец"}, {"DelStolbi", "Удалить столбцы справа"},
-            {"Peres4et", "Пересчитать итоги по журналу"}, {"Rang", "Ранжировать по баллам"}, {"Grafik", "График"},
-            {"PrintRD", "Печать таблицы"}, {"CopyStolb", "Столбец Сумма добавить в журнал справа"},
-            {"SrSt", "Рассчитать показатели среднего ученика"}, {"Gruppa", "Код группы, он же имя Папки журналов группы"},
-            {"PapkaName", "Имя папки с журналом"}, {"GodS", "Редактируется в списке журналов"}};
+            {u"SaveTab"_s, u"Запомнить журнал в папке"_s}, {u"RedSpisok"_s, u"Редактирование таблицы"_s}, {u"GirOb"_s, u"Обычный шрифт / Жирный"_s},
+            {u"BitBtn1"_s, u"Колонку ФИО открыть / закрыть"_s}, {u"FIO"_s, u"Ученик выбран"_s}, {u"DatNTar"_s, u"Дата"_s},
+            {u"TekOcen"_s, u"Текущие оценки по 5 балльной системе"_s}, {u"Print11"_s, u"Печать истории ученика и итоговый рейтинг"_s},
+            {u"Bilet"_s, u"Билет экзаменационный напечатать"_s}, {u"TemiFakt"_s, u"Даты Темы фактически"_s}, {u"Obnovit"_s, u"Обновить таблицу"_s},
+            {u"Dinamika"_s, u"Динамика накопленной успеваемости ученика"_s}, {u"Provodnik"_s, u"Windows проводник"_s},
+            {u"NStroki"_s, u"Номер выбранной строки"_s}, {u"PlusStr"_s, u"Добавить строку ниже выбранной"_s},
+            {u"MinusStr"_s, u"Удалить выбранную строку"_s}, {u"DelStroki"_s, u"Удалить строки снмзу"_s},
+            {u"NStolbca"_s, u"Номер выбранного столбца"_s}, {u"PlusStolb"_s, u"Добавить столбец правее выбранного"_s},
+            {u"MinusStolb"_s, u"Удалить выбранный столбец"_s}, {u"DelStolbi"_s, u"Удалить столбцы справа"_s},
+            {u"Peres4et"_s, u"Пересчитать итоги по журналу"_s}, {u"Rang"_s, u"Ранжировать по баллам"_s}, {u"Grafik"_s, u"График"_s},
+            {u"PrintRD"_s, u"Печать таблицы"_s}, {u"CopyStolb"_s, u"Столбец Сумма добавить в журнал справа"_s},
+            {u"SrSt"_s, u"Рассчитать показатели среднего ученика"_s}, {u"Gruppa"_s, u"Код группы, он же имя Папки журналов группы"_s},
+            {u"PapkaName"_s, u"Имя папки с журналом"_s}, {u"GodS"_s, u"Редактируется в списке журналов"_s}};
         for (const auto &[name, hint] : hints) {
             auto *w = f()->findChild<QWidget *>(name);
             QVERIFY2(w, qPrintable(name));
             QCOMPARE(w->toolTip(), hint);
             QCOMPARE(w->statusTip(), hint);
         }
-        QVERIFY(f()->findChild<QPushButton *>("ReLoad")->isHidden());
+        QVERIFY(f()->findChild<QPushButton *>(u"ReLoad"_s)->isHidden());
         QVERIFY(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->isReadOnly() && ctl<QLineEdit>(f(), QStringLiteral("Komment"))->isReadOnly() && ctl<QLineEdit>(f(), QStringLiteral("DatNTar"))->isReadOnly());
         QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStroki"))->text(), QStringLiteral("1"));
         QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("NStolbca"))->text(), QStringLiteral("1"));
@@ -246,7 +248,7 @@ private Q_SLOTS:
             QCOMPARE(session().journal().colWidth(1), 127);
         } else {
             QCOMPARE(errors().size(), 1);
-            QVERIFY2(errors().first().contains(missing.section('/', -1)), qPrintable(errors().first()));
+            QVERIFY2(errors().first().contains(missing.section(u'/', -1)), qPrintable(errors().first()));
         }
         QCOMPARE(session().journal().colCount(), journalCols);
         QCOMPARE(ctl<QLineEdit>(running().procent, QStringLiteral("TriProc"))->text(), threshold3);
@@ -260,21 +262,21 @@ private Q_SLOTS:
     void savingIntoTheOpenJournalRewritesItByteForByte()
     {
         f()->FormShow();
-        const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
-        const QByteArray tem = m_root->bytes("G1/Inf/SpTem.txt");
-        const QByteArray widths = m_root->bytes("G1/Inf/ColSpStud.txt");
-        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
-        m_root->remove("G1/Inf/SpStud.txt");
-        m_root->remove("G1/Inf/SpTem.txt");
-        m_root->remove("G1/Inf/ColSpStud.txt");
+        const QByteArray stud = m_root->bytes(u"G1/Inf/SpStud.txt"_s);
+        const QByteArray tem = m_root->bytes(u"G1/Inf/SpTem.txt"_s);
+        const QByteArray widths = m_root->bytes(u"G1/Inf/ColSpStud.txt"_s);
+        const QByteArray catalogue = m_root->bytes(u"Baza/Gurnali.txt"_s);
+        m_root->remove(u"G1/Inf/SpStud.txt"_s);
+        m_root->remove(u"G1/Inf/SpTem.txt"_s);
+        m_root->remove(u"G1/Inf/ColSpStud.txt"_s);
         messages().answers = {true};
         f()->SaveTabClick();
         QCOMPARE(errors(), QStringList());
-        QCOMPARE(questions(), QStringList{"Такая папки есть|Записать в неё видимый журнал?"});
-        QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
-        QCOMPARE(m_root->bytes("G1/Inf/SpTem.txt"), tem);
-        QCOMPARE(m_root->bytes("G1/Inf/ColSpStud.txt"), widths);
-        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+        QCOMPARE(questions(), QStringList{u"Такая папки есть|Записать в неё видимый журнал?"_s});
+        QCOMPARE(m_root->bytes(u"G1/Inf/SpStud.txt"_s), stud);
+        QCOMPARE(m_root->bytes(u"G1/Inf/SpTem.txt"_s), tem);
+        QCOMPARE(m_root->bytes(u"G1/Inf/ColSpStud.txt"_s), widths);
+        QCOMPARE(m_root->bytes(u"Baza/Gurnali.txt"_s), catalogue);
     }
 
     void answeringNoWritesNothing_data()
@@ -289,14 +291,14 @@ private Q_SLOTS:
         f()->FormShow();
         session().journal().setCell(2, 4, QStringLiteral("2"));
         ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(folder);
-        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
-        const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
+        const QByteArray catalogue = m_root->bytes(u"Baza/Gurnali.txt"_s);
+        const QByteArray stud = m_root->bytes(u"G1/Inf/SpStud.txt"_s);
         messages().answers = {false};
         f()->SaveTabClick();
         QCOMPARE(questions().size(), 1);
-        QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
-        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
-        QVERIFY(!QFileInfo::exists(m_root->file("G1/Fiz")));
+        QCOMPARE(m_root->bytes(u"G1/Inf/SpStud.txt"_s), stud);
+        QCOMPARE(m_root->bytes(u"Baza/Gurnali.txt"_s), catalogue);
+        QVERIFY(!QFileInfo::exists(m_root->file(u"G1/Fiz"_s)));
     }
 
     void savingUnderANewFolderMakesANewFirstEntry_data()
@@ -310,7 +312,7 @@ private Q_SLOTS:
         QFETCH(bool, folderExists);
         f()->FormShow();
         if (folderExists)
-            QDir(m_root->path()).mkpath("G1/Fiz");
+            QDir(m_root->path()).mkpath(u"G1/Fiz"_s);
         ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(QStringLiteral(" Fiz "));
         ctl<QLineEdit>(f(), QStringLiteral("PredmNaz"))->setText(QStringLiteral("Физика"));
         messages().answers = {true};
@@ -319,7 +321,7 @@ private Q_SLOTS:
         closeCatalogueWhenShown(&zagruzitHidden, &caption);
         f()->SaveTabClick();
         QCOMPARE(errors(), QStringList());
-        QCOMPARE(questions(), QStringList{"Такой папки нет|Создать папку и записать в неё журнал?"});
+        QCOMPARE(questions(), QStringList{u"Такой папки нет|Создать папку и записать в неё журнал?"_s});
         QVERIFY(zagruzitHidden);
         QVERIFY(!ctl<QPushButton>(running().gurnali, QStringLiteral("Zagruzit"))->isHidden());
         QCOMPARE(caption, QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
@@ -334,9 +336,9 @@ private Q_SLOTS:
         QCOMPARE(cat.cell(6, 1), QStringLiteral("2026"));
         QCOMPARE(cat.cell(1, 2), QStringLiteral("  Inf  "));
         QCOMPARE(cat.cell(1, 3), QStringLiteral("Math"));
-        QCOMPARE(m_root->bytes("Baza/Gurnali.txt").count("\r\n"), 2 + 8 * 4);
-        QCOMPARE(m_root->bytes("G1/Fiz/SpStud.txt"), m_root->bytes("G1/Inf/SpStud.txt"));
-        QCOMPARE(m_root->bytes("G1/Fiz/SpTem.txt"), m_root->bytes("G1/Inf/SpTem.txt"));
+        QCOMPARE(m_root->bytes(u"Baza/Gurnali.txt"_s).count("\r\n"), 2 + 8 * 4);
+        QCOMPARE(m_root->bytes(u"G1/Fiz/SpStud.txt"_s), m_root->bytes(u"G1/Inf/SpStud.txt"_s));
+        QCOMPARE(m_root->bytes(u"G1/Fiz/SpTem.txt"_s), m_root->bytes(u"G1/Inf/SpTem.txt"_s));
         // The save neither recalculates nor changes year and comment.
         QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->text(), QStringLiteral("2026"));
     }
@@ -357,10 +359,10 @@ private Q_SLOTS:
         const QString journalOutside = outside.filePath(target.isEmpty() ? QStringLiteral("Inf") : target);
         QVERIFY(QDir().mkpath(journalOutside));
         for (const char *name : {"SpStud.txt", "SpTem.txt", "ColSpStud.txt"})
-            QVERIFY(QFile::copy(m_root->file(QStringLiteral("G1/Inf/") + name), journalOutside + "/" + name));
+            QVERIFY(QFile::copy(m_root->file(QStringLiteral("G1/Inf/") + QLatin1String(name)), journalOutside + u"/"_s + QLatin1String(name)));
         QVERIFY(QDir(m_root->file(link)).removeRecursively());
         QVERIFY(QFile::link(target.isEmpty() ? outside.path() : journalOutside, m_root->file(link)));
-        const QByteArray outsideStud = fileBytes(journalOutside + "/SpStud.txt");
+        const QByteArray outsideStud = fileBytes(journalOutside + u"/SpStud.txt"_s);
         f()->FormShow();
         QCOMPARE(errors().size(), 1);
         QVERIFY2(errors().first().contains(QStringLiteral("«G1/Inf»")), qPrintable(errors().first()));
@@ -375,7 +377,7 @@ private Q_SLOTS:
         closeCatalogueWhenShown(&zagruzitHidden, &caption);
         QTest::mouseClick(ctl<QToolButton>(f(), QStringLiteral("SaveTab")), Qt::LeftButton);
         QCOMPARE(errors().size(), 2);
-        QCOMPARE(fileBytes(journalOutside + "/SpStud.txt"), outsideStud);
+        QCOMPARE(fileBytes(journalOutside + u"/SpStud.txt"_s), outsideStud);
     }
 
     void savingIntoALinkedFolderWritesNothing_data()
@@ -396,23 +398,23 @@ private Q_SLOTS:
         QFETCH(bool, entryExists);
         QTemporaryDir outside;
         const QByteArray canary = "2\r\n1\r\nне трогать\r\n\r\n";
-        QVERIFY(QDir().mkpath(outside.filePath("Ext")));
-        writeFile(outside.filePath("SpStud.txt"), canary);
-        writeFile(outside.filePath("Ext/SpStud.txt"), canary);
-        m_root->write("G1/Math/SpStud.txt", canary);
-        QVERIFY(QFile::link(outside.path(), m_root->file("Out")));
-        QVERIFY(QFile::link(m_root->path(), m_root->file("Root")));
-        QVERIFY(QFile::link(outside.filePath("Ext"), m_root->file("G1/Ext")));
-        QVERIFY(QFile::link("G1", m_root->file("L")));
+        QVERIFY(QDir().mkpath(outside.filePath(u"Ext"_s)));
+        writeFile(outside.filePath(u"SpStud.txt"_s), canary);
+        writeFile(outside.filePath(u"Ext/SpStud.txt"_s), canary);
+        m_root->write(u"G1/Math/SpStud.txt"_s, canary);
+        QVERIFY(QFile::link(outside.path(), m_root->file(u"Out"_s)));
+        QVERIFY(QFile::link(m_root->path(), m_root->file(u"Root"_s)));
+        QVERIFY(QFile::link(outside.filePath(u"Ext"_s), m_root->file(u"G1/Ext"_s)));
+        QVERIFY(QFile::link(u"G1"_s, m_root->file(u"L"_s)));
         f()->FormShow();
         QCOMPARE(errors(), QStringList());
         if (entryExists) {
             session().catalogue().setCell(1, 2, folder);
             session().catalogue().setCell(2, 2, group);
         }
-        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        const QByteArray catalogue = m_root->bytes(u"Baza/Gurnali.txt"_s);
         const QStringList outsideBefore = listing(outside.path());
-        const QStringList bazaBefore = listing(m_root->file("Baza"));
+        const QStringList bazaBefore = listing(m_root->file(u"Baza"_s));
         ctl<QLineEdit>(f(), QStringLiteral("Gruppa"))->setText(group);
         ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(folder);
         messages().answers = {true, true};
@@ -425,12 +427,12 @@ private Q_SLOTS:
         QVERIFY2(errors().first().contains(named), qPrintable(errors().first()));
         QCOMPARE(questions(), QStringList());
         QCOMPARE(listing(outside.path()), outsideBefore);
-        QCOMPARE(listing(m_root->file("Baza")), bazaBefore);
-        QCOMPARE(fileBytes(outside.filePath("SpStud.txt")), canary);
-        QCOMPARE(fileBytes(outside.filePath("Ext/SpStud.txt")), canary);
-        QCOMPARE(m_root->bytes("G1/Math/SpStud.txt"), canary);
+        QCOMPARE(listing(m_root->file(u"Baza"_s)), bazaBefore);
+        QCOMPARE(fileBytes(outside.filePath(u"SpStud.txt"_s)), canary);
+        QCOMPARE(fileBytes(outside.filePath(u"Ext/SpStud.txt"_s)), canary);
+        QCOMPARE(m_root->bytes(u"G1/Math/SpStud.txt"_s), canary);
         QCOMPARE(session().catalogue().rowCount(), 3);
-        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+        QCOMPARE(m_root->bytes(u"Baza/Gurnali.txt"_s), catalogue);
         QCOMPARE(session().folderPath(), QStringLiteral("G1/Inf"));
     }
 
@@ -438,13 +440,13 @@ private Q_SLOTS:
     {
         f()->FormShow();
         ctl<QLineEdit>(f(), QStringLiteral("Gruppa"))->setText(QStringLiteral("G9"));
-        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        const QByteArray catalogue = m_root->bytes(u"Baza/Gurnali.txt"_s);
         messages().answers = {true};
         f()->SaveTabClick();
         QCOMPARE(errors().size(), 1);
         QVERIFY(errors().first().contains(QStringLiteral("G9")));
         QCOMPARE(session().catalogue().rowCount(), 3);
-        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
+        QCOMPARE(m_root->bytes(u"Baza/Gurnali.txt"_s), catalogue);
     }
 
     void unsafeNamesAreRefusedBeforeAnythingIsAsked_data()
@@ -479,22 +481,22 @@ private Q_SLOTS:
         QVERIFY2(!hasControlCharacter(errors().first()) && errors().first().size() < 250, qPrintable(errors().first()));
         QCOMPARE(questions(), QStringList());
         QCOMPARE(QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
-        QCOMPARE(QDir(m_root->file("G1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 (QStringList{"Inf", "Math"}));
+        QCOMPARE(QDir(m_root->file(u"G1"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{u"Inf"_s, u"Math"_s}));
         QCOMPARE(session().catalogue().rowCount(), 3);
     }
 
     void aTextCp1251CannotHoldStopsTheSave()
     {
         f()->FormShow();
-        const QByteArray stud = m_root->bytes("G1/Inf/SpStud.txt");
+        const QByteArray stud = m_root->bytes(u"G1/Inf/SpStud.txt"_s);
         session().journal().setCell(1, 6, QStringLiteral("Васильев 😀"));
         f()->SaveTabClick();
         QCOMPARE(errors().size(), 1);
         QVERIFY(errors().first().contains(QStringLiteral("SpStud.txt")));
         QVERIFY(errors().first().contains(QStringLiteral("строка 6")));
         QCOMPARE(questions(), QStringList());
-        QCOMPARE(m_root->bytes("G1/Inf/SpStud.txt"), stud);
+        QCOMPARE(m_root->bytes(u"G1/Inf/SpStud.txt"_s), stud);
     }
 
     void anIdentityTextCp1251CannotHoldStopsTheSave()
@@ -502,14 +504,14 @@ private Q_SLOTS:
         f()->FormShow();
         ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(QStringLiteral("Fiz"));
         ctl<QLineEdit>(f(), QStringLiteral("PredmNaz"))->setText(QStringLiteral("Физика 中"));
-        const QByteArray catalogue = m_root->bytes("Baza/Gurnali.txt");
+        const QByteArray catalogue = m_root->bytes(u"Baza/Gurnali.txt"_s);
         f()->SaveTabClick();
         QCOMPARE(errors().size(), 1);
         QVERIFY(errors().first().contains(QStringLiteral("Предмет")));
         QCOMPARE(questions(), QStringList());
         QCOMPARE(session().catalogue().rowCount(), 3);
-        QCOMPARE(m_root->bytes("Baza/Gurnali.txt"), catalogue);
-        QVERIFY(!QFileInfo::exists(m_root->file("G1/Fiz")));
+        QCOMPARE(m_root->bytes(u"Baza/Gurnali.txt"_s), catalogue);
+        QVERIFY(!QFileInfo::exists(m_root->file(u"G1/Fiz"_s)));
     }
 
     void fontSwitchAndRepaint()
@@ -540,8 +542,8 @@ private Q_SLOTS:
         QCOMPARE(platform().opened.size(), 2);
         QVERIFY(platform().opened.at(1).endsWith(QStringLiteral("index.html")));
         // A help file in the data root comes first.
-        QDir(m_root->path()).mkpath("Help");
-        m_root->write("Help/Help.chm", "x");
+        QDir(m_root->path()).mkpath(u"Help"_s);
+        m_root->write(u"Help/Help.chm"_s, "x");
         f()->N4Click();
         QVERIFY(platform().opened.at(2).endsWith(QStringLiteral("Help/Help.chm")));
         f()->N2Click();

@@ -20,6 +20,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // The windows working together as a teacher uses them: a click in the journal
 // selects the student and the theme, a click in the plan shows its lesson
 // column, the catalogue opens and deletes journals, and the result buttons.
@@ -80,10 +82,10 @@ private:
     void writeJournal(const QString &folder, const QString &student)
     {
         QVERIFY(QDir().mkpath(folder));
-        const QByteArray stud = FixtureRoot::gridFile({{"№", "", "", "", "1"},
-                                                       {"ФИО", "Дата", "Код", "Вес", student},
-                                                       {"", "01.09", "Т1", "1", "5"},
-                                                       {"", "08.09", "Т2", "1", "4"}});
+        const QByteArray stud = FixtureRoot::gridFile({{u"№"_s, u""_s, u""_s, u""_s, u"1"_s},
+                                                       {u"ФИО"_s, u"Дата"_s, u"Код"_s, u"Вес"_s, student},
+                                                       {u""_s, u"01.09"_s, u"Т1"_s, u"1"_s, u"5"_s},
+                                                       {u""_s, u"08.09"_s, u"Т2"_s, u"1"_s, u"4"_s}});
         for (const auto &[name, bytes] : {std::pair{"/SpStud.txt", stud},
                                           std::pair{"/SpTem.txt", m_root->bytes(QStringLiteral("G1/Inf/SpTem.txt"))}}) {
             QFile file(folder + QLatin1String(name));
@@ -258,7 +260,7 @@ private Q_SLOTS:
         verifyInfStillOpen();
         // With the files there the entry opens.
         for (const char *name : {"SpStud.txt", "SpTem.txt"})
-            m_root->write(QStringLiteral("G1/Math/") + name, m_root->bytes(QStringLiteral("G1/Inf/") + name));
+            m_root->write(QStringLiteral("G1/Math/") + QLatin1String(name), m_root->bytes(QStringLiteral("G1/Inf/") + QLatin1String(name)));
         journal().setRowCount(2);
         g->ZagruzitClick();
         QCOMPARE(messages().errors().size(), 1);
@@ -496,8 +498,8 @@ private Q_SLOTS:
         QCOMPARE(messages().shown.first().caption, QStringLiteral("Миссия не обратима!!!"));
         QCOMPARE(messages().shown.first().text, QStringLiteral("Удалить строку, файлы и папку? G1/Math"));
         QVERIFY(g->deletionNames().contains(QStringLiteral("G1/Math/SpStud.txt")));
-        QVERIFY(!QFileInfo::exists(m_root->file("G1/Math")));
-        QVERIFY(QFileInfo::exists(m_root->file("G1/Inf/SpStud.txt")));
+        QVERIFY(!QFileInfo::exists(m_root->file(u"G1/Math"_s)));
+        QVERIFY(QFileInfo::exists(m_root->file(u"G1/Inf/SpStud.txt"_s)));
         QCOMPARE(session().catalogue().rowCount(), 2);
         Grid saved;
         ReadGridFile(QStringLiteral("Baza/Gurnali.txt"), saved);
@@ -510,7 +512,7 @@ private Q_SLOTS:
         g->DelStrokuClick();
         QCOMPARE(messages().errors().size(), 1);
         QCOMPARE(messages().shown.size(), 1);
-        QVERIFY(QFileInfo::exists(m_root->file("Baza/Gurnali.txt")));
+        QVERIFY(QFileInfo::exists(m_root->file(u"Baza/Gurnali.txt"_s)));
         QCOMPARE(session().catalogue().rowCount(), 2);
     }
 
