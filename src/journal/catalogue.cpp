@@ -102,14 +102,9 @@ Grid makeGrid()
     return grid;
 }
 
-QString journalFolderPath(const QString &group, const QString &folder)
-{
-    return JournalFolder::path(group, folder);
-}
-
 QString entryFolderPath(const Grid &catalogue, int row)
 {
-    return journalFolderPath(catalogue.cell(GroupCol, row), catalogue.cell(FolderCol, row));
+    return JournalFolder::path(catalogue.cell(GroupCol, row), catalogue.cell(FolderCol, row));
 }
 
 int findEntry(const Grid &catalogue, const QString &path)
@@ -136,21 +131,11 @@ void addEntryAtTop(Grid &catalogue, const QString &papkaName, const QString &gru
     catalogue.setCell(SubjectCol, 1, predmNaz);
 }
 
-QString folderNamesProblem(const QString &group, const QString &folder)
-{
-    return JournalFolder::namesProblem(group, folder);
-}
-
-void checkFolderNames(const QString &group, const QString &folder)
-{
-    JournalFolder::checkNames(group, folder);
-}
-
 QString checkDeletableFolder(const QString &dataRoot, const QString &group, const QString &folder,
                              const QString &openFolder)
 {
-    checkFolderNames(group, folder);
-    const QString relative = journalFolderPath(group, folder);
+    JournalFolder::checkNames(group, folder);
+    const QString relative = JournalFolder::path(group, folder);
     const QString refused = QStringLiteral("Папка журнала %1 не удаляется: ").arg(quotedExcerpt(relative));
     const QString rootPath = QFileInfo(dataRoot).canonicalFilePath();
     if (rootPath.isEmpty())

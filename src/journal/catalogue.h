@@ -29,10 +29,7 @@ inline constexpr char kBazaFolder[] = "Baza";
 // the design widths, the headers and "1" in cell (0, 1).
 Grid makeGrid();
 
-// The journal folder path: group code trimmed, "/", folder name trimmed
-// (JournalFolder::path). Opening, saving and deleting an entry all use it.
-QString journalFolderPath(const QString &group, const QString &folder);
-// The journal folder of entry `row`.
+// The journal folder of entry `row` (JournalFolder::path of its texts).
 QString entryFolderPath(const Grid &catalogue, int row);
 
 // The first entry (rows 1..last) whose journal folder path equals `path`
@@ -46,19 +43,13 @@ int findEntry(const Grid &catalogue, const QString &path);
 void addEntryAtTop(Grid &catalogue, const QString &papkaName, const QString &gruppa, const QString &semestr,
                    const QString &predmNaz);
 
-// Why a group code and folder name cannot name a journal folder
-// (JournalFolder::namesProblem), or an empty text when they can.
-QString folderNamesProblem(const QString &group, const QString &folder);
-// ZError with that reason.
-void checkFolderNames(const QString &group, const QString &folder);
-
 // The most a deletion walks: entries listed, and levels of subfolders below
 // the journal folder. A folder beyond either is not deleted at all.
 inline constexpr int kMaxDeletedEntries = 10000;
 inline constexpr int kMaxDeletedDepth = 8;
 
 // Checks that the journal folder of a group code and folder name may have its
-// files deleted: the names pass checkFolderNames; the group folder, when it is
+// files deleted: the names pass JournalFolder::checkNames; the group folder, when it is
 // there, is a directory directly in the data root and the journal folder, when
 // it is there, one directly in the group folder, neither a symbolic link; and
 // the journal folder is not `openFolder` (the open journal's folder, relative

@@ -130,13 +130,3 @@ bool sameFolder(const QString &dataRoot, const QString &a, const QString &b)
 }
 
 } // namespace JournalFolder
-
-QString createJournalFolder(const QString &path)
-{
-    const QString folder = path.section(QLatin1Char('/'), -1);
-    const QString group = path.section(QLatin1Char('/'), -2, -2);
-    const qsizetype rootLength = path.size() - folder.size() - group.size() - 2;
-    const QString dataRoot = rootLength > 0 ? path.left(rootLength) : (rootLength == 0 ? QStringLiteral("/") : QString());
-    JournalFolder::create(dataRoot.isEmpty() ? QDir::currentPath() : dataRoot, group, folder);
-    return path;
-}

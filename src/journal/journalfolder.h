@@ -51,7 +51,3 @@ bool sameFolder(const QString &dataRoot, const QString &a, const QString &b);
 
 } // namespace JournalFolder
 
-// JournalFolder::create() for a folder given by its path: the last two parts
-// are GROUP and FOLDER, what stands before them is the data root. Returns the
-// path; ZError naming the folder otherwise.
-QString createJournalFolder(const QString &path);

@@ -1,4 +1,5 @@
 #include "journal/catalogue.h"
+#include "journal/journalfolder.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/grid.h"
@@ -131,12 +132,12 @@ private Q_SLOTS:
         QFETCH(QString, group);
         QFETCH(QString, folder);
         QFETCH(bool, allowed);
-        QCOMPARE(Catalogue::folderNamesProblem(group, folder).isEmpty(), allowed);
+        QCOMPARE(JournalFolder::namesProblem(group, folder).isEmpty(), allowed);
         if (allowed) {
-            Catalogue::checkFolderNames(group, folder);
+            JournalFolder::checkNames(group, folder);
         } else {
             try {
-                Catalogue::checkFolderNames(group, folder);
+                JournalFolder::checkNames(group, folder);
                 QFAIL("no refusal");
             } catch (const ZError &e) {
                 // The message quotes the names, escaped and cut short.

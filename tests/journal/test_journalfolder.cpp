@@ -156,20 +156,6 @@ private Q_SLOTS:
         }
         QCOMPARE(listing(m_root).size(), rootBefore.size() + (made ? 1 : 0));
         QCOMPARE(listing(m_outside), outsideBefore);
-        if (!allowed) {
-            // The same through the folder's whole path.
-            QVERIFY_THROWS_EXCEPTION(ZError, createJournalFolder(m_root + u"/"_s + group.trimmed() + u"/"_s + folder.trimmed()));
-            QCOMPARE(listing(m_root), rootBefore);
-            QCOMPARE(listing(m_outside), outsideBefore);
-        }
-    }
-
-    void creatingAFolderByItsPath()
-    {
-        QCOMPARE(createJournalFolder(m_root + u"/G1/Fiz"_s), m_root + u"/G1/Fiz"_s);
-        QVERIFY(QFileInfo(at(u"G1/Fiz"_s)).isDir());
-        QVERIFY_THROWS_EXCEPTION(ZError, createJournalFolder(m_root + u"/Out/Fiz"_s));
-        QVERIFY(!QFileInfo::exists(m_outside + u"/Fiz"_s));
     }
 
     void sameFolder_data()
