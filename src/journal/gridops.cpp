@@ -77,7 +77,11 @@ bool cellInteger(const QString &text, qint64 &value)
     return parseInteger(text, value);
 }
 
-void shiftRowsDown(Grid &grid, int from, int firstCol)
+namespace {
+
+// Rows from..last of columns firstCol.. move one place down (or up); the row
+// that would be left empty keeps its own text, as the rules of the operations say.
+void shiftRows(Grid &grid, int from, int firstCol, bool down)
 {
     from = qMax(from, 0);
     const int last = grid.rowCount() - 1;
@@ -85,22 +89,26 @@ void shiftRowsDown(Grid &grid, int from, int firstCol)
         return;
     for (int c = qMax(firstCol, 0); c < grid.colCount(); ++c) {
         auto &cells = grid.column(c);
-        rotateDown(cells, from, last);
-        cells[size_t(from)] = cells[size_t(from) + 1]; // row `from` keeps its own text
+        if (down) {
+            rotateDown(cells, from, last);
+            cells[size_t(from)] = cells[size_t(from) + 1];
+        } else {
+            rotateUp(cells, from, last);
+            cells[size_t(last)] = cells[size_t(last) - 1];
+        }
     }
+}
+
+} // namespace
+
+void shiftRowsDown(Grid &grid, int from, int firstCol)
+{
+    shiftRows(grid, from, firstCol, true);
 }
 
 void shiftRowsUp(Grid &grid, int from, int firstCol)
 {
-    from = qMax(from, 0);
-    const int last = grid.rowCount() - 1;
-    if (from >= last)
-        return;
-    for (int c = qMax(firstCol, 0); c < grid.colCount(); ++c) {
-        auto &cells = grid.column(c);
-        rotateUp(cells, from, last);
-        cells[size_t(last)] = cells[size_t(last) - 1]; // the last row keeps its own text
-    }
+    shiftRows(grid, from, firstCol, false);
 }
 
 namespace {
