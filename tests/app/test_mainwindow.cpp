@@ -12,6 +12,8 @@
 #include "themes/ui/ttema.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QDirIterator>
 #include <QGroupBox>
@@ -588,6 +590,28 @@ private Q_SLOTS:
                 QVERIFY2(file.readAll() == it.value(), qPrintable(session().folderPath() + QLatin1Char('/') + it.key()));
             }
         }
+    }
+
+    void pastedIdentityIsOneLine_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("group") << u"Gruppa"_s;
+        QTest::newRow("folder") << u"PapkaName"_s;
+        QTest::newRow("subject") << u"PredmNaz"_s;
+        QTest::newRow("term") << u"Semestr"_s;
+    }
+    void pastedIdentityIsOneLine()
+    {
+        QFETCH(QString, edit);
+        f()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f()));
+        QLineEdit *e = ctl<QLineEdit>(f(), edit);
+        QVERIFY(e);
+        e->setFocus();
+        e->selectAll();
+        QApplication::clipboard()->setText(u"Инф\r\nорматика\n"_s);
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e->text(), u"Инф орматика "_s);
     }
 
     void exitHidesEveryWindow()
