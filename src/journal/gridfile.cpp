@@ -378,8 +378,11 @@ void ReadGridFile(const QString &path, Grid &grid)
     parseGridFile(path, readWholeFile(path), grid);
 }
 
-QByteArray gridFileBytes(const QString &path, const Grid &grid)
+QByteArray gridFileBytes(const QString &path, const Grid &grid, const CellNamer &namer)
 {
+    const auto cellName = [&namer](int col, int row) {
+        return namer ? namer(col, row) : QStringLiteral("столбец %1, строка %2").arg(col).arg(row);
+    };
     const int c = grid.colCount();
     const int r = grid.rowCount();
     QByteArray out;
@@ -391,16 +394,16 @@ QByteArray gridFileBytes(const QString &path, const Grid &grid)
             const QString &text = cells[size_t(row)];
             const Cp1251::LineEncoding encoded = Cp1251::appendLineEncoded(text, out);
             if (encoded == Cp1251::LineEncoding::LineBreak)
-                throw FileError(QStringLiteral("Файл %1 не записан: в ячейке (столбец %2, строка %3) %4 есть перевод строки, "
+                throw FileError(QStringLiteral("Файл %1 не записан: в ячейке (%2) %3 есть перевод строки, "
                                                "а ячейка файла — одна строка. Уберите его и запишите снова.")
-                                    .arg(quoted(path)).arg(col).arg(row).arg(quotedExcerpt(text)));
+                                    .arg(quoted(path), cellName(col, row), quotedExcerpt(text)));
             if (encoded == Cp1251::LineEncoding::Unencodable) {
                 const qsizetype at = Cp1251::firstUnencodable(text);
                 const QChar ch = text.at(at);
                 const QString shown = (ch.isHighSurrogate() && at + 1 < text.size()) ? text.mid(at, 2) : QString(ch);
-                throw FileError(QStringLiteral("Файл %1 не записан: в ячейке (столбец %2, строка %3) %4 есть знак %5, "
+                throw FileError(QStringLiteral("Файл %1 не записан: в ячейке (%2) %3 есть знак %4, "
                                                "которого нет в кодировке cp1251. Замените его и запишите снова.")
-                                    .arg(quoted(path)).arg(col).arg(row).arg(quotedExcerpt(text), quotedExcerpt(shown)));
+                                    .arg(quoted(path), cellName(col, row), quotedExcerpt(text), quotedExcerpt(shown)));
             }
             out += "\r\n";
         }
@@ -408,9 +411,9 @@ QByteArray gridFileBytes(const QString &path, const Grid &grid)
     return out;
 }
 
-void WriteGridFile(const QString &path, const Grid &grid)
+void WriteGridFile(const QString &path, const Grid &grid, const CellNamer &namer)
 {
-    writeWholeFile(path, gridFileBytes(path, grid));
+    writeWholeFile(path, gridFileBytes(path, grid, namer));
 }
 
 void ReadColumnWidths(const QString &path, Grid &grid, Grid *companion)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class Grid;
 
 // The grid text file: line 1 the column count, line 2 the row count, then every
@@ -12,9 +14,13 @@ class Grid;
 // when a count line is not an integer or promises an impossible size (the cells
 // are then untouched).
 void ReadGridFile(const QString &path, Grid &grid);
+// How a write's message names a cell: "столбец 3, строка 4" unless the grid's
+// owner knows better (the journal names the student and the lesson).
+using CellNamer = std::function<QString(int col, int row)>;
+
 // Writes the whole grid. The previous file stays intact when anything fails; a
 // cell that cp1251 cannot hold stops the write with a message naming the cell.
-void WriteGridFile(const QString &path, const Grid &grid);
+void WriteGridFile(const QString &path, const Grid &grid, const CellNamer &namer = {});
 
 // The column widths file: one width in pixels per line, column by column.
 // Missing file: nothing changes. The widths go into the grid and, column by
@@ -25,7 +31,7 @@ void parseColumnWidths(const QString &path, const QByteArray &bytes, Grid &grid,
 void WriteColumnWidths(const QString &path, const Grid &grid);
 
 // The grid file's bytes and their parse, for callers that hold the bytes already.
-QByteArray gridFileBytes(const QString &path, const Grid &grid);
+QByteArray gridFileBytes(const QString &path, const Grid &grid, const CellNamer &namer = {});
 void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid);
 
 // Reads a whole file (FileError naming it) and writes one through QSaveFile.

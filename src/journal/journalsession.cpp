@@ -7,11 +7,15 @@
 #include "journal/gridfile.h"
 #include "journal/journalfolder.h"
 #include "journal/journallayout.h"
+#include "journal/journalplace.h"
 #include "rating/resultgrids.h"
 #include "themes/themes.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace {
 
@@ -30,6 +34,36 @@ Grid makeItogShown()
     return itog;
 }
 
+// What a save would write of a grid, as a hash: its counts, every cell and the
+// column widths. The fixed counts are left out: the files do not hold them.
+void addToFingerprint(QCryptographicHash &hash, const Grid &grid)
+{
+    const auto addNumber = [&hash](qint64 n) { hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n)); };
+    addNumber(grid.colCount());
+    addNumber(grid.rowCount());
+    for (int c = 0; c < grid.colCount(); ++c) {
+        addNumber(grid.colWidth(c));
+        for (const QString &cell : grid.column(c)) {
+            addNumber(cell.size());
+            hash.addData(QByteArrayView(reinterpret_cast<const char *>(cell.constData()), cell.size() * qsizetype(sizeof(QChar))));
+        }
+    }
+}
+
+QByteArray fingerprint(std::initializer_list<const Grid *> grids)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const Grid *grid : grids)
+        addToFingerprint(hash, *grid);
+    return hash.result();
+}
+
+// The journal's cells named as the teacher sees them, for the save's messages.
+CellNamer journalCellNamer(const Grid &journal)
+{
+    return [&journal](int col, int row) { return JournalPlace::describe(journal, col, row); };
+}
+
 } // namespace
 
 JournalSession::JournalSession(const QString &dataRoot, QObject *parent)
@@ -42,6 +76,28 @@ JournalSession::JournalSession(const QString &dataRoot, QObject *parent)
       m_itog(makeItogShown()),
       m_uspev(ResultGrids::makeUspev())
 {
+    markJournalUnchanged();
+    markCatalogueUnchanged();
+}
+
+bool JournalSession::journalModified() const
+{
+    return fingerprint({&m_journal, &m_themes}) != m_unchangedJournal;
+}
+
+bool JournalSession::catalogueModified() const
+{
+    return fingerprint({&m_catalogue}) != m_unchangedCatalogue;
+}
+
+void JournalSession::markJournalUnchanged()
+{
+    m_unchangedJournal = fingerprint({&m_journal, &m_themes});
+}
+
+void JournalSession::markCatalogueUnchanged()
+{
+    m_unchangedCatalogue = fingerprint({&m_catalogue});
 }
 
 QString JournalSession::rootPath(const QString &relative) const
@@ -52,11 +108,13 @@ QString JournalSession::rootPath(const QString &relative) const
 void JournalSession::readCatalogue()
 {
     ReadGridFile(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
+    markCatalogueUnchanged();
 }
 
 void JournalSession::saveCatalogue()
 {
     WriteGridFile(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
+    markCatalogueUnchanged();
 }
 
 JournalIdentity JournalSession::catalogueEntry(int row) const
@@ -97,19 +155,51 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     m_folderPath = path;
     if (identity)
         m_identity = *identity;
+    markJournalUnchanged();
+    clearResults();
     Q_EMIT journalSwitched(identity != nullptr);
     m_summi.setColCount(m_journal.colCount());
     ReadColumnWidths(dir.filePath(kColSpStud), m_journal, &m_summi);
+    markJournalUnchanged();
     ResultGrids::writeSummiCodes(m_journal, m_summi);
+    // The scale comes before the recalculation, so that the grades on screen
+    // follow the thresholds the scale window shows. A scale file that cannot
+    // be read leaves the thresholds as they stand; the journal is still
+    // recalculated with them, and the failure is reported at the end.
+    std::optional<ZError> scaleFailure;
+    try {
+        m_thresholds = GradingScale::readFile(rootPath(kPasport));
+        Q_EMIT thresholdsRead();
+    } catch (const ZError &e) {
+        scaleFailure = e;
+    }
     recalculate();
     Q_EMIT journalLoaded();
-    m_thresholds = GradingScale::readFile(rootPath(kPasport));
-    Q_EMIT thresholdsRead();
+    if (scaleFailure)
+        throw *scaleFailure;
+}
+
+void JournalSession::clearResults()
+{
+    m_itog.setRowCount(2);
+    for (int c = 0; c < m_itog.colCount(); ++c)
+        m_itog.setCell(c, 1, QString());
+    for (int c = 1; c < m_uspev.colCount(); ++c)
+        for (int r = 1; r < m_uspev.rowCount(); ++r)
+            m_uspev.setCell(c, r, QStringLiteral("0"));
+    m_indicators = Indicators();
+    // The dynamics grid keeps its labels; the student shown and every figure go.
+    m_summi.setCell(1, ResultGrids::StudentRow, QString());
+    m_summi.setCell(1, ResultGrids::StudentAccumulatedRow, QString());
+    for (int c = JournalLayout::kFirstLessonCol; c < m_summi.colCount(); ++c)
+        for (int r = ResultGrids::StudentRow; r < m_summi.rowCount(); ++r)
+            m_summi.setCell(c, r, QString());
 }
 
 void JournalSession::loadJournalFile(const QString &folder, const GridReader &read)
 {
     read(QDir(rootPath(folder)).filePath(kSpStud), m_journal);
+    markJournalUnchanged();
     m_summi.setColCount(m_journal.colCount());
     ResultGrids::writeSummiCodes(m_journal, m_summi);
 }
@@ -138,7 +228,7 @@ void JournalSession::prepareSave(const JournalIdentity &target)
     }
     // A cell that the files cannot hold stops the save before anything is asked or written.
     const QString path = JournalFolder::path(target.group, target.folder);
-    gridFileBytes(path + u'/' + kSpStud, m_journal);
+    gridFileBytes(path + u'/' + kSpStud, m_journal, journalCellNamer(m_journal));
     gridFileBytes(path + u'/' + kSpTem, m_themes);
     // So does a folder that is no real journal folder inside the data root.
     JournalFolder::checkedForSave(m_root, target.group, target.folder);
@@ -161,7 +251,8 @@ void JournalSession::writeJournal(const JournalIdentity &target)
     // Checked again: the catalogue window may have run since prepareSave().
     m_folderPath = JournalFolder::create(m_root, target.group, target.folder);
     const QDir dir(rootPath(m_folderPath));
-    WriteGridFile(dir.filePath(kSpStud), m_journal);
+    WriteGridFile(dir.filePath(kSpStud), m_journal, journalCellNamer(m_journal));
     WriteColumnWidths(dir.filePath(kColSpStud), m_journal);
     WriteGridFile(dir.filePath(kSpTem), m_themes);
+    markJournalUnchanged();
 }

@@ -63,17 +63,21 @@ public:
     // "Baza/Gurnali.txt" into the catalogue grid.
     void readCatalogue();
     void saveCatalogue();
+    // True when the catalogue grid differs from what was last read or saved.
+    bool catalogueModified() const;
     // The identity of catalogue entry `row` (texts as they stand).
     JournalIdentity catalogueEntry(int row) const;
 
     // The journal load, in its fixed order: "SpStud.txt" and "SpTem.txt" (both
-    // read before either grid changes), journalSwitched(); the dynamics grid's
-    // columns, "ColSpStud.txt" when present, the code headings of the dynamics
-    // grid, the recalculation, journalLoaded(); then the thresholds of
-    // "Baza/Pasport.txt" and thresholdsRead(). The folder is checked first
-    // (names, real folders directly inside the root). Once both files are read
-    // the journal is the current one, with this identity. Throws at the first
-    // failure: what was done before stays done.
+    // read before either grid changes); the results of the previous journal
+    // emptied, journalSwitched(); the dynamics grid's columns, "ColSpStud.txt"
+    // when present, the code headings of the dynamics grid; the thresholds of
+    // "Baza/Pasport.txt" and thresholdsRead(); the recalculation with them,
+    // journalLoaded(). The folder is checked first (names, real folders
+    // directly inside the root). Once both files are read the journal is the
+    // current one, with this identity. Throws at the first failure: what was
+    // done before stays done; only a scale file that cannot be read lets the
+    // load finish with the thresholds as they stand, and is reported then.
     void load(const JournalIdentity &identity);
     // The current journal folder again, keeping the identity (the hidden "ReLoad").
     void reload();
@@ -85,6 +89,10 @@ public:
 
     // The recalculation of the journal with the thresholds as they stand.
     void recalculate();
+
+    // True when the journal grid (its cells, counts or widths) or the theme
+    // grid differs from what the last load or save of the journal left.
+    bool journalModified() const;
 
     // The save. First the checks that make it impossible, before anything is
     // asked: names, folders, every text that cp1251 cannot hold or that holds
@@ -110,6 +118,12 @@ Q_SIGNALS:
 
 private:
     void loadFolder(const QString &group, const QString &folder, const JournalIdentity *identity);
+    // The results of the journal that was open, gone before another is shown.
+    void clearResults();
+    // Records the journal, theme and catalogue grids as they stand now as the
+    // unchanged state.
+    void markJournalUnchanged();
+    void markCatalogueUnchanged();
 
     QString m_root;
     Grid m_catalogue;
@@ -122,4 +136,6 @@ private:
     Indicators m_indicators;
     QString m_folderPath;
     JournalIdentity m_identity;
+    QByteArray m_unchangedJournal;   // fingerprint of the journal and theme grids
+    QByteArray m_unchangedCatalogue; // fingerprint of the catalogue grid
 };

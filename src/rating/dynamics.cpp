@@ -2,11 +2,13 @@
 
 #include "journal/errors.h"
 #include "journal/grid.h"
+#include "journal/journalplace.h"
 #include "rating/decimal4.h"
 #include "journal/journallayout.h"
 #include "rating/resultgrids.h"
 
 #include <algorithm>
+#include <functional>
 
 using namespace ResultGrids;
 using namespace JournalLayout;
@@ -15,42 +17,39 @@ namespace Dynamics {
 
 namespace {
 
-Decimal4 strict(const QString &text, const QString &place)
+// Where a failure is: the message for a conversion's own text.
+using Place = std::function<QString(const QString &detail)>;
+
+Place summiPlace(int col, int row)
 {
-    try {
-        return Decimal4::fromText(text);
-    } catch (const ConversionError &e) {
-        throw ConversionError(place + QStringLiteral(": ") + e.message());
-    }
+    return [col, row](const QString &detail) {
+        return QStringLiteral("Динамика, столбец %1, строка %2: ").arg(col).arg(row) + detail;
+    };
 }
 
-Decimal4 lenient(const QString &text, const QString &place)
+Place journalPlace(const Grid &journal, int col, int row)
 {
-    try {
-        return Str4islo(text);
-    } catch (const ConversionError &e) {
-        throw ConversionError(place + QStringLiteral(": ") + e.message());
-    }
-}
-
-QString journalPlace(int col, int row)
-{
-    return QStringLiteral("Журнал, столбец %1, строка %2").arg(col).arg(row);
-}
-
-QString summiPlace(int col, int row)
-{
-    return QStringLiteral("Динамика, столбец %1, строка %2").arg(col).arg(row);
+    return [&journal, col, row](const QString &detail) { return JournalPlace::message(journal, col, row, detail); };
 }
 
 template<typename Fn>
-Decimal4 checked(const QString &place, Fn fn)
+Decimal4 checked(const Place &place, Fn fn)
 {
     try {
         return fn();
     } catch (const ConversionError &e) {
-        throw ConversionError(place + QStringLiteral(": ") + e.message());
+        throw ConversionError(place(e.message()));
     }
+}
+
+Decimal4 strict(const QString &text, const Place &place)
+{
+    return checked(place, [&] { return Decimal4::fromText(text); });
+}
+
+Decimal4 lenient(const QString &text, const Place &place)
+{
+    return checked(place, [&] { return Str4islo(text); });
 }
 
 } // namespace
@@ -81,9 +80,9 @@ bool fillDynamics(const Grid &journal, const QString &fioText, Grid &summi)
     summi.setCell(1, StudentAccumulatedRow, name + QStringLiteral(" нак."));
 
     auto weighted = [&](int c) {
-        const Decimal4 w = strict(journal.cell(c, kWeightRow), journalPlace(c, kWeightRow) + QStringLiteral(" (вес столбца)"));
-        const Decimal4 s = lenient(journal.cell(c, p), journalPlace(c, p));
-        return checked(journalPlace(c, p), [&] { return s * w; });
+        const Decimal4 w = strict(journal.cell(c, kWeightRow), journalPlace(journal, c, kWeightRow));
+        const Decimal4 s = lenient(journal.cell(c, p), journalPlace(journal, c, p));
+        return checked(journalPlace(journal, c, p), [&] { return s * w; });
     };
 
     const int first = kFirstLessonCol;

@@ -3,6 +3,7 @@
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/grid.h"
+#include "journal/journalplace.h"
 #include "rating/decimal4.h"
 #include "journal/journallayout.h"
 #include "rating/resultgrids.h"
@@ -19,9 +20,19 @@ namespace {
 
 const QString kNotLesson = QStringLiteral("кт");
 
-QString cellPlace(int col, int row)
+// A failure at a journal cell. The recalculation's steps know the cell only by
+// its column and row; recalculate() turns it into the message that names the
+// student and the lesson.
+struct CellFault
 {
-    return QStringLiteral("Журнал, столбец %1, строка %2").arg(col).arg(row);
+    int col;
+    int row;
+    QString detail;
+};
+
+[[noreturn]] Q_DECL_COLD_FUNCTION void throwAtCell(int col, int row, const QString &detail)
+{
+    throw CellFault{col, row, detail};
 }
 
 [[noreturn]] Q_DECL_COLD_FUNCTION void throwAt(const QString &place, const QString &message)
@@ -34,7 +45,7 @@ Decimal4 weightOf(const Grid &journal, int col)
     try {
         return Decimal4::fromText(journal.cell(col, kWeightRow));
     } catch (const ConversionError &e) {
-        throwAt(cellPlace(col, kWeightRow) + QStringLiteral(" (вес столбца)"), e.message());
+        throwAtCell(col, kWeightRow, e.message());
     }
 }
 
@@ -43,7 +54,7 @@ Decimal4 product(Decimal4 a, Decimal4 b, int col, int row)
     try {
         return a * b;
     } catch (const ConversionError &e) {
-        throwAt(cellPlace(col, row), e.message());
+        throwAtCell(col, row, e.message());
     }
 }
 
@@ -83,7 +94,7 @@ Q_DECL_COLD_FUNCTION Decimal4 generalScore(const QString &cell, int col, int row
     try {
         return Decimal4::fromText(cell);
     } catch (const ConversionError &e) {
-        throwAt(cellPlace(col, row), e.message());
+        throwAtCell(col, row, e.message());
     }
 }
 
@@ -285,7 +296,7 @@ ColumnScores readColumn(const Grid &journal, int c, const Weight &weight, bool l
             continue;
         const qint64 product = weight.times(v, c, row).raw();
         if (!scores.add(v.raw(), product))
-            throwAt(cellPlace(c, row), QStringLiteral("сумма столбца выходит за пределы чисел журнала."));
+            throwAtCell(c, row, QStringLiteral("сумма столбца выходит за пределы чисел журнала."));
         addToStudent(totals, k, product, c);
     }
     return scores;
@@ -346,14 +357,13 @@ void writeNames(const Grid &journal, int n, Grid &itog)
 
 // Step 3: each student's sum, and the best total (never below 0). A sum beyond
 // the range of numbers stops here, at its student.
-Decimal4 writeSums(const Grid &journal, const StudentTotals &totals, Grid &itog)
+Decimal4 writeSums(const StudentTotals &totals, Grid &itog)
 {
     Decimal4 best;
     for (int k = 1; k <= totals.count(); ++k) {
         if (totals.sumOverflowCol[size_t(k - 1)] >= 0) {
             const int r = k + kFirstStudentRow - 1;
-            throwAt(cellPlace(totals.sumOverflowCol[size_t(k - 1)], r),
-                    QStringLiteral("сумма баллов ученика %1 выходит за пределы чисел журнала.").arg(quotedExcerpt(journal.cell(1, r))));
+            throwAtCell(totals.sumOverflowCol[size_t(k - 1)], r, QStringLiteral("сумма баллов ученика выходит за пределы чисел журнала."));
         }
         const Decimal4 s = Decimal4::fromRaw(totals.sums[size_t(k - 1)]);
         itog.setCell(SumCol, k, s.toString());
@@ -465,9 +475,14 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
     // Each score cell is read once, in step 1; the students' sums (step 3) and
     // absences (step 6) are gathered on the way.
     StudentTotals totals(n);
-    columnStatistics(journal, summi, totals);
-    writeNames(journal, n, itog);
-    const Decimal4 best = writeSums(journal, totals, itog);
+    Decimal4 best;
+    try {
+        columnStatistics(journal, summi, totals);
+        writeNames(journal, n, itog);
+        best = writeSums(totals, itog);
+    } catch (const CellFault &fault) {
+        throw ConversionError(JournalPlace::message(journal, fault.col, fault.row, fault.detail));
+    }
     writePercentagesAndGrades(totals, best, thresholds, itog);
     resetGradeCounts(uspev);
     writeAbsences(totals, itog);

@@ -75,7 +75,7 @@ private Q_SLOTS:
             Dynamics::fillDynamics(j, u"Орлов"_s, rs.summi);
             QFAIL("no error");
         } catch (const ConversionError &e) {
-            QVERIFY2(e.message().contains(u"«один»"_s) && e.message().contains(u"столбец 3"_s), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(u"«один»"_s) && e.message().contains(u"Журнал, вес урока 2"_s), qPrintable(e.message()));
         }
         QCOMPARE(rs.summi.cell(2, 1), QStringLiteral("10"));
         QCOMPARE(rs.summi.cell(3, 1), QString());

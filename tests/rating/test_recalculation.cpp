@@ -208,9 +208,9 @@ private Q_SLOTS:
         for (int k = 0; k < 12; ++k)
             tenFives << QStringList{QStringLiteral("У%1").arg(k), u"5"_s};
         QTest::newRow("column sum at the tenth student")
-            << makeJournal({u"т"_s}, {u"20000000000000"_s}, tenFives) << QStringList{u"столбец 2, строка 13"_s, u"сумма столбца"_s};
+            << makeJournal({u"т"_s}, {u"20000000000000"_s}, tenFives) << QStringList{u"ученик 10 «У9», урок 1"_s, u"сумма столбца"_s};
         QTest::newRow("product at the first student")
-            << makeJournal({u"т"_s}, {u"200000000000000"_s}, tenFives) << QStringList{u"столбец 2, строка 4"_s, u"умножения 5 на"_s};
+            << makeJournal({u"т"_s}, {u"200000000000000"_s}, tenFives) << QStringList{u"ученик 1 «У0», урок 1"_s, u"умножения 5 на"_s};
         QStringList codes, weights, fives{u"А"_s}, empty{u"Б"_s};
         for (int c = 0; c < 12; ++c) {
             codes << u"т"_s;
@@ -219,7 +219,7 @@ private Q_SLOTS:
             empty << u""_s;
         }
         QTest::newRow("a student's sum at the tenth column")
-            << makeJournal(codes, weights, {fives, empty}) << QStringList{u"столбец 11, строка 4"_s, u"ученика «А»"_s};
+            << makeJournal(codes, weights, {fives, empty}) << QStringList{u"ученик 1 «А», урок 10"_s, u"сумма баллов ученика"_s};
     }
     void overflowFoundAtItsCell()
     {
@@ -267,7 +267,7 @@ private Q_SLOTS:
         ResultSet rs(j);
         const Grid itogBefore = rs.itog;
         QString message = errorOf(j, Thresholds(), rs);
-        QVERIFY2(message.contains(u"«x»"_s) && message.contains(u"столбец 3"_s), qPrintable(message));
+        QVERIFY2(message.contains(u"«x»"_s) && message.contains(u"Журнал, вес урока 2 (без даты)"_s), qPrintable(message));
         QCOMPARE(rs.summi.cell(2, 2), QStringLiteral("5"));
         QCOMPARE(rs.summi.cell(3, 2), QString());
         QCOMPARE(rs.itog, itogBefore);
@@ -280,7 +280,7 @@ private Q_SLOTS:
         j = makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"1"_s}, {{u"А"_s, u"5"_s, u"4"_s}, {u"Б"_s, u"1,,2"_s, u"3"_s}});
         ResultSet rs2(j);
         message = errorOf(j, Thresholds(), rs2);
-        QVERIFY2(message.contains(u"«1,,2»"_s) && message.contains(u"строка 5"_s), qPrintable(message));
+        QVERIFY2(message.contains(u"«1,,2»"_s) && message.contains(u"ученик 2 «Б», урок 1"_s), qPrintable(message));
         QCOMPARE(rs2.summi.cell(2, 2), QString());
         j.setCell(2, 5, QStringLiteral(" , "));
         QVERIFY(errorOf(j, Thresholds(), rs2).contains(u"« , »"_s));
@@ -305,7 +305,7 @@ private Q_SLOTS:
         QVERIFY(!errorOf(j, Thresholds(), rs).isEmpty());
         // A product out of range.
         j = makeJournal({u"т"_s}, {u"1000000"_s}, {{u"А"_s, u"1000000000000"_s}});
-        QVERIFY(errorOf(j, Thresholds(), rs).contains(u"строка 4"_s));
+        QVERIFY(errorOf(j, Thresholds(), rs).contains(u"ученик 1 «А», урок 1"_s));
         // A student's sum out of range after the column statistics are written.
         j = makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"1"_s}, {{u"А"_s, u"900000000000000"_s, u"900000000000000"_s}, {u"Б"_s, u"1"_s, u"1"_s}});
         ResultSet rs2(j);
