@@ -45,6 +45,8 @@ void Program::connectWindows()
     // The journal load shows the plan and the thresholds it read.
     QObject::connect(s, &JournalSession::journalLoaded, tema, [this] { tema->show(); });
     QObject::connect(s, &JournalSession::thresholdsRead, procent, [this] { procent->showThresholds(); });
+    // Nothing of the previous journal stays in the dynamics window.
+    QObject::connect(s, &JournalSession::journalSwitched, stolbItogo, [this] { stolbItogo->journalSwitched(); });
 
     // The journal and the plan select each other's lesson and theme.
     QObject::connect(form1, &TForm1::lessonCodeChosen, tema, &TTema::selectTheme);

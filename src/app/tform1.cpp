@@ -9,6 +9,7 @@
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/gridops.h"
+#include "journal/journalfolder.h"
 #include "journal/journallayout.h"
 #include "rating/dynamics.h"
 #include "rating/ranking.h"
@@ -397,11 +398,15 @@ bool TForm1::event(QEvent *e)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // The close box does nothing: the way out is "Выход      ".
-    if (m_closing)
+    // A close request from the desktop (the window manager, the end of the
+    // session) ends the program as "Выход      " does, with the same question.
+    if (m_closing) {
         QDialog::closeEvent(event);
-    else
-        event->ignore();
+        return;
+    }
+    event->ignore();
+    if (mayDropJournal())
+        leave();
 }
 
 void TForm1::reject()
@@ -445,9 +450,13 @@ void TForm1::showIdentity()
 
 void TForm1::journalSwitched(bool identityChanged)
 {
-    // Marks belong to the journal that was on screen, not to this one.
+    // Marks and the selection belong to the journal that was on screen, not to this one.
     SpisokSt->clearMarks();
     Itog->clearMarks();
+    FIO->clear();
+    DatNTar->clear();
+    NStroki->setText(QStringLiteral("1"));
+    NStolbca->setText(QStringLiteral("1"));
     if (identityChanged)
         showIdentity();
     refreshAllGrids();
@@ -455,12 +464,36 @@ void TForm1::journalSwitched(bool identityChanged)
 
 bool TForm1::openJournal(const JournalIdentity &identity)
 {
+    if (!mayDropJournal())
+        return false;
     return runHandler(this, [this, &identity] { m_session.load(identity); });
 }
 
 void TForm1::ReLoadClick()
 {
+    if (!mayDropJournal())
+        return;
     runHandler(this, [this] { m_session.reload(); });
+}
+
+bool TForm1::mayDropJournal()
+{
+    if (!m_session.journalModified())
+        return true;
+    const QString folder = JournalFolder::path(Gruppa->text(), PapkaName->text());
+    switch (Services::messages().questionWithCancel(
+        this, QStringLiteral("Журнал изменён"),
+        QStringLiteral("Сохранить изменения в журнале %1?").arg(quotedExcerpt(folder)))) {
+    case Messages::Answer::No:
+        return true;
+    case Messages::Answer::Cancel:
+        return false;
+    case Messages::Answer::Yes:
+        break;
+    }
+    bool saved = false;
+    runHandler(this, [this, &saved] { saved = saveJournal(); });
+    return saved;
 }
 
 void TForm1::ObnovitClick()
@@ -473,22 +506,23 @@ void TForm1::SaveTabClick()
     runHandler(this, [this] { saveJournal(); });
 }
 
-void TForm1::saveJournal()
+bool TForm1::saveJournal()
 {
     const JournalIdentity target{Gruppa->text(), PredmNaz->text(), PapkaName->text(), Semestr->text(), GodS->text(),
                                  Komment->text()};
     m_session.prepareSave(target);
     if (m_session.catalogueEntryOf(target) < 0) {
         if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?")))
-            return;
+            return false;
         m_session.addToCatalogue(target);
         refreshAllGrids();
         Q_EMIT newCatalogueEntryAdded();
     } else if (!Services::messages().question(this, QStringLiteral("Такая папки есть"), QStringLiteral("Записать в неё видимый журнал?"))) {
-        return;
+        return false;
     }
     m_session.writeJournal(target);
     StatusBar->showMessage(QStringLiteral("Журнал записан в папку %1.").arg(quotedExcerpt(m_session.folderPath())), 8000);
+    return true;
 }
 
 void TForm1::GirObClick()
@@ -513,6 +547,12 @@ void TForm1::closeMainWindow()
 }
 
 void TForm1::N1Click()
+{
+    if (mayDropJournal())
+        leave();
+}
+
+void TForm1::leave()
 {
     Q_EMIT leaving();
     closeMainWindow();

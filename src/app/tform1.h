@@ -34,7 +34,8 @@ public:
     void closeMainWindow();
 
     // Loads a journal (the catalogue's load button); the error box says why it
-    // could not. True when the journal is open.
+    // could not. Unsaved changes of the open journal are asked about first.
+    // True when the journal is open.
     bool openJournal(const JournalIdentity &identity);
 
     // A theme was chosen in the plan: the journal's column with that code
@@ -114,7 +115,14 @@ private:
     // The recalculation with the thresholds of the grading-scale window.
     void recalculateJournal();
     void showIndicators();
-    void saveJournal();
+    // The save with its checks and questions; true when the files were written.
+    bool saveJournal();
+    // Before the open journal is dropped (exit, another journal, reload): with
+    // unsaved changes, asks whether to save them. True to go on: nothing was
+    // changed, the teacher said No, or said Yes and the save succeeded.
+    bool mayDropJournal();
+    // Hides the other windows and ends the modal run, after the question.
+    void leave();
 
     JournalSession &m_session;
     Grid &m_journal;

@@ -21,6 +21,18 @@ public:
         return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
     }
+    Answer questionWithCancel(QWidget *parent, const QString &caption, const QString &text) override
+    {
+        switch (QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                      QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+        }
+    }
     void warning(QWidget *parent, const QString &caption, const QString &text) override
     {
         QMessageBox::warning(parent, caption, text);

@@ -10,10 +10,13 @@ class QWidget;
 class Messages
 {
 public:
-    enum class Kind { Question, Warning, Information, Error };
+    enum class Kind { Question, ThreeWayQuestion, Warning, Information, Error };
+    enum class Answer { Yes, No, Cancel };
     virtual ~Messages() = default;
     // A Yes/No question; true for Yes.
     virtual bool question(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // A Yes/No/Cancel question ("Да", "Нет", "Отмена"); closing the box is Cancel.
+    virtual Answer questionWithCancel(QWidget *parent, const QString &caption, const QString &text) = 0;
     virtual void warning(QWidget *parent, const QString &caption, const QString &text) = 0;
     virtual void information(QWidget *parent, const QString &caption, const QString &text) = 0;
     virtual void error(QWidget *parent, const QString &text) = 0;

@@ -5,6 +5,19 @@ bool RecordingMessages::question(QWidget *, const QString &caption, const QStrin
     shown.append({Kind::Question, caption, text});
     return answers.isEmpty() ? true : answers.takeFirst();
 }
+Messages::Answer RecordingMessages::questionWithCancel(QWidget *, const QString &caption, const QString &text)
+{
+    shown.append({Kind::ThreeWayQuestion, caption, text});
+    return threeWayAnswers.isEmpty() ? Answer::No : threeWayAnswers.takeFirst();
+}
+QStringList RecordingMessages::threeWayQuestions() const
+{
+    QStringList out;
+    for (const auto &e : shown)
+        if (e.kind == Kind::ThreeWayQuestion)
+            out << e.text;
+    return out;
+}
 void RecordingMessages::warning(QWidget *, const QString &caption, const QString &text)
 {
     shown.append({Kind::Warning, caption, text});

@@ -6,8 +6,10 @@
 #include <QString>
 #include <QStringList>
 
-// A message box handler for tests: answers questions from a queue (Yes when
-// empty) and records every box it was asked to show.
+// A message box handler for tests: answers Yes/No questions from a queue (Yes
+// when empty) and Yes/No/Cancel questions from another (No when empty: go on
+// without saving, as the program did before it asked), and records every box
+// it was asked to show.
 class RecordingMessages : public Messages
 {
 public:
@@ -18,8 +20,12 @@ public:
         QString text;
     };
     QList<bool> answers;
+    QList<Answer> threeWayAnswers;
     QList<Entry> shown;
     bool question(QWidget *, const QString &caption, const QString &text) override;
+    Answer questionWithCancel(QWidget *, const QString &caption, const QString &text) override;
+    // The texts of the Yes/No/Cancel questions asked so far.
+    QStringList threeWayQuestions() const;
     void warning(QWidget *, const QString &caption, const QString &text) override;
     void information(QWidget *, const QString &caption, const QString &text) override;
     void error(QWidget *, const QString &text) override;

@@ -109,10 +109,32 @@ void TGurnaliForm::completeNewEntry()
 {
     setWindowTitle(QStringLiteral("Отредактируйте строку журнала и нажмите кнопку Запомнить"));
     GurSp->refresh();
+    // The save may run while the window is open already (a journal loaded from
+    // it asked to save the open one first): the teacher completes the entry there.
+    if (isVisible())
+        return;
     Zagruzit->hide();
     exec();
     Zagruzit->show();
     setWindowTitle(QStringLiteral("Список журналов"));
+}
+
+void TGurnaliForm::done(int result)
+{
+    if (m_session.catalogueModified()) {
+        switch (Services::messages().questionWithCancel(this, QStringLiteral("Список журналов изменён"),
+                                                        QStringLiteral("Сохранить изменения в списке журналов?"))) {
+        case Messages::Answer::Cancel:
+            return;
+        case Messages::Answer::Yes:
+            if (!runHandler(this, [this] { saveCatalogue(); }))
+                return;
+            break;
+        case Messages::Answer::No:
+            break;
+        }
+    }
+    QDialog::done(result);
 }
 
 void TGurnaliForm::SaveTabClick()
@@ -129,6 +151,10 @@ void TGurnaliForm::GurSpMouseDown(Qt::MouseButton, const QPoint &pos)
 {
     runHandler(this, [this, pos] {
         int r = GurSp->cellAt(pos).y();
+        // In the edit mode the header row is edited like any other: the click
+        // makes it current, but it is no entry, so the selection stays.
+        if (r == 0 && m_gurSp.fixedRows() == 0)
+            return;
         if (r < 1) {
             r = 1;
             GurSp->setCurrentRow(1);
@@ -151,6 +177,13 @@ void TGurnaliForm::RedaktirClick()
     runHandler(this, [this] {
         const bool editing = GridOps::switchListEditMode(m_gurSp);
         GurSp->setRowSelect(!editing);
+        // Back in the normal mode the header row is fixed again: the selected
+        // entry becomes current if the header was.
+        if (!editing && GurSp->currentRow() < 1) {
+            bool ok = false;
+            const int selected = StrGurn->text().toInt(&ok);
+            GurSp->setCurrentRow(ok && selected >= 1 && selected < m_gurSp.rowCount() ? selected : 1);
+        }
     });
 }
 
@@ -223,6 +256,12 @@ void TGurnaliForm::ZagruzitClick()
 {
     runHandler(this, [this] {
         const int r = GurSp->currentRow();
+        // The header row (current in the edit mode) names no journal.
+        if (r < 1 || r >= m_gurSp.rowCount()) {
+            Services::messages().warning(this, QStringLiteral("Журнал не выбран"),
+                                         QStringLiteral("Выберите строку журнала в списке: строка заголовков — не журнал."));
+            return;
+        }
         const QString group = m_gurSp.cell(Catalogue::GroupCol, r);
         const QString folder = m_gurSp.cell(Catalogue::FolderCol, r);
         // The same trimmed names as the save and the deletion use.

@@ -42,6 +42,10 @@ public Q_SLOTS:
     void DelStrokuClick();
     void ZagruzitClick();
 
+    // Every way the window closes (the load, the close box, Escape) comes here:
+    // unsaved edits of the catalogue are asked about first.
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -31,3 +31,9 @@ void TStolbItogo::showDynamics()
     show();
     raise();
 }
+
+void TStolbItogo::journalSwitched()
+{
+    Summi->clearMarks();
+    Summi->refresh();
+}

@@ -14,6 +14,8 @@ public:
 
     // Shows the window over the others.
     void showDynamics();
+    // Another journal is open: nothing drawn for the previous one stays.
+    void journalSwitched();
 
 private:
     void FormCreate();
