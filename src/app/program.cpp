@@ -45,8 +45,9 @@ void Program::connectWindows()
     // The journal load shows the plan and the thresholds it read.
     QObject::connect(s, &JournalSession::journalLoaded, tema, [this] { tema->show(); });
     QObject::connect(s, &JournalSession::thresholdsRead, procent, [this] { procent->showThresholds(); });
-    // Nothing of the previous journal stays in the dynamics window.
+    // Nothing of the previous journal stays in the dynamics and plan windows.
     QObject::connect(s, &JournalSession::journalSwitched, stolbItogo, [this] { stolbItogo->journalSwitched(); });
+    QObject::connect(s, &JournalSession::journalSwitched, tema, [this] { tema->journalSwitched(); });
 
     // The journal and the plan select each other's lesson and theme.
     QObject::connect(form1, &TForm1::lessonCodeChosen, tema, &TTema::selectTheme);

@@ -220,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(s.cell(0, 7), QStringLiteral("7"));
         QCOMPARE(s.cell(1, 4), QStringLiteral("Среднее нак."));
         QCOMPARE(s.cell(1, 7), QStringLiteral("Макс-Мин"));
-        // The grading scale file is read last.
+        // The grading scale file is read with the journal, before its recalculation.
         QCOMPARE(ctl<QLineEdit>(running().procent, QStringLiteral("TriProc"))->text(), QStringLiteral("55"));
         QCOMPARE(ctl<QLineEdit>(running().procent, QStringLiteral("PaytProc"))->text(), QStringLiteral("90"));
     }
@@ -261,6 +261,8 @@ private Q_SLOTS:
         QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->text(), opened ? QStringLiteral("Inf") : QString());
         QCOMPARE(ctl<QLineEdit>(f(), QStringLiteral("GodS"))->text(), opened ? QStringLiteral("2026") : QString());
         QCOMPARE(session().folderPath(), opened ? QStringLiteral("G1/Inf") : QString());
+        // An open journal is recalculated even when its scale file is missing.
+        QCOMPARE(session().itog().cell(1, 1), opened ? QStringLiteral("Андреев Антон") : QString());
     }
 
     void savingIntoTheOpenJournalRewritesItByteForByte()

@@ -374,6 +374,7 @@ private Q_SLOTS:
         clickJournal(3, 5);
         QCOMPARE(ctl<QLineEdit>(f(), u"FIO"_s)->text(), u"Борисова Вера"_s);
         QCOMPARE(ctl<QLineEdit>(f(), u"DatNTar"_s)->text(), u"08.09"_s);
+        QCOMPARE(ctl<QLineEdit>(running().tema, u"StrTemi"_s)->text(), u"2"_s); // the theme "кт1"
         QTest::mouseClick(ctl<QToolButton>(f(), u"Dinamika"_s), Qt::LeftButton);
         QVERIFY(running().stolbItogo->isVisible());
         const Grid &summi = session().summi();
@@ -389,6 +390,8 @@ private Q_SLOTS:
         QCOMPARE(ctl<QLineEdit>(f(), u"NStroki"_s)->text(), u"1"_s);
         QCOMPARE(ctl<QLineEdit>(f(), u"NStolbca"_s)->text(), u"1"_s);
         QCOMPARE(spisokSt()->markCount(), 0);
+        QCOMPARE(ctl<QLineEdit>(running().tema, u"StrTemi"_s)->text(), u"1"_s);
+        QCOMPARE(ctl<GridView>(running().tema, u"TemiSpisok"_s)->currentRow(), 1);
         // The dynamics window shows the new journal's columns and no student.
         QCOMPARE(summi.cell(1, ResultGrids::StudentRow), QString());
         QCOMPARE(summi.cell(1, ResultGrids::StudentAccumulatedRow), QString());

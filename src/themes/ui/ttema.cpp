@@ -138,3 +138,10 @@ void TTema::DelStrokiClick()
 {
     runHandler(this, [this] { GridOps::deleteRowsBelow(m_temi, selectedRow()); });
 }
+
+void TTema::journalSwitched()
+{
+    StrTemi->setText(QStringLiteral("1"));
+    TemiSpisok->clearMarks();
+    TemiSpisok->setCurrentRow(m_temi.rowCount() > 1 ? 1 : 0);
+}

@@ -21,6 +21,8 @@ public:
     void selectTheme(const QString &code);
     // Brings the grid up to date with the theme grid.
     void refresh();
+    // Another journal's themes are shown: the selection starts again at the first theme.
+    void journalSwitched();
 
 Q_SIGNALS:
     // A theme was clicked: its code, trimmed.
