@@ -23,8 +23,9 @@ public:
     }
     Answer questionWithCancel(QWidget *parent, const QString &caption, const QString &text) override
     {
+        // Enter saves (the usual answer); Escape and the close box keep everything as it is.
         switch (QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                      QMessageBox::Cancel)) {
+                                      QMessageBox::Yes)) {
         case QMessageBox::Yes:
             return Answer::Yes;
         case QMessageBox::No:
