@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -34,28 +35,62 @@ Grid makeItogShown()
     return itog;
 }
 
-// What a save would write of a grid, as a hash: its counts, every cell and the
-// column widths. The fixed counts are left out: the files do not hold them.
-void addToFingerprint(QCryptographicHash &hash, const Grid &grid)
+// What a save would write of grids, as a hash: their counts, every cell and
+// the column widths. The fixed counts are left out: the files do not hold them.
+// The bytes are gathered in a buffer first: a hash call, or a growing array,
+// per cell would cost more than the hashing itself.
+class Fingerprint
 {
-    const auto addNumber = [&hash](qint64 n) { hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n)); };
-    addNumber(grid.colCount());
-    addNumber(grid.rowCount());
-    for (int c = 0; c < grid.colCount(); ++c) {
-        addNumber(grid.colWidth(c));
-        for (const QString &cell : grid.column(c)) {
-            addNumber(cell.size());
-            hash.addData(QByteArrayView(reinterpret_cast<const char *>(cell.constData()), cell.size() * qsizetype(sizeof(QChar))));
+public:
+    void add(const Grid &grid)
+    {
+        addNumber(grid.colCount());
+        addNumber(grid.rowCount());
+        for (int c = 0; c < grid.colCount(); ++c) {
+            addNumber(grid.colWidth(c));
+            for (const QString &cell : grid.column(c)) {
+                addNumber(cell.size());
+                addBytes(cell.constData(), cell.size() * qsizetype(sizeof(QChar)));
+            }
         }
     }
-}
+    QByteArray result()
+    {
+        flush();
+        return m_hash.result();
+    }
+
+private:
+    void addNumber(qint64 n) { addBytes(&n, sizeof n); }
+    void addBytes(const void *data, qsizetype size)
+    {
+        if (m_used + size > qsizetype(sizeof m_buffer)) {
+            flush();
+            if (size > qsizetype(sizeof m_buffer)) {
+                m_hash.addData(QByteArrayView(static_cast<const char *>(data), size));
+                return;
+            }
+        }
+        std::memcpy(m_buffer + m_used, data, size_t(size));
+        m_used += size;
+    }
+    void flush()
+    {
+        m_hash.addData(QByteArrayView(m_buffer, m_used));
+        m_used = 0;
+    }
+
+    QCryptographicHash m_hash{QCryptographicHash::Sha1};
+    char m_buffer[1 << 15];
+    qsizetype m_used = 0;
+};
 
 QByteArray fingerprint(std::initializer_list<const Grid *> grids)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Fingerprint f;
     for (const Grid *grid : grids)
-        addToFingerprint(hash, *grid);
-    return hash.result();
+        f.add(*grid);
+    return f.result();
 }
 
 // The journal's cells named as the teacher sees them, for the save's messages.
