@@ -2,7 +2,9 @@
 #include "app/commandline.h"
 #include "app/program.h"
 #include "journal/excerpt.h"
+#include "controls/services.h"
 #include "rating/resultscommand.h"
+#include "reports/reportcommand.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,6 +34,11 @@ int main(int argc, char *argv[])
         // Headless: no display is needed. The command reports its own failures.
         QCoreApplication core(argc, argv);
         return runResultsCommand(cl.resultsArgs, out, err);
+    }
+    case CommandLine::Action::Report: {
+        // Headless too: a document written into the reports folder is opened by the desktop.
+        QCoreApplication core(argc, argv);
+        return runReportCommand(cl.reportArgs, out, err, [](const QString &path) { return Services::platform().openPath(path); });
     }
     case CommandLine::Action::Run:
         break;

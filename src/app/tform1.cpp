@@ -14,6 +14,8 @@
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
+#include "reports/reports.h"
+#include "reports/ui/windowreport.h"
 #include "themes/themes.h"
 
 #include <QApplication>
@@ -354,6 +356,10 @@ void TForm1::buildControls()
     connect(Dinamika, &QToolButton::clicked, this, &TForm1::DinamikaClick);
     connect(Itog, &GridView::mouseDown, this, &TForm1::ItogMouseDown);
     connect(Grafik, &QToolButton::clicked, this, &TForm1::GrafikClick);
+    connect(PrintRD, &QToolButton::clicked, this, &TForm1::PrintRDClick);
+    connect(Print11, &QToolButton::clicked, this, &TForm1::Print11Click);
+    connect(Bilet, &QToolButton::clicked, this, &TForm1::BiletClick);
+    connect(TemiFakt, &QToolButton::clicked, this, &TForm1::TemiFaktClick);
 }
 
 void TForm1::FormCreate()
@@ -828,5 +834,84 @@ void TForm1::showLessonOfTheme(const QString &code)
             SpisokSt->addFrame(QRect(QPoint(date.left() + 1, date.top() + 1),
                                      QPoint(date.left() + 21, date.top() + 18 * (SpisokSt->visibleRows() + 3) + 10)),
                                QColor(255, 0, 0));
+    });
+}
+
+// ---- Reports ----
+
+JournalIdentity TForm1::shownIdentity() const
+{
+    return JournalIdentity{Gruppa->text(), PredmNaz->text(), PapkaName->text(), Semestr->text(), GodS->text(), Komment->text()};
+}
+
+Reports::MainWindowView TForm1::reportView() const
+{
+    return Reports::MainWindowView{m_journal,
+                                   m_session.themes(),
+                                   m_session.summi(),
+                                   m_itog,
+                                   m_uspev,
+                                   shownIdentity(),
+                                   FIO->text(),
+                                   Indicators{Uspewa->text(), Ka4->text(), Obu4->text()},
+                                   m_session.thresholds(),
+                                   QDate::currentDate()};
+}
+
+int TForm1::reportStudent()
+{
+    Reports::runDynamicsAndRanking(m_journal, FIO->text(), m_session.summi(), m_itog, [this] { Q_EMIT dynamicsRequested(); });
+    Itog->clearMarks();
+    if (Reports::noStudentChosen(FIO->text())) {
+        StatusBar->showMessage(Reports::NoStudentChosen().message(), 10000);
+        return -1;
+    }
+    if (m_journal.rowCount() > JournalLayout::kFirstStudentRow)
+        SpisokSt->setCurrentRow(JournalLayout::kFirstStudentRow);
+    const int row = Reports::studentRow(m_journal, FIO->text());
+    SpisokSt->setCurrentRow(row);
+    return row;
+}
+
+void TForm1::PrintRDClick()
+{
+    runHandler(this, [this] {
+        WindowReport doc(m_session.dataRoot(), Reports::journalTableName());
+        Reports::journalTable(doc, reportView());
+    });
+}
+
+void TForm1::Print11Click()
+{
+    runHandler(this, [this] {
+        const int row = reportStudent();
+        if (row < 0)
+            return;
+        WindowReport doc(m_session.dataRoot(), Reports::dossierName(FIO->text()));
+        Reports::dossier(doc, reportView(), row);
+        Q_EMIT dynamicsCloseRequested();
+    });
+}
+
+void TForm1::BiletClick()
+{
+    runHandler(this, [this] {
+        const int row = reportStudent();
+        if (row < 0)
+            return;
+        WindowReport doc(m_session.dataRoot(), Reports::ticketName(FIO->text()));
+        Reports::ticket(doc, reportView(), row);
+        Q_EMIT dynamicsCloseRequested();
+    });
+}
+
+void TForm1::TemiFaktClick()
+{
+    runHandler(this, [this] {
+        Dynamics::fillDynamics(m_journal, FIO->text(), m_session.summi());
+        Q_EMIT dynamicsRequested();
+        WindowReport doc(m_session.dataRoot(), Reports::themesDoneName());
+        Reports::themesDone(doc, reportView());
+        Q_EMIT dynamicsCloseRequested();
     });
 }

@@ -9,6 +9,9 @@
 
 class GridView;
 class QAction;
+namespace Reports {
+struct MainWindowView;
+}
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -42,6 +45,9 @@ public:
     // date edit shows the code.
     void showLessonOfTheme(const QString &code);
 
+    // The journal's heading as the identity edits show it now, saved or not.
+    JournalIdentity shownIdentity() const;
+
 Q_SIGNALS:
     // A journal cell was clicked: the code of its column, for the plan.
     void lessonCodeChosen(const QString &code);
@@ -50,6 +56,8 @@ Q_SIGNALS:
     void accessRequested();
     void catalogueRequested();
     void dynamicsRequested();
+    // A report that showed the dynamics window is done with it.
+    void dynamicsCloseRequested();
     // A save made a new catalogue entry, to be completed by the teacher before
     // the journal files are written.
     void newCatalogueEntryAdded();
@@ -94,6 +102,12 @@ public Q_SLOTS:
     void ItogMouseDown(Qt::MouseButton button, const QPoint &pos);
     void GrafikClick();
 
+    // Reports
+    void PrintRDClick();
+    void Print11Click();
+    void BiletClick();
+    void TemiFaktClick();
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -115,6 +129,12 @@ private:
     void recalculateJournal();
     void showIndicators();
     void saveJournal();
+    // What the reports read: the grids and the edits as they stand.
+    Reports::MainWindowView reportView() const;
+    // The dossier's and the ticket's student after the dynamics and the
+    // ranking: the journal's current row moves to it; -1 (the status bar says
+    // why) when no student is chosen.
+    int reportStudent();
 
     JournalSession &m_session;
     Grid &m_journal;

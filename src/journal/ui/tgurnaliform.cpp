@@ -10,6 +10,8 @@
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
 #include "journal/journalfolder.h"
+#include "reports/reports.h"
+#include "reports/ui/windowreport.h"
 #include "controls/gridview.h"
 
 #include <QApplication>
@@ -62,6 +64,7 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
     connect(PerStroki, &QToolButton::clicked, this, &TGurnaliForm::PerStrokiClick);
     connect(DelStroku, &QToolButton::clicked, this, &TGurnaliForm::DelStrokuClick);
     connect(Zagruzit, &QPushButton::clicked, this, &TGurnaliForm::ZagruzitClick);
+    connect(PrintRD, &QToolButton::clicked, this, &TGurnaliForm::PrintRDClick);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Zagruzit);
@@ -238,5 +241,13 @@ void TGurnaliForm::ZagruzitClick()
         Q_EMIT openRequested(m_session.catalogueEntry(r), &opened);
         if (opened)
             close();
+    });
+}
+
+void TGurnaliForm::PrintRDClick()
+{
+    runHandler(this, [this] {
+        WindowReport doc(m_session.dataRoot(), Reports::catalogueName());
+        Reports::catalogue(doc, m_gurSp, QDate::currentDate());
     });
 }

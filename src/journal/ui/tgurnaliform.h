@@ -41,6 +41,7 @@ public Q_SLOTS:
     void PerStrokiClick();
     void DelStrokuClick();
     void ZagruzitClick();
+    void PrintRDClick();
 
 protected:
     void showEvent(QShowEvent *event) override;

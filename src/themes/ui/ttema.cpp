@@ -6,6 +6,8 @@
 #include "journal/grid.h"
 #include "journal/gridops.h"
 #include "controls/gridview.h"
+#include "reports/reports.h"
+#include "reports/ui/windowreport.h"
 #include "themes/themes.h"
 
 #include <QGroupBox>
@@ -50,6 +52,7 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     connect(PerStroki, &QToolButton::clicked, this, &TTema::PerStrokiClick);
     connect(DelStroku, &QToolButton::clicked, this, &TTema::DelStrokuClick);
     connect(DelStroki, &QToolButton::clicked, this, &TTema::DelStrokiClick);
+    connect(PrintRD, &QToolButton::clicked, this, &TTema::PrintRDClick);
 
     auto *side = new QVBoxLayout;
     side->addWidget(Redaktir);
@@ -137,4 +140,15 @@ void TTema::DelStrokuClick()
 void TTema::DelStrokiClick()
 {
     runHandler(this, [this] { GridOps::deleteRowsBelow(m_temi, selectedRow()); });
+}
+
+void TTema::PrintRDClick()
+{
+    runHandler(this, [this] {
+        JournalIdentity heading;
+        QString dataRoot;
+        Q_EMIT planHeadingWanted(&heading, &dataRoot);
+        WindowReport doc(dataRoot, Reports::thematicPlanName());
+        Reports::thematicPlan(doc, m_temi, heading, QDate::currentDate());
+    });
 }
