@@ -47,6 +47,8 @@ QString parseOptions(const QStringList &args, Options &o)
         o.help = true;
         return {};
     }
+    if (first.startsWith(u'-'))
+        return QStringLiteral("Не задан вид отчёта: сразу после report пишется journal, dossier, ticket, themes, plan или catalogue.");
     bool known = false;
     for (const auto &[name, kind] : kKinds)
         if (first == QLatin1String(name)) {
