@@ -11,6 +11,7 @@
 #include "themes/themes.h"
 
 #include <array>
+#include <optional>
 
 using namespace JournalLayout;
 
@@ -134,6 +135,16 @@ Decimal4 number(const QString &cell, const QString &place)
     } catch (const ConversionError &e) {
         throw ConversionError(place + QStringLiteral(": ") + e.message());
     }
+}
+
+// The theme of a lesson's code: its name, or null when no theme has that code.
+// A theme whose name is still empty is found all the same.
+std::optional<QString> lessonTheme(const Grid &themes, const Grid &journal, int col)
+{
+    const int row = Themes::findTheme(themes, journal.cell(col, kCodeRow));
+    if (row < 0)
+        return std::nullopt;
+    return themes.cell(Themes::NameCol, row);
 }
 
 QString journalPlace(int col, int row)
@@ -315,13 +326,16 @@ void dossier(ReportDocument &doc, const MainWindowView &v, int s)
             doc.SetCellText(r, 5, product.toString());
         }
         doc.SetCellText(r, 6, v.summi.cell(c, AverageRow));
+        // A sum column copied into the journal is no column of the dynamics
+        // grid until the journal is loaded again: its dynamics cells are empty
+        // and there is no group average to fall below, so only an absence marks it.
+        const bool inDynamics = c < v.summi.colCount();
         bool marked = trimBlanks(score).isEmpty();
-        if (!marked)
+        if (!marked && inDynamics)
             marked = number(v.summi.cell(c, StudentRow), summiPlace(c, StudentRow))
                      < number(v.summi.cell(c, AverageRow), summiPlace(c, AverageRow));
-        const QString theme = Themes::themeName(v.themes, j.cell(c, kCodeRow));
-        if (!theme.isNull())
-            doc.SetCellText(r, 9, (marked ? kMarker : QString()) + theme);
+        if (const std::optional<QString> theme = lessonTheme(v.themes, j, c))
+            doc.SetCellText(r, 9, (marked ? kMarker : QString()) + *theme);
     }
 
     doc.AppendParagraphBreak();
@@ -373,9 +387,8 @@ void ticket(ReportDocument &doc, const MainWindowView &v, int s)
         doc.SetCellText(t, 6, v.summi.cell(c, AverageRow));
         doc.SetCellText(t, 7, v.summi.cell(c, StudentAccumulatedRow));
         doc.SetCellText(t, 8, v.summi.cell(c, AverageAccumulatedRow));
-        const QString theme = Themes::themeName(v.themes, j.cell(c, kCodeRow));
-        if (!theme.isNull())
-            doc.SetCellText(t, 9, kMarker + theme);
+        if (const std::optional<QString> theme = lessonTheme(v.themes, j, c))
+            doc.SetCellText(t, 9, kMarker + *theme);
         ++t;
     }
     doc.AppendParagraphBreak();
@@ -410,9 +423,8 @@ void themesDone(ReportDocument &doc, const MainWindowView &v)
         doc.SetCellText(c, 4, j.cell(c, kWeightRow));
         doc.SetCellText(c, 5, v.summi.cell(c, MaximumRow));
         doc.SetCellText(c, 6, v.summi.cell(c, AverageRow));
-        const QString theme = Themes::themeName(v.themes, j.cell(c, kCodeRow));
-        if (!theme.isNull())
-            doc.SetCellText(c, 7, theme);
+        if (const std::optional<QString> theme = lessonTheme(v.themes, j, c))
+            doc.SetCellText(c, 7, *theme);
     }
     doc.ShowReport();
 }

@@ -171,6 +171,26 @@ private Q_SLOTS:
         sameDocument(d, commandDocument({u"dossier"_s, u"G1/Inf"_s, u"--student"_s, u"Борисова Вера"_s, u"--date"_s, today()}));
     }
 
+    // After "Σ→" the journal has a column the dynamics window lacks: the
+    // dossier is still made, the sum printed as that lesson's score.
+    void dossierAfterSumColumn()
+    {
+        press(f(), "CopyStolb");
+        QCOMPARE(m_session->messages.errors(), QStringList());
+        const int sumCol = session().journal().colCount() - 1;
+        QCOMPARE(session().journal().cell(sumCol, 2), u"Су"_s);
+        QCOMPARE(session().summi().colCount(), sumCol);
+        clickCell(ctl<GridView>(f(), u"SpisokSt"_s), 2, 5); // Борисова Вера
+        press(f(), "Print11");
+        QCOMPARE(m_session->messages.errors(), QStringList());
+        const ReadDocx d = theDocument(u"Досье Борисова Вера"_s);
+        QVERIFY2(d.ok, qPrintable(written().join(u", "_s)));
+        QCOMPARE(d.tables.at(0).cells.size(), sumCol);
+        QCOMPARE(d.tables.at(0).cells.last(), (QStringList{QString::number(sumCol - 1), u""_s, u"Су"_s, u"1"_s,
+                                                           session().journal().cell(sumCol, 5), u""_s, u""_s, u""_s, u""_s}));
+        QVERIFY(!running().stolbItogo->isVisible());
+    }
+
     // No student chosen: no document, the status bar says why, the dynamics
     // window is open and the results are ranked.
     void dossierWithoutStudent()

@@ -2,6 +2,7 @@
 
 #include "journal/errors.h"
 #include "journal/journalsession.h"
+#include "rating/ranking.h"
 #include "rating/resultgrids.h"
 #include "reports/recordingdocument.h"
 #include "reports/reports.h"
@@ -348,6 +349,66 @@ private Q_SLOTS:
         QCOMPARE(t.rows, 11);
         for (int r = 2; r <= 11; ++r)
             QCOMPARE(t.cells.at(r - 1).at(0), QString::number(r - 1));
+    }
+
+    // A theme entered in the plan before its name was typed is still the
+    // theme of its code: the missed lesson keeps its marker.
+    void themeWithoutNameIsStillFound()
+    {
+        Fixture f;
+        f.themes.setRowCount(f.themes.rowCount() + 1); // a new row: code typed, name not yet
+        f.themes.setCell(Themes::CodeCol, f.themes.rowCount() - 1, u"Х9"_s);
+        RecordingDocument dossier;
+        Reports::dossier(dossier, f.view(), 5); // Борисова: blanks under Х9
+        QCOMPARE(tableRow(dossier.content(), 0, 5).at(8), u"*** "_s);
+        RecordingDocument ticket;
+        Reports::ticket(ticket, f.view(), 5);
+        QCOMPARE(tableRow(ticket.content(), 0, 3).at(8), u"*** "_s);
+        RecordingDocument themes;
+        Reports::themesDone(themes, f.view());
+        QCOMPARE(themes.calls().filter(u"SetCellText 5 7 "_s), QStringList{u"SetCellText 5 7 \"\""_s});
+    }
+
+    // The sum column copied into the journal is no column of the dynamics grid
+    // until the journal is loaded again: the dossier still comes out, that
+    // lesson's row with the sum as its score and no dynamics figures.
+    void dossierAfterSumColumn_data()
+    {
+        QTest::addColumn<QString>("fio");
+        QTest::addColumn<QString>("sum");
+        QTest::addColumn<QString>("score");
+        QTest::newRow("student with scores") << u"Андреев Антон"_s << u"23,75"_s << u"23,75"_s;
+        QTest::newRow("student with a blank and a letter") << u"Борисова Вера"_s << u"6"_s << u"6"_s;
+    }
+    void dossierAfterSumColumn()
+    {
+        QFETCH(QString, fio);
+        QFETCH(QString, sum);
+        QFETCH(QString, score);
+        Fixture f;
+        f.themes.setRowCount(f.themes.rowCount() + 1);
+        f.themes.setCell(Themes::CodeCol, f.themes.rowCount() - 1, u"Су"_s);
+        f.themes.setCell(Themes::NameCol, f.themes.rowCount() - 1, u"Итог"_s);
+        ResultSet results(f.journal);
+        recalculate(f.journal, f.thresholds, results.itog, results.uspev, results.summi, results.indicators);
+        Ranking::appendOwnSumColumn(f.journal, f.thresholds, results.itog, results.uspev, results.summi, results.indicators);
+        QCOMPARE(f.journal.colCount(), results.summi.colCount() + 1);
+        recalculate(f.journal, f.thresholds, results.itog, results.uspev, results.summi, results.indicators);
+        f.fio = fio;
+        Reports::runDynamicsAndRanking(f.journal, f.fio, results.summi, results.itog);
+        f.summi = results.summi;
+        f.itog = results.itog;
+        RecordingDocument doc;
+        Reports::dossier(doc, f.view(), Reports::studentRow(f.journal, f.fio));
+        QVERIFY(doc.shown());
+        const DocumentContent::Table &t = doc.content().tables().at(0);
+        QCOMPARE(t.rows, 6);
+        QCOMPARE(f.journal.cell(6, Reports::studentRow(f.journal, f.fio)), sum);
+        // Not compared with a group average the dynamics do not have: no marker.
+        QCOMPARE(t.cells.at(5), (QStringList{u"5"_s, u""_s, u"Су"_s, u"1"_s, score, u""_s, u""_s, u""_s, u"Итог"_s}));
+        // The lessons the dynamics cover are printed as before.
+        QCOMPARE(t.cells.at(1).at(5), results.summi.cell(2, 2));
+        QVERIFY(!t.cells.at(4).at(6).isEmpty());
     }
 
     void ticketSequence()
