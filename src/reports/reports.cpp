@@ -117,6 +117,17 @@ qint64 wholeNumber(const Grid &itog, int col, int row)
     return negative ? -value : value;
 }
 
+// Adds a row's whole number to its column's total; hand-edited figures too
+// large to add up stop the report at that row.
+void addToTotal(qint64 &total, qint64 value, int col, int row)
+{
+    if (__builtin_add_overflow(total, value, &total))
+        throw ConversionError(QStringLiteral("Таблица итогов, столбец %1, строка %2: сумма столбца выходит за пределы чисел; "
+                                             "строка итогов отчёта не подсчитана.")
+                                  .arg(col)
+                                  .arg(row));
+}
+
 // The quotient rounded up; 0 for no divisor.
 qint64 ceilingQuotient(qint64 sum, qint64 n)
 {
@@ -249,8 +260,8 @@ void journalTable(ReportDocument &doc, const MainWindowView &v)
     for (int r = 1; r < itog.rowCount(); ++r) {
         if (itog.cell(ResultGrids::NameCol, r) == average)
             continue;
-        absences += wholeNumber(itog, ResultGrids::AbsenceCountCol, r);
-        percents += wholeNumber(itog, ResultGrids::AbsencePercentCol, r);
+        addToTotal(absences, wholeNumber(itog, ResultGrids::AbsenceCountCol, r), ResultGrids::AbsenceCountCol, r);
+        addToTotal(percents, wholeNumber(itog, ResultGrids::AbsencePercentCol, r), ResultGrids::AbsencePercentCol, r);
         ++students;
     }
 

@@ -217,6 +217,25 @@ private Q_SLOTS:
         QVERIFY(!doc.shown());
     }
 
+    // Hand-edited absences too large to add up stop the report at the row
+    // where the total overflows, instead of printing a wrapped-around total.
+    void journalTableStopsOnHugeAbsences()
+    {
+        Fixture f;
+        QList<QStringList> rows;
+        for (int k = 0; k < 9300; ++k)
+            rows << QStringList{u"У%1"_s.arg(k), u"999999999999999"_s, u"0"_s};
+        f.itog = makeItogRows(rows);
+        RecordingDocument doc;
+        try {
+            Reports::journalTable(doc, f.view());
+            QFAIL("not stopped");
+        } catch (const ConversionError &e) {
+            QVERIFY2(e.message().startsWith(u"Таблица итогов, столбец 6, строка 9224:"_s), qPrintable(e.message()));
+        }
+        QVERIFY(!doc.shown());
+    }
+
     void dossierSequence()
     {
         Fixture f;
