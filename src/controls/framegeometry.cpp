@@ -128,11 +128,18 @@ QRect frameRect(const FrameRule &rule, const QRect &workArea)
     }
     if (rule.stretchHeight && y + h < areaH)
         h = areaH - y - 1;
-    // Inside the work area, whatever the design says.
-    x = std::clamp(x, 0, std::max(0, areaW - 1));
-    y = std::clamp(y, 0, std::max(0, areaH - 1));
-    w = std::clamp(w, 1, std::max(1, (rule.alignRight ? areaW : rightLimit) - x));
-    h = std::clamp(h, 1, std::max(1, areaH - y));
+    // Inside the work area, whatever the design says: a window that starts
+    // inside keeps its corner and gives up size; one that starts outside is
+    // moved in.
+    const int maxRight = rule.alignRight ? areaW : rightLimit;
+    w = std::clamp(w, 1, std::max(1, maxRight));
+    h = std::clamp(h, 1, std::max(1, areaH));
+    if (x < 0 || x >= maxRight)
+        x = std::max(0, maxRight - w);
+    if (y < 0 || y >= areaH)
+        y = std::max(0, areaH - h);
+    w = std::min(w, std::max(1, maxRight - x));
+    h = std::min(h, std::max(1, areaH - y));
     return QRect(workArea.left() + x, workArea.top() + y, w, h);
 }
 

@@ -3,6 +3,7 @@
 #include "controls/gridview.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QGridLayout>
 #include <QKeySequence>
@@ -83,7 +84,9 @@ void appendCaptionedTo(QGridLayout *row, QWidget *labelParent, const QString &ca
         QSizePolicy policy = controls.at(i)->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         controls.at(i)->setSizePolicy(policy);
-        row->addWidget(controls.at(i), 1, column + i);
+        // A control that does not widen stands in the middle of its column.
+        const bool widens = controls.at(i)->sizePolicy().horizontalPolicy() & QSizePolicy::GrowFlag;
+        row->addWidget(controls.at(i), 1, column + i, widens ? Qt::Alignment() : Qt::AlignHCenter);
     }
 }
 
@@ -104,10 +107,62 @@ QGridLayout *captionedRow(QWidget *parent, const QList<CaptionedControls> &group
     return row;
 }
 
+namespace {
+// Tab in a grid goes from cell to cell; where the grid would start over, the
+// keyboard goes on to the next control of the window instead.
+class TabLeavesAtTheEnd : public QObject
+{
+public:
+    explicit TabLeavesAtTheEnd(QAbstractItemView *view) : QObject(view), m_view(view)
+    {
+        setObjectName(QStringLiteral("TabLeavesAtTheEnd"));
+        view->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_view || event->type() != QEvent::KeyPress || m_busy || !m_view->tabKeyNavigation())
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+        const bool backward = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
+        if ((!forward && !backward) || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        m_busy = true;
+        const QPersistentModelIndex before = m_view->currentIndex();
+        QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(m_view, &again);
+        const QModelIndex after = m_view->currentIndex();
+        const auto order = [](const QModelIndex &i) { return std::pair{i.row(), i.column()}; };
+        const bool startedOver = before.isValid() && after.isValid() && m_view->hasFocus()
+                                 && (forward ? order(after) <= order(before) : order(after) >= order(before));
+        if (startedOver) {
+            m_view->setCurrentIndex(before);
+            m_view->setTabKeyNavigation(false);
+            QKeyEvent leave(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(m_view, &leave);
+            m_view->setTabKeyNavigation(true);
+        }
+        m_busy = false;
+        return true;
+    }
+
+private:
+    QAbstractItemView *m_view;
+    bool m_busy = false;
+};
+} // namespace
+
 void setTabChain(const QList<QWidget *> &controls)
 {
     for (qsizetype i = 1; i < controls.size(); ++i)
         QWidget::setTabOrder(controls.at(i - 1), controls.at(i));
+    for (QWidget *control : controls) {
+        auto *view = qobject_cast<QAbstractItemView *>(control);
+        if (view && !view->findChild<TabLeavesAtTheEnd *>(QStringLiteral("TabLeavesAtTheEnd"), Qt::FindDirectChildrenOnly))
+            new TabLeavesAtTheEnd(view);
+    }
 }
 
 namespace {

@@ -43,7 +43,10 @@ void appendCaptioned(QGridLayout *row, const QString &caption, const QList<QWidg
 // control that had it (the F10 key).
 void activateMenuBar(QMenuBar *bar);
 
-// The Tab key walks the controls in this order (reading order).
+// The Tab key walks the controls in this order (reading order). In a grid of
+// the chain Tab moves from cell to cell and, from its last cell, on to the next
+// control (Shift+Tab from the first cell back to the previous one) instead of
+// starting the grid over.
 void setTabChain(const QList<QWidget *> &controls);
 
 // A window background colour given as RGB.
