@@ -57,6 +57,7 @@ RowEditPanel::RowEditPanel(const QString &title, const QString &editName, const 
     }
     case Arrangement::TitledRow: {
         m_edit->setFixedWidth(44);
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
         auto *l = new QHBoxLayout(this);
         l->setContentsMargins(3, 2, 3, 3);
         l->setSpacing(2);
