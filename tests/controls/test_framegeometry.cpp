@@ -53,30 +53,6 @@ private Q_SLOTS:
         QVERIFY(area.contains(frame));
     }
 
-    // The lower windows share the band below the main window: neither covers
-    // the other, and they touch the main window's frame by its last pixel row
-    // at most.
-    void lowerWindowsTileTheBand_data()
-    {
-        QTest::addColumn<QRect>("area");
-        QTest::newRow("1400x900") << QRect(0, 0, 1400, 900);
-        QTest::newRow("1280x800") << QRect(0, 0, 1280, 800);
-        QTest::newRow("1920x1040") << QRect(0, 0, 1920, 1040);
-    }
-    void lowerWindowsTileTheBand()
-    {
-        QFETCH(QRect, area);
-        using namespace ScreenTiling;
-        const QRect main = frameRect({QRect(0, 0, 1122, kMainHeight), true, false}, area);
-        const QRect plan = frameRect({QRect(0, kLowerTop, 1024, 303), true, true, kDynamicsWidth}, area);
-        const QRect dynamics = frameRect({QRect(0, kLowerTop, kDynamicsWidth, 182), false, true, 0, true}, area);
-        QVERIFY(!plan.intersects(dynamics));
-        QVERIFY(main.intersected(plan).height() <= 1);
-        QVERIFY(main.intersected(dynamics).height() <= 1);
-        QVERIFY(area.contains(plan) && area.contains(dynamics) && area.contains(main));
-        QCOMPARE(dynamics.width(), kDynamicsWidth);
-    }
-
     // The rule goes to the frame: the inner rectangle is the frame less the
     // margins of the window manager's title bar and borders.
     void placedWindowGetsItsFrameLessTheMargins()
