@@ -143,6 +143,34 @@ private Q_SLOTS:
         QCOMPARE(m_session->messages.errors(), QStringList());
     }
 
+    // In the catalogue and the scale windows Ctrl+S saves what they show.
+    void ctrlSSavesTheCatalogueAndTheScale_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("catalogue") << u"catalogue"_s << u"GurSp"_s << u"Baza/Gurnali.txt"_s;
+        QTest::newRow("scale") << u"scale"_s << u"PaytProc"_s << u"Baza/Pasport.txt"_s;
+    }
+    void ctrlSSavesTheCatalogueAndTheScale()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, edit);
+        QFETCH(QString, file);
+        QWidget *w = windowNamed(window);
+        showActive(w);
+        if (auto *line = ctl<QLineEdit>(w, edit)) {
+            line->selectAll();
+            QTest::keyClicks(line, u"93"_s);
+        } else {
+            session().catalogue().setCell(7, 2, u"93"_s);
+        }
+        const QByteArray before = m_session->root.bytes(file);
+        QVERIFY(!before.contains("93"));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_S, Qt::ControlModifier);
+        QTRY_VERIFY(m_session->root.bytes(file).contains("\r\n93\r\n"));
+    }
+
     // F1 opens the help, F9 recalculates, Ctrl+O opens the catalogue; the
     // shortcuts are shown in the hints.
     void commandShortcuts()
