@@ -1,5 +1,6 @@
 #include "controls/framegeometry.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -13,6 +14,9 @@
 namespace {
 
 QMargins g_knownMargins;
+
+// The frame margins of a shown window that the window manager has framed.
+QMargins framedWindowMargins();
 
 // Keeps one window's frame on its rule until the window manager's margins for
 // it are known and applied.
@@ -51,9 +55,15 @@ protected:
             return false;
         switch (event->type()) {
         case QEvent::Show:
-            if (!m_placed) {
-                applyOnScreen();
+            if (!m_settled && ownMargins().isNull() && g_knownMargins.isNull()) {
+                // Another window framed already (the login window) tells the
+                // margins, so that the window appears in its place at once.
+                g_knownMargins = framedWindowMargins();
+                if (!g_knownMargins.isNull())
+                    applyOnScreen();
             }
+            if (!m_placed)
+                applyOnScreen();
             if (!m_settled) {
                 // The window manager frames a window a moment after it is shown.
                 for (int delay : {0, 50, 200, 600, 1500})
@@ -100,6 +110,16 @@ private:
     bool m_placed = false;
     bool m_settled = false;
 };
+
+QMargins framedWindowMargins()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        const QWindow *handle = w->isVisible() ? w->windowHandle() : nullptr;
+        if (handle && !handle->frameMargins().isNull())
+            return handle->frameMargins();
+    }
+    return QMargins();
+}
 
 FramePlacer *placerOf(const QWidget *window)
 {
