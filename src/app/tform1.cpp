@@ -123,7 +123,7 @@ void TForm1::buildMenu()
     // The common commands' shortcuts, shown in the status bar with the item's hint.
     const auto shortcut = [](QAction *item, const QKeySequence &keys, const QString &hint) {
         item->setShortcut(keys);
-        item->setShortcutContext(Qt::WindowShortcut);
+        item->setShortcutContext(Qt::ApplicationShortcut); // from the plan and dynamics windows too
         const QString shown = QStringLiteral("%1 (%2)").arg(hint, keys.toString(QKeySequence::NativeText));
         item->setStatusTip(shown);
         item->setToolTip(shown);
@@ -381,7 +381,8 @@ void TForm1::buildControls()
 
 void TForm1::setUpKeyboard()
 {
-    setShortcutHint(SaveTab, QKeySequence(Qt::CTRL | Qt::Key_S));
+    // The journal (with its plan) is saved from the plan and dynamics windows too.
+    setShortcutHint(SaveTab, QKeySequence(Qt::CTRL | Qt::Key_S), Qt::ApplicationShortcut);
     setShortcutHint(Peres4et, QKeySequence(Qt::Key_F9));
     // Reading order: the identity row and the indicators, the journal with its
     // row and column panels and its command row, the results.

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
@@ -60,9 +61,17 @@ QToolButton *makeToolButton(QWidget *parent, const QString &name, const QString 
     return b;
 }
 
-void setShortcutHint(QAbstractButton *button, const QKeySequence &shortcut)
+void setShortcutHint(QAbstractButton *button, const QKeySequence &shortcut, Qt::ShortcutContext context)
 {
-    button->setShortcut(shortcut);
+    if (context == Qt::WindowShortcut) {
+        button->setShortcut(shortcut);
+    } else {
+        auto *keys = new QShortcut(shortcut, button, nullptr, nullptr, context);
+        QObject::connect(keys, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->animateClick();
+        });
+    }
     const QString shown = shortcut.toString(QKeySequence::NativeText);
     for (auto [get, set] : {std::pair{&QWidget::toolTip, &QWidget::setToolTip}, std::pair{&QWidget::statusTip, &QWidget::setStatusTip}}) {
         const QString hint = (button->*get)();

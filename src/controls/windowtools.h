@@ -21,8 +21,11 @@ void toggleGridBold(GridView *view, QAbstractButton *button);
 // Gives a control its name, hint (tool tip and status bar text) and hint time.
 void setHint(QWidget *widget, const QString &name, const QString &hint);
 
-// Gives a control a keyboard shortcut and shows it in the control's hint.
-void setShortcutHint(QAbstractButton *button, const QKeySequence &shortcut);
+// Gives a control a keyboard shortcut and shows it in the control's hint. With
+// Qt::ApplicationShortcut the keys work in every window of the program that
+// no modal window blocks.
+void setShortcutHint(QAbstractButton *button, const QKeySequence &shortcut,
+                     Qt::ShortcutContext context = Qt::WindowShortcut);
 
 // The controls that one caption names; an empty caption names nothing.
 struct CaptionedControls

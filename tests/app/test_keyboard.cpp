@@ -128,15 +128,27 @@ private Q_SLOTS:
         QTRY_VERIFY(running().tema->isVisible());
     }
 
-    // Ctrl+S saves the journal with its edits, from wherever the keyboard is.
+    // Ctrl+S saves the journal with its edits, from the journal window and
+    // from the plan window beside it.
+    void ctrlSSavesTheJournal_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("grid");
+        QTest::newRow("journal window") << u"main"_s << u"SpisokSt"_s;
+        QTest::newRow("plan window") << u"plan"_s << u"TemiSpisok"_s;
+    }
     void ctrlSSavesTheJournal()
     {
+        QFETCH(QString, window);
+        QFETCH(QString, grid);
         showActive(f());
+        QWidget *w = windowNamed(window);
+        showActive(w);
         session().journal().setCell(3, 5, u"7,25"_s);
         const QByteArray before = m_session->root.bytes(u"G1/Inf/SpStud.txt"_s);
-        auto *grid = ctl<GridView>(f(), u"SpisokSt"_s);
-        grid->setFocus();
-        QTest::keyClick(grid, Qt::Key_S, Qt::ControlModifier);
+        auto *view = ctl<GridView>(w, grid);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
         QTRY_VERIFY(m_session->root.bytes(u"G1/Inf/SpStud.txt"_s) != before); // the button is seen pressed first
         const QByteArray after = m_session->root.bytes(u"G1/Inf/SpStud.txt"_s);
         QVERIFY(!before.contains("7,25") && after.contains("\r\n7,25\r\n"));
@@ -180,6 +192,10 @@ private Q_SLOTS:
         focus->setFocus();
         QTest::keyClick(focus, Qt::Key_F1);
         QCOMPARE(m_session->platform.opened.size(), 1);
+        showActive(running().tema); // and from the plan window
+        QTest::keyClick(ctl<QWidget>(running().tema, u"TemiSpisok"_s), Qt::Key_F1);
+        QCOMPARE(m_session->platform.opened.size(), 2);
+        showActive(f());
         QVERIFY(m_session->platform.opened.at(0).contains(u"elp"_s));
         QVERIFY(f()->findChild<QAction *>(u"N4"_s)->statusTip().contains(u"F1"_s));
 
