@@ -185,7 +185,8 @@ void TForm1::buildControls()
     identityLines->addStretch(1);
 
     // Indicators.
-    auto *indicators = new QGroupBox(QStringLiteral("Итоги по предмету                                  %  "), this);
+    // The caption's "%" stands over the three percentages it names.
+    auto *indicators = new QGroupBox(this);
     indicators->setObjectName(QStringLiteral("IndicatorsGroup"));
     setBackground(indicators, 204, 255, 255);
     Uspev = new GridView(&m_uspev, indicators);
@@ -197,20 +198,22 @@ void TForm1::buildControls()
     Uspewa = makeEdit(indicators, QStringLiteral("Uspewa"), QString(), 40, true);
     Ka4 = makeEdit(indicators, QStringLiteral("Ka4"), QString(), 40, true);
     Obu4 = makeEdit(indicators, QStringLiteral("Obu4"), QString(), 40, true);
-    auto *indicatorEdits = new QGridLayout;
-    indicatorEdits->setVerticalSpacing(1);
-    int row = 0;
+    auto *indicatorLayout = new QGridLayout(indicators);
+    indicatorLayout->setContentsMargins(4, 2, 4, 4);
+    indicatorLayout->setVerticalSpacing(1);
+    indicatorLayout->addWidget(new QLabel(QStringLiteral("Итоги по предмету"), indicators), 0, 0, 1, 2);
+    auto *percent = new QLabel(QStringLiteral("%"), indicators);
+    percent->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    indicatorLayout->addWidget(percent, 0, 2);
+    indicatorLayout->addWidget(Uspev, 1, 0, 3, 1, Qt::AlignTop);
+    int row = 1;
     for (auto [text, edit] : {std::pair{"Успеваемость", Uspewa}, std::pair{"Качество", Ka4}, std::pair{"Обученность", Obu4}}) {
         edit->setText(QStringLiteral("0"));
         edit->setMaximumWidth(56);
-        indicatorEdits->addWidget(new QLabel(QString::fromUtf8(text), indicators), row, 0);
-        indicatorEdits->addWidget(edit, row, 1);
+        indicatorLayout->addWidget(new QLabel(QString::fromUtf8(text), indicators), row, 1);
+        indicatorLayout->addWidget(edit, row, 2);
         ++row;
     }
-    auto *indicatorLayout = new QHBoxLayout(indicators);
-    indicatorLayout->setContentsMargins(4, 2, 4, 4);
-    indicatorLayout->addWidget(Uspev);
-    indicatorLayout->addLayout(indicatorEdits);
 
     // Journal grid and its editing.
     // The group's caption, word by word, stands over the command row it names.

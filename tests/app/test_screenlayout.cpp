@@ -140,6 +140,7 @@ private Q_SLOTS:
             {u"main"_s, u"Выбран ученик"_s, u"FIO"_s, u"FIO"_s},
             {u"main"_s, u"Дата"_s, u"DatNTar"_s, u"DatNTar"_s},
             {u"main"_s, u"[----------  Печать -------------- ]"_s, u"Print11"_s, u"TemiFakt"_s},
+            {u"main"_s, u"%"_s, u"Uspewa"_s, u"Uspewa"_s},
             {u"catalogue"_s, u"№"_s, u"StrGurn"_s, u"StrGurn"_s},
             {u"catalogue"_s, u"Добавить"_s, u"DobStrNige"_s, u"DobStrNige"_s},
             {u"catalogue"_s, u"Переставить"_s, u"PerStroki"_s, u"PerStroki"_s},
