@@ -1,6 +1,7 @@
 #include "access/ui/tzapusk.h"
 #include "app/commandline.h"
 #include "app/program.h"
+#include "app/qttranslation.h"
 #include "journal/excerpt.h"
 #include "controls/services.h"
 #include "rating/resultscommand.h"
@@ -46,6 +47,9 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zhurnal"));
+    if (!installQtTranslation(&application))
+        err << QStringLiteral("Русский перевод Qt не установлен (пакет qt6-translations-l10n): "
+                              "стандартные кнопки и диалоги будут на английском.\n");
     if (!cl.dataRoot.isEmpty() && !QDir::setCurrent(cl.dataRoot)) {
         err << QStringLiteral("Папка с данными %1 не найдена.\n").arg(quotedExcerpt(cl.dataRoot));
         return 1;

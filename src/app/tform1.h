@@ -118,6 +118,8 @@ private:
     void FormCreate();
     void buildMenu();
     void buildControls();
+    // Shortcuts and the Tab order.
+    void setUpKeyboard();
     // The identity edits, year and comment show the session's journal.
     void showIdentity();
     // The grids of another journal: the marks go, the identity follows.

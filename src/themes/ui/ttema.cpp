@@ -1,5 +1,6 @@
 #include "themes/ui/ttema.h"
 
+#include "controls/framegeometry.h"
 #include "controls/handler.h"
 #include "controls/roweditpanel.h"
 #include "controls/windowtools.h"
@@ -35,7 +36,7 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
          {QStringLiteral("PerStroki"), QStringLiteral("Выделенную и вышележащую строки поменять местами"), QStringLiteral("⇅")},
          {QStringLiteral("DelStroku"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−")},
          {QStringLiteral("DelStroki"), QStringLiteral("Удалить строки снмзу"), QStringLiteral("↓✕")}},
-        RowEditPanel::Arrangement::Column, group);
+        RowEditPanel::Arrangement::TitledRow, group);
     StrTemi = rows->numberEdit();
     DobStrNige = rows->button(0);
     PerStroki = rows->button(1);
@@ -54,16 +55,20 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     connect(DelStroki, &QToolButton::clicked, this, &TTema::DelStrokiClick);
     connect(PrintRD, &QToolButton::clicked, this, &TTema::PrintRDClick);
 
-    auto *side = new QVBoxLayout;
-    side->addWidget(Redaktir);
-    side->addWidget(GirOb);
-    side->addWidget(rows);
-    side->addWidget(PrintRD);
-    side->addStretch();
+    // The buttons in a row under the plan: the window is low, below the main window.
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Redaktir, 0, Qt::AlignBottom);
+    buttons->addWidget(GirOb, 0, Qt::AlignBottom);
+    buttons->addWidget(rows);
+    buttons->addWidget(PrintRD, 0, Qt::AlignBottom);
+    buttons->addStretch();
 
-    auto *groupLayout = new QHBoxLayout(group);
+    auto *groupLayout = new QVBoxLayout(group);
+    groupLayout->setContentsMargins(4, 4, 4, 4);
+    groupLayout->setSpacing(2);
     groupLayout->addWidget(TemiSpisok, 1);
-    groupLayout->addLayout(side);
+    groupLayout->addLayout(buttons);
+    setTabChain({TemiSpisok, Redaktir, GirOb, StrTemi, DobStrNige, PerStroki, DelStroku, DelStroki, PrintRD});
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(4, 4, 4, 4);
     main->addWidget(group);
@@ -72,8 +77,8 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
 
 void TTema::FormCreate()
 {
-    setGeometry(0, 514, 1024, 303);
-    fitToWorkArea(this, true, true);
+    // Below the main window, stretched to the bottom and up to the dynamics window.
+    placeFrame(this, FrameRule{QRect(0, ScreenTiling::kLowerTop, 1024, 303), true, true, ScreenTiling::kDynamicsWidth});
     TemiSpisok->refresh();
 }
 
