@@ -6,7 +6,8 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$here/build}"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libzip-dev
-          xvfb xauth fonts-liberation fonts-dejavu-core xdg-utils)
+          xvfb xauth fonts-liberation fonts-dejavu-core xdg-utils
+          qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,6 +2,7 @@
 
 #include "journal/excerpt.h"
 #include "rating/resultscommand.h"
+#include "reports/reportcommand.h"
 
 CommandLine parseCommandLine(const QStringList &args)
 {
@@ -9,6 +10,11 @@ CommandLine parseCommandLine(const QStringList &args)
     if (!args.isEmpty() && args.first() == QLatin1String("results")) {
         cl.action = CommandLine::Action::Results;
         cl.resultsArgs = args.mid(1);
+        return cl;
+    }
+    if (!args.isEmpty() && args.first() == QLatin1String("report")) {
+        cl.action = CommandLine::Action::Report;
+        cl.reportArgs = args.mid(1);
         return cl;
     }
     for (int i = 0; i < args.size(); ++i) {
@@ -44,6 +50,9 @@ CommandLine parseCommandLine(const QStringList &args)
         if (a == QLatin1String("results"))
             cl.error = QStringLiteral("Слово results пишется сразу после zhurnal, а параметры команды (и её --data) — "
                                       "после него: zhurnal results ПАПКА_ЖУРНАЛА --data КОРЕНЬ. Справка: zhurnal --help");
+        else if (a == QLatin1String("report"))
+            cl.error = QStringLiteral("Слово report пишется сразу после zhurnal, а параметры команды (и её --data) — "
+                                      "после него: zhurnal report ВИД ПАПКА_ЖУРНАЛА --data КОРЕНЬ. Справка: zhurnal --help");
         else
             cl.error = QStringLiteral("Непонятный параметр %1. Справка: zhurnal --help").arg(quotedExcerpt(a));
         return cl;
@@ -53,7 +62,7 @@ CommandLine parseCommandLine(const QStringList &args)
 
 QString usageText()
 {
-    // The part about "results" is the command's own help, so the two cannot drift apart.
+    // The parts about "results" and "report" are the commands' own help, so they cannot drift apart.
     return QStringLiteral(
                "Использование:\n"
                "  zhurnal [--data ПАПКА]\n"
@@ -61,9 +70,9 @@ QString usageText()
                "      Baza/Pasport.txt и папки групп); без --data — текущая папка.\n"
                "  zhurnal -h, --help      эта справка\n"
                "  zhurnal -v, --version   версия программы\n"
-               "  Параметры окна --data, --help и --version пишутся после zhurnal; у команды results\n"
-               "  свои параметры, они идут после слова results.\n")
-           + resultsUsageText();
+               "  Параметры окна --data, --help и --version пишутся после zhurnal; у команд results\n"
+               "  и report свои параметры, они идут после слова results или report.\n")
+           + resultsUsageText() + reportUsageText();
 }
 
 QString versionText()

@@ -1,8 +1,11 @@
 #include "access/ui/tzapusk.h"
 #include "app/commandline.h"
 #include "app/program.h"
+#include "app/qttranslation.h"
 #include "journal/excerpt.h"
+#include "controls/services.h"
 #include "rating/resultscommand.h"
+#include "reports/reportcommand.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,12 +36,20 @@ int main(int argc, char *argv[])
         QCoreApplication core(argc, argv);
         return runResultsCommand(cl.resultsArgs, out, err);
     }
+    case CommandLine::Action::Report: {
+        // Headless too: a document written into the reports folder is opened by the desktop.
+        QCoreApplication core(argc, argv);
+        return runReportCommand(cl.reportArgs, out, err, [](const QString &path) { return Services::platform().openPath(path); });
+    }
     case CommandLine::Action::Run:
         break;
     }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zhurnal"));
+    if (!installQtTranslation(&application))
+        err << QStringLiteral("Русский перевод Qt не установлен (пакет qt6-translations-l10n): "
+                              "стандартные кнопки и диалоги будут на английском.\n");
     if (!cl.dataRoot.isEmpty() && !QDir::setCurrent(cl.dataRoot)) {
         err << QStringLiteral("Папка с данными %1 не найдена.\n").arg(quotedExcerpt(cl.dataRoot));
         return 1;

@@ -62,6 +62,12 @@ void Program::connectWindows()
     QObject::connect(form1, &TForm1::accessRequested, paroli, [this] { paroli->exec(); });
     QObject::connect(form1, &TForm1::catalogueRequested, gurnali, [this] { gurnali->exec(); });
     QObject::connect(form1, &TForm1::dynamicsRequested, stolbItogo, &TStolbItogo::showDynamics);
+    QObject::connect(form1, &TForm1::dynamicsCloseRequested, stolbItogo, &QWidget::hide);
+    // The plan's report carries the journal's heading from the main window.
+    QObject::connect(tema, &TTema::planHeadingWanted, form1, [this, s](JournalIdentity *heading, QString *dataRoot) {
+        *heading = form1->shownIdentity();
+        *dataRoot = s->dataRoot();
+    });
     QObject::connect(form1, &TForm1::newCatalogueEntryAdded, gurnali, &TGurnaliForm::completeNewEntry);
     QObject::connect(form1, &TForm1::leaving, form1, [this] {
         gurnali->hide();

@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "controls/framegeometry.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
 #include "controls/onelinevalidator.h"
@@ -15,6 +16,8 @@
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
+#include "reports/reports.h"
+#include "reports/ui/windowreport.h"
 #include "themes/themes.h"
 
 #include <QApplication>
@@ -30,6 +33,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -78,6 +82,7 @@ TForm1::TForm1(JournalSession &session, QWidget *parent)
 
     buildMenu();
     buildControls();
+    setUpKeyboard();
     FormCreate();
     connect(&m_session, &JournalSession::journalSwitched, this, &TForm1::journalSwitched);
     connect(&m_session, &JournalSession::journalLoaded, this, [this] { showIndicators(); });
@@ -99,23 +104,38 @@ void TForm1::buildMenu()
         slot->setObjectName(name);
         return slot;
     };
-    MainMenu->addAction(barAction(N10, QStringLiteral("N10"), QStringLiteral("Журнал      ")));
-    MainMenu->addAction(barAction(N6, QStringLiteral("N6"), QStringLiteral("Темы     ")));
-    MainMenu->addAction(barAction(N4, QStringLiteral("N4"), QStringLiteral("Помощь           ")));
-    MainMenu->addAction(barAction(N7, QStringLiteral("N7"), QStringLiteral("Шкала перевода                 ")));
-    auto *service = new QMenu(QStringLiteral("Сервис      "), MainMenu);
+    // Every caption has a mnemonic (the underlined letter, Alt with it opens the
+    // item); F10 or a lone Alt reach the menu bar.
+    MainMenu->addAction(barAction(N10, QStringLiteral("N10"), QStringLiteral("&Журнал      ")));
+    MainMenu->addAction(barAction(N6, QStringLiteral("N6"), QStringLiteral("&Темы     ")));
+    MainMenu->addAction(barAction(N4, QStringLiteral("N4"), QStringLiteral("&Помощь           ")));
+    MainMenu->addAction(barAction(N7, QStringLiteral("N7"), QStringLiteral("&Шкала перевода                 ")));
+    auto *service = new QMenu(QStringLiteral("&Сервис      "), MainMenu);
     service->setObjectName(QStringLiteral("N9Menu"));
     N9 = service->menuAction();
     N9->setObjectName(QStringLiteral("N9"));
-    service->addAction(action(N3, QStringLiteral("N3"), QStringLiteral("Сайт автора"), QStyle::SP_DriveNetIcon));
-    service->addAction(action(N2, QStringLiteral("N2"), QStringLiteral("Печать"), QStyle::SP_FileIcon));
+    service->addAction(action(N3, QStringLiteral("N3"), QStringLiteral("&Сайт автора"), QStyle::SP_DriveNetIcon));
+    service->addAction(action(N2, QStringLiteral("N2"), QStringLiteral("&Печать"), QStyle::SP_FileIcon));
     N2->setStatusTip(QStringLiteral("Копия экрана"));
     N2->setToolTip(QStringLiteral("Копия экрана"));
-    service->addAction(action(N5, QStringLiteral("N5"), QStringLiteral("Письмо автору"), QStyle::SP_MessageBoxInformation));
-    service->addAction(action(N8, QStringLiteral("N8"), QStringLiteral("Доступ"), QStyle::SP_DialogApplyButton));
+    service->addAction(action(N5, QStringLiteral("N5"), QStringLiteral("П&исьмо автору"), QStyle::SP_MessageBoxInformation));
+    service->addAction(action(N8, QStringLiteral("N8"), QStringLiteral("&Доступ"), QStyle::SP_DialogApplyButton));
     service->setToolTipsVisible(true);
     MainMenu->addMenu(service);
-    MainMenu->addAction(barAction(N1, QStringLiteral("N1"), QStringLiteral("Выход      ")));
+    MainMenu->addAction(barAction(N1, QStringLiteral("N1"), QStringLiteral("&Выход      ")));
+    // The common commands' shortcuts, shown in the status bar with the item's hint.
+    const auto shortcut = [](QAction *item, const QKeySequence &keys, const QString &hint) {
+        item->setShortcut(keys);
+        item->setShortcutContext(Qt::ApplicationShortcut); // from the plan and dynamics windows too
+        const QString shown = QStringLiteral("%1 (%2)").arg(hint, keys.toString(QKeySequence::NativeText));
+        item->setStatusTip(shown);
+        item->setToolTip(shown);
+    };
+    shortcut(N10, QKeySequence(Qt::CTRL | Qt::Key_O), QStringLiteral("Список журналов"));
+    shortcut(N4, QKeySequence(Qt::Key_F1), QStringLiteral("Справка"));
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setObjectName(QStringLiteral("MenuKey"));
+    connect(menuKey, &QShortcut::activated, this, [this] { activateMenuBar(MainMenu); });
 
     connect(N10, &QAction::triggered, this, &TForm1::N10Click);
     connect(N6, &QAction::triggered, this, &TForm1::N6Click);
@@ -135,9 +155,8 @@ void TForm1::buildControls()
                              QStyle::SP_DialogSaveButton);
     SaveTab->setIconSize(QSize(32, 32));
     SaveTab->setMinimumSize(44, 44);
-    IdentityGroup = new QGroupBox(
-        QStringLiteral("Группа               Предмет                                                                                                                  Папка        Семестр Год      Комментарий       "),
-        this);
+    // The group's caption, word by word, stands over the edits it names.
+    IdentityGroup = new QGroupBox(this);
     IdentityGroup->setObjectName(QStringLiteral("IdentityGroup"));
     setBackground(IdentityGroup, 255, 255, 206);
     Gruppa = makeEdit(IdentityGroup, QStringLiteral("Gruppa"), QStringLiteral("Код группы, он же имя Папки журналов группы"), 80);
@@ -153,17 +172,24 @@ void TForm1::buildControls()
         pal.setColor(QPalette::Base, QColor(183, 255, 255));
         e->setPalette(pal);
     }
-    auto *identity = new QHBoxLayout(IdentityGroup);
+    QGridLayout *identity = captionedRow(IdentityGroup, {{QStringLiteral("Группа"), {Gruppa}},
+                                                         {QStringLiteral("Предмет"), {PredmNaz}},
+                                                         {QStringLiteral("Папка"), {PapkaName}},
+                                                         {QStringLiteral("Семестр"), {Semestr}},
+                                                         {QStringLiteral("Год"), {GodS}},
+                                                         {QStringLiteral("Комментарий"), {Komment}}});
     identity->setContentsMargins(4, 2, 4, 4);
-    identity->addWidget(Gruppa, 2);
-    identity->addWidget(PredmNaz, 7);
-    identity->addWidget(PapkaName, 2);
-    identity->addWidget(Semestr, 1);
-    identity->addWidget(GodS, 1);
-    identity->addWidget(Komment, 3);
+    for (auto [column, stretch] : {std::pair{0, 2}, {1, 7}, {2, 2}, {3, 1}, {4, 1}, {5, 3}})
+        identity->setColumnStretch(column, stretch);
+    auto *identityLines = new QVBoxLayout(IdentityGroup);
+    identityLines->setContentsMargins(0, 0, 0, 0);
+    identityLines->addStretch(1);
+    identityLines->addLayout(identity);
+    identityLines->addStretch(1);
 
     // Indicators.
-    auto *indicators = new QGroupBox(QStringLiteral("Итоги по предмету                                  %  "), this);
+    // The caption's "%" stands over the three percentages it names.
+    auto *indicators = new QGroupBox(this);
     indicators->setObjectName(QStringLiteral("IndicatorsGroup"));
     setBackground(indicators, 204, 255, 255);
     Uspev = new GridView(&m_uspev, indicators);
@@ -175,25 +201,26 @@ void TForm1::buildControls()
     Uspewa = makeEdit(indicators, QStringLiteral("Uspewa"), QString(), 40, true);
     Ka4 = makeEdit(indicators, QStringLiteral("Ka4"), QString(), 40, true);
     Obu4 = makeEdit(indicators, QStringLiteral("Obu4"), QString(), 40, true);
-    auto *indicatorEdits = new QGridLayout;
-    indicatorEdits->setVerticalSpacing(1);
-    int row = 0;
+    auto *indicatorLayout = new QGridLayout(indicators);
+    indicatorLayout->setContentsMargins(4, 2, 4, 4);
+    indicatorLayout->setVerticalSpacing(1);
+    indicatorLayout->addWidget(new QLabel(QStringLiteral("Итоги по предмету"), indicators), 0, 0, 1, 2);
+    auto *percent = new QLabel(QStringLiteral("%"), indicators);
+    percent->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    indicatorLayout->addWidget(percent, 0, 2);
+    indicatorLayout->addWidget(Uspev, 1, 0, 3, 1, Qt::AlignTop);
+    int row = 1;
     for (auto [text, edit] : {std::pair{"Успеваемость", Uspewa}, std::pair{"Качество", Ka4}, std::pair{"Обученность", Obu4}}) {
         edit->setText(QStringLiteral("0"));
         edit->setMaximumWidth(56);
-        indicatorEdits->addWidget(new QLabel(QString::fromUtf8(text), indicators), row, 0);
-        indicatorEdits->addWidget(edit, row, 1);
+        indicatorLayout->addWidget(new QLabel(QString::fromUtf8(text), indicators), row, 1);
+        indicatorLayout->addWidget(edit, row, 2);
         ++row;
     }
-    auto *indicatorLayout = new QHBoxLayout(indicators);
-    indicatorLayout->setContentsMargins(4, 2, 4, 4);
-    indicatorLayout->addWidget(Uspev);
-    indicatorLayout->addLayout(indicatorEdits);
 
     // Journal grid and its editing.
-    EditGroup = new QGroupBox(
-        QStringLiteral("Правка           Выбран ученик                            Дата                [----------  Печать -------------- ] "),
-        this);
+    // The group's caption, word by word, stands over the command row it names.
+    EditGroup = new QGroupBox(this);
     EditGroup->setObjectName(QStringLiteral("EditGroup"));
     setBackground(EditGroup, 179, 255, 179);
     SpisokSt = new GridView(&m_journal, EditGroup);
@@ -249,12 +276,13 @@ void TForm1::buildControls()
     MinusStolb = colsGroup->button(1);
     DelStolbi = colsGroup->button(2);
 
-    auto *editButtons = new QHBoxLayout;
-    editButtons->setSpacing(3);
-    for (QWidget *w : std::initializer_list<QWidget *>{RedSpisok, GirOb, BitBtn1, FIO, DatNTar, TekOcen, Print11, Bilet, TemiFakt,
-                                                       Obnovit, Dinamika, Provodnik})
-        editButtons->addWidget(w);
-    editButtons->addStretch();
+    QGridLayout *editButtons = captionedRow(EditGroup, {{QStringLiteral("Правка"), {RedSpisok, GirOb, BitBtn1}},
+                                                        {QStringLiteral("Выбран ученик"), {FIO}},
+                                                        {QStringLiteral("Дата"), {DatNTar}},
+                                                        {QString(), {TekOcen}},
+                                                        {QStringLiteral("[----------  Печать -------------- ]"), {Print11, Bilet, TemiFakt}},
+                                                        {QString(), {Obnovit, Dinamika, Provodnik}}});
+    editButtons->setColumnStretch(editButtons->columnCount(), 1);
     auto *side = new QVBoxLayout;
     side->addWidget(rowsGroup);
     side->addWidget(colsGroup);
@@ -355,6 +383,23 @@ void TForm1::buildControls()
     connect(Dinamika, &QToolButton::clicked, this, &TForm1::DinamikaClick);
     connect(Itog, &GridView::mouseDown, this, &TForm1::ItogMouseDown);
     connect(Grafik, &QToolButton::clicked, this, &TForm1::GrafikClick);
+    connect(PrintRD, &QToolButton::clicked, this, &TForm1::PrintRDClick);
+    connect(Print11, &QToolButton::clicked, this, &TForm1::Print11Click);
+    connect(Bilet, &QToolButton::clicked, this, &TForm1::BiletClick);
+    connect(TemiFakt, &QToolButton::clicked, this, &TForm1::TemiFaktClick);
+}
+
+void TForm1::setUpKeyboard()
+{
+    // The journal (with its plan) is saved from the plan and dynamics windows too.
+    setShortcutHint(SaveTab, QKeySequence(Qt::CTRL | Qt::Key_S), Qt::ApplicationShortcut);
+    setShortcutHint(Peres4et, QKeySequence(Qt::Key_F9));
+    // Reading order: the identity row and the indicators, the journal with its
+    // row and column panels and its command row, the results.
+    setTabChain({SaveTab, Gruppa, PredmNaz, PapkaName, Semestr, GodS, Komment, Uspev, Uspewa, Ka4, Obu4,
+                 SpisokSt, NStroki, PlusStr, MinusStr, DelStroki, NStolbca, PlusStolb, MinusStolb, DelStolbi,
+                 RedSpisok, GirOb, BitBtn1, FIO, DatNTar, TekOcen, Print11, Bilet, TemiFakt, Obnovit, Dinamika, Provodnik,
+                 Itog, Peres4et, Rang, Grafik, PrintRD, CopyStolb, SrSt});
 }
 
 void TForm1::FormCreate()
@@ -376,9 +421,7 @@ void TForm1::FormCreate()
     tipPalette.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(tipPalette);
     // 4, 7. Full work-area width, top left corner.
-    resize(1122, 515);
-    move(0, 0);
-    fitToWorkArea(this, true, false);
+    placeFrame(this, FrameRule{QRect(0, 0, 1122, ScreenTiling::kMainHeight), true, false});
     // 5. No close box (window flags above); "Выход      " is the way out.
     // 6. The Russian keyboard layout.
     Services::platform().loadKeyboardLayout(QStringLiteral("00000419"));
@@ -868,5 +911,84 @@ void TForm1::showLessonOfTheme(const QString &code)
             SpisokSt->addFrame(QRect(QPoint(date.left() + 1, date.top() + 1),
                                      QPoint(date.left() + 21, date.top() + 18 * (SpisokSt->visibleRows() + 3) + 10)),
                                QColor(255, 0, 0));
+    });
+}
+
+// ---- Reports ----
+
+JournalIdentity TForm1::shownIdentity() const
+{
+    return JournalIdentity{Gruppa->text(), PredmNaz->text(), PapkaName->text(), Semestr->text(), GodS->text(), Komment->text()};
+}
+
+Reports::MainWindowView TForm1::reportView() const
+{
+    return Reports::MainWindowView{m_journal,
+                                   m_session.themes(),
+                                   m_session.summi(),
+                                   m_itog,
+                                   m_uspev,
+                                   shownIdentity(),
+                                   FIO->text(),
+                                   Indicators{Uspewa->text(), Ka4->text(), Obu4->text()},
+                                   m_session.thresholds(),
+                                   QDate::currentDate()};
+}
+
+int TForm1::reportStudent()
+{
+    Reports::runDynamicsAndRanking(m_journal, FIO->text(), m_session.summi(), m_itog, [this] { Q_EMIT dynamicsRequested(); });
+    Itog->clearMarks();
+    if (Reports::noStudentChosen(FIO->text())) {
+        StatusBar->showMessage(Reports::NoStudentChosen().message(), 10000);
+        return -1;
+    }
+    if (m_journal.rowCount() > JournalLayout::kFirstStudentRow)
+        SpisokSt->setCurrentRow(JournalLayout::kFirstStudentRow);
+    const int row = Reports::studentRow(m_journal, FIO->text());
+    SpisokSt->setCurrentRow(row);
+    return row;
+}
+
+void TForm1::PrintRDClick()
+{
+    runHandler(this, [this] {
+        WindowReport doc(m_session.dataRoot(), Reports::journalTableName());
+        Reports::journalTable(doc, reportView());
+    });
+}
+
+void TForm1::Print11Click()
+{
+    runHandler(this, [this] {
+        const int row = reportStudent();
+        if (row < 0)
+            return;
+        WindowReport doc(m_session.dataRoot(), Reports::dossierName(FIO->text()));
+        Reports::dossier(doc, reportView(), row);
+        Q_EMIT dynamicsCloseRequested();
+    });
+}
+
+void TForm1::BiletClick()
+{
+    runHandler(this, [this] {
+        const int row = reportStudent();
+        if (row < 0)
+            return;
+        WindowReport doc(m_session.dataRoot(), Reports::ticketName(FIO->text()));
+        Reports::ticket(doc, reportView(), row);
+        Q_EMIT dynamicsCloseRequested();
+    });
+}
+
+void TForm1::TemiFaktClick()
+{
+    runHandler(this, [this] {
+        Dynamics::fillDynamics(m_journal, FIO->text(), m_session.summi());
+        Q_EMIT dynamicsRequested();
+        WindowReport doc(m_session.dataRoot(), Reports::themesDoneName());
+        Reports::themesDone(doc, reportView());
+        Q_EMIT dynamicsCloseRequested();
     });
 }

@@ -9,6 +9,9 @@
 
 class GridView;
 class QAction;
+namespace Reports {
+struct MainWindowView;
+}
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -43,6 +46,9 @@ public:
     // date edit shows the code.
     void showLessonOfTheme(const QString &code);
 
+    // The journal's heading as the identity edits show it now, saved or not.
+    JournalIdentity shownIdentity() const;
+
 Q_SIGNALS:
     // A journal cell was clicked: the code of its column, for the plan.
     void lessonCodeChosen(const QString &code);
@@ -51,6 +57,8 @@ Q_SIGNALS:
     void accessRequested();
     void catalogueRequested();
     void dynamicsRequested();
+    // A report that showed the dynamics window is done with it.
+    void dynamicsCloseRequested();
     // A save made a new catalogue entry, to be completed by the teacher before
     // the journal files are written.
     void newCatalogueEntryAdded();
@@ -95,6 +103,12 @@ public Q_SLOTS:
     void ItogMouseDown(Qt::MouseButton button, const QPoint &pos);
     void GrafikClick();
 
+    // Reports
+    void PrintRDClick();
+    void Print11Click();
+    void BiletClick();
+    void TemiFaktClick();
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -105,6 +119,8 @@ private:
     void FormCreate();
     void buildMenu();
     void buildControls();
+    // Shortcuts and the Tab order.
+    void setUpKeyboard();
     // The identity edits, year and comment show the session's journal.
     void showIdentity();
     // The grids of another journal: the marks go, the identity follows.
@@ -123,6 +139,12 @@ private:
     bool mayDropJournal();
     // Hides the other windows and ends the modal run, after the question.
     void leave();
+    // What the reports read: the grids and the edits as they stand.
+    Reports::MainWindowView reportView() const;
+    // The dossier's and the ticket's student after the dynamics and the
+    // ranking: the journal's current row moves to it; -1 (the status bar says
+    // why) when no student is chosen.
+    int reportStudent();
 
     JournalSession &m_session;
     Grid &m_journal;

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+class QGridLayout;
 class QLineEdit;
 class QToolButton;
 
@@ -25,10 +26,18 @@ public:
         EditAboveButtons, // the edit on a line of its own, the buttons in a row below
         Column,           // the edit and the buttons one under another
         Row,              // the edit and the buttons side by side, without a frame
+        CaptionedRow,     // side by side, without a frame, each with its caption over it
+        TitledRow,        // side by side in the titled frame
     };
 
     RowEditPanel(const QString &title, const QString &editName, const QString &editHint, const QList<Button> &buttons,
                  Arrangement arrangement, QWidget *parent = nullptr);
+    // A captioned row: the captions over the edit and each button, in order.
+    RowEditPanel(const QString &editName, const QString &editHint, const QList<Button> &buttons,
+                 const QStringList &captions, QWidget *parent = nullptr);
+
+    // Appends a further control of the window, with its caption, to a captioned row.
+    void addCaptioned(const QString &caption, QWidget *control);
 
     QLineEdit *numberEdit() const { return m_edit; }
     QToolButton *button(int index) const { return m_buttons.value(index); }
@@ -36,4 +45,5 @@ public:
 private:
     QLineEdit *m_edit = nullptr;
     QList<QToolButton *> m_buttons;
+    QGridLayout *m_captioned = nullptr;
 };

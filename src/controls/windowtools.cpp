@@ -3,23 +3,18 @@
 #include "controls/gridview.h"
 
 #include <QAbstractButton>
-#include <QGuiApplication>
-#include <QScreen>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QGridLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPointer>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
-
-void fitToWorkArea(QWidget *window, bool width, bool height)
-{
-    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QRect frame = window->geometry();
-    if (width && frame.left() + frame.width() < area.width())
-        window->resize(area.width() - frame.left() - 1, window->height());
-    if (height && frame.top() + frame.height() < area.height())
-        window->resize(window->width(), area.height() - frame.top() - 1);
-}
 
 void toggleGridBold(GridView *view, QAbstractButton *button)
 {
@@ -64,4 +59,172 @@ QToolButton *makeToolButton(QWidget *parent, const QString &name, const QString 
     }
     b->setMinimumSize(30, 28);
     return b;
+}
+
+void setShortcutHint(QAbstractButton *button, const QKeySequence &shortcut, Qt::ShortcutContext context)
+{
+    if (context == Qt::WindowShortcut) {
+        button->setShortcut(shortcut);
+    } else {
+        auto *keys = new QShortcut(shortcut, button, nullptr, nullptr, context);
+        QObject::connect(keys, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->animateClick();
+        });
+    }
+    const QString shown = shortcut.toString(QKeySequence::NativeText);
+    for (auto [get, set] : {std::pair{&QWidget::toolTip, &QWidget::setToolTip}, std::pair{&QWidget::statusTip, &QWidget::setStatusTip}}) {
+        const QString hint = (button->*get)();
+        (button->*set)(hint.isEmpty() ? shown : QStringLiteral("%1 (%2)").arg(hint, shown));
+    }
+}
+
+namespace {
+void appendCaptionedTo(QGridLayout *row, QWidget *labelParent, const QString &caption, const QList<QWidget *> &controls)
+{
+    const int column = row->count() == 0 ? 0 : row->columnCount();
+    if (!caption.isEmpty()) {
+        auto *label = new QLabel(caption, labelParent);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        row->addWidget(label, 0, column, 1, int(controls.size()));
+    }
+    for (int i = 0; i < controls.size(); ++i) {
+        // A hidden control keeps its place under its caption: the others do not move.
+        QSizePolicy policy = controls.at(i)->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        controls.at(i)->setSizePolicy(policy);
+        // A control that does not widen stands in the middle of its column.
+        const bool widens = controls.at(i)->sizePolicy().horizontalPolicy() & QSizePolicy::GrowFlag;
+        row->addWidget(controls.at(i), 1, column + i, widens ? Qt::Alignment() : Qt::AlignHCenter);
+    }
+}
+
+} // namespace
+
+void appendCaptioned(QGridLayout *row, const QString &caption, const QList<QWidget *> &controls)
+{
+    appendCaptionedTo(row, row->parentWidget(), caption, controls);
+}
+
+QGridLayout *captionedRow(QWidget *parent, const QList<CaptionedControls> &groups)
+{
+    auto *row = new QGridLayout;
+    row->setHorizontalSpacing(3);
+    row->setVerticalSpacing(0);
+    for (const CaptionedControls &group : groups)
+        appendCaptionedTo(row, parent, group.caption, group.controls);
+    return row;
+}
+
+namespace {
+// Tab in a grid goes from cell to cell; where the grid would start over, the
+// keyboard goes on to the next control of the window instead.
+class TabLeavesAtTheEnd : public QObject
+{
+public:
+    explicit TabLeavesAtTheEnd(QAbstractItemView *view) : QObject(view), m_view(view)
+    {
+        setObjectName(QStringLiteral("TabLeavesAtTheEnd"));
+        view->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_view || event->type() != QEvent::KeyPress || m_busy || !m_view->tabKeyNavigation())
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+        const bool backward = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
+        if ((!forward && !backward) || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        m_busy = true;
+        const QPersistentModelIndex before = m_view->currentIndex();
+        QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(m_view, &again);
+        const QModelIndex after = m_view->currentIndex();
+        const auto order = [](const QModelIndex &i) { return std::pair{i.row(), i.column()}; };
+        const bool startedOver = before.isValid() && after.isValid() && m_view->hasFocus()
+                                 && (forward ? order(after) <= order(before) : order(after) >= order(before));
+        if (startedOver) {
+            m_view->setCurrentIndex(before);
+            m_view->setTabKeyNavigation(false);
+            QKeyEvent leave(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(m_view, &leave);
+            m_view->setTabKeyNavigation(true);
+        }
+        m_busy = false;
+        return true;
+    }
+
+private:
+    QAbstractItemView *m_view;
+    bool m_busy = false;
+};
+} // namespace
+
+void setTabChain(const QList<QWidget *> &controls)
+{
+    for (qsizetype i = 1; i < controls.size(); ++i)
+        QWidget::setTabOrder(controls.at(i - 1), controls.at(i));
+    for (QWidget *control : controls) {
+        auto *view = qobject_cast<QAbstractItemView *>(control);
+        if (view && !view->findChild<TabLeavesAtTheEnd *>(QStringLiteral("TabLeavesAtTheEnd"), Qt::FindDirectChildrenOnly))
+            new TabLeavesAtTheEnd(view);
+    }
+}
+
+namespace {
+// Gives the keyboard back to the control that had it before the menu bar took
+// it, once the bar has no highlighted item any more.
+class MenuBarKeyboard : public QObject
+{
+public:
+    explicit MenuBarKeyboard(QMenuBar *bar) : QObject(bar), m_bar(bar)
+    {
+        setObjectName(QStringLiteral("MenuBarKeyboard"));
+        bar->installEventFilter(this);
+        connect(bar, &QMenuBar::triggered, this, [this] { giveBack(); });
+    }
+    void take()
+    {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus != m_bar)
+            m_previous = focus;
+        m_bar->setFocus(Qt::MenuBarFocusReason);
+        m_bar->setActiveAction(m_bar->actions().value(0));
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_bar && event->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            QTimer::singleShot(0, this, [this] {
+                if (!m_bar->activeAction())
+                    giveBack();
+            });
+        return false;
+    }
+
+private:
+    void giveBack()
+    {
+        if (m_previous && m_bar->hasFocus())
+            m_previous->setFocus(Qt::MenuBarFocusReason);
+        m_previous = nullptr;
+    }
+    QMenuBar *m_bar;
+    QPointer<QWidget> m_previous;
+};
+} // namespace
+
+void activateMenuBar(QMenuBar *bar)
+{
+    if (!bar || bar->actions().isEmpty())
+        return;
+    auto *keyboard = bar->findChild<MenuBarKeyboard *>(QStringLiteral("MenuBarKeyboard"), Qt::FindDirectChildrenOnly);
+    if (!keyboard)
+        keyboard = new MenuBarKeyboard(bar);
+    keyboard->take();
 }

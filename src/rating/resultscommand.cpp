@@ -173,53 +173,16 @@ QString csvField(const QString &text)
     return u'"' + q + u'"';
 }
 
-// The journal folder as an absolute path.
-QString journalFolder(const Options &o, const QString &root)
-{
-    if (QDir::isAbsolutePath(o.folder))
-        return o.folder;
-    const QString inRoot = QDir(root).absoluteFilePath(o.folder);
-    if (!o.root.isEmpty() && !QFileInfo(inRoot).isDir() && QFileInfo(o.folder).isDir())
-        return QDir::current().absoluteFilePath(o.folder);
-    return inRoot;
-}
-
-// The data root named by --data must be a folder: a wrong one would silently
-// give the default thresholds. Returns the message, or an empty text.
-QString checkDataRoot(const Options &o)
-{
-    if (!o.rootGiven)
-        return {};
-    if (o.root.isEmpty())
-        return QStringLiteral("После «--data» указан пустой текст вместо папки данных.");
-    const QFileInfo info(o.root);
-    if (!info.exists())
-        return QStringLiteral("Папка данных %1 не найдена.").arg(quotedExcerpt(o.root));
-    if (!info.isDir())
-        return QStringLiteral("%1 не папка: после --data нужна папка данных.").arg(quotedExcerpt(o.root));
-    return {};
-}
-
 // Reads the journal, computes and writes the whole result into text.
 void computeResults(const Options &o, const JournalReader &readJournal, QString &text, QTextStream &err)
 {
     QTextStream out(&text);
     const QString root = o.root.isEmpty() ? QDir::currentPath() : o.root;
     JournalSession session(root);
-    session.loadJournalFile(journalFolder(o, root), readJournal);
+    session.loadJournalFile(commandJournalFolder(o.folder, o.root), readJournal);
 
     Thresholds &thresholds = session.thresholds();
-    if (!o.t3 || !o.t4 || !o.t5) {
-        const QString pasport = QDir(root).filePath(QStringLiteral("Baza/Pasport.txt"));
-        if (QFileInfo::exists(pasport))
-            thresholds = GradingScale::readFile(pasport);
-    }
-    if (o.t3)
-        thresholds.t3 = *o.t3;
-    if (o.t4)
-        thresholds.t4 = *o.t4;
-    if (o.t5)
-        thresholds.t5 = *o.t5;
+    thresholds = commandThresholds(root, o.t3, o.t4, o.t5);
 
     Grid &journal = session.journal();
     Grid &itog = session.itog();
@@ -293,6 +256,49 @@ int guarded(QTextStream &err, const QString &journalFolder, const std::function<
 
 } // namespace
 
+QString commandJournalFolder(const QString &folder, const QString &rootOption)
+{
+    if (QDir::isAbsolutePath(folder))
+        return folder;
+    const QString root = rootOption.isEmpty() ? QDir::currentPath() : rootOption;
+    const QString inRoot = QDir(root).absoluteFilePath(folder);
+    if (!rootOption.isEmpty() && !QFileInfo(inRoot).isDir() && QFileInfo(folder).isDir())
+        return QDir::current().absoluteFilePath(folder);
+    return inRoot;
+}
+
+QString commandDataRootProblem(const QString &rootOption, bool rootGiven)
+{
+    if (!rootGiven)
+        return {};
+    if (rootOption.isEmpty())
+        return QStringLiteral("После «--data» указан пустой текст вместо папки данных.");
+    const QFileInfo info(rootOption);
+    if (!info.exists())
+        return QStringLiteral("Папка данных %1 не найдена.").arg(quotedExcerpt(rootOption));
+    if (!info.isDir())
+        return QStringLiteral("%1 не папка: после --data нужна папка данных.").arg(quotedExcerpt(rootOption));
+    return {};
+}
+
+Thresholds commandThresholds(const QString &root, const std::optional<QString> &t3, const std::optional<QString> &t4,
+                             const std::optional<QString> &t5)
+{
+    Thresholds thresholds;
+    if (!t3 || !t4 || !t5) {
+        const QString pasport = QDir(root).filePath(QStringLiteral("Baza/Pasport.txt"));
+        if (QFileInfo::exists(pasport))
+            thresholds = GradingScale::readFile(pasport);
+    }
+    if (t3)
+        thresholds.t3 = *t3;
+    if (t4)
+        thresholds.t4 = *t4;
+    if (t5)
+        thresholds.t5 = *t5;
+    return thresholds;
+}
+
 QString resultsUsageText()
 {
     return QStringLiteral(
@@ -328,7 +334,7 @@ int runResultsCommand(const QStringList &args, QTextStream &out, QTextStream &er
     const int parsed = guarded(err, {}, [&] {
         QString argError = parseOptions(args, o);
         if (argError.isEmpty() && !o.help)
-            argError = checkDataRoot(o);
+            argError = commandDataRootProblem(o.root, o.rootGiven);
         if (!argError.isEmpty()) {
             err << argError << "\n" << QStringLiteral("Использование:\n") << resultsUsageText();
             err.flush();

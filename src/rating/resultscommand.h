@@ -3,7 +3,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "rating/gradingscale.h"
+
 #include <functional>
+#include <optional>
 
 class Grid;
 
@@ -33,3 +36,16 @@ int runResultsCommand(const QStringList &args, QTextStream &out, QTextStream &er
 // The usage of "results" without its heading, as both the command's help and
 // the program's "zhurnal --help" print it.
 QString resultsUsageText();
+
+// What the commands that read one journal share.
+// The journal folder as an absolute path: an absolute one as it is; a relative
+// one inside the --data root (the working directory without it), or in the
+// working directory when the root has no such folder.
+QString commandJournalFolder(const QString &folder, const QString &rootOption);
+// Why the text after --data names no data root (empty, missing, no folder), or
+// an empty text when it does or when --data was not given.
+QString commandDataRootProblem(const QString &rootOption, bool rootGiven);
+// The thresholds given, the others from the root's "Baza/Pasport.txt" when it
+// is there, else "50", "70" and "85".
+Thresholds commandThresholds(const QString &root, const std::optional<QString> &t3, const std::optional<QString> &t4,
+                             const std::optional<QString> &t5);

@@ -1,5 +1,6 @@
 #include "journal/ui/tgurnaliform.h"
 
+#include "controls/framegeometry.h"
 #include "controls/handler.h"
 #include "controls/roweditpanel.h"
 #include "controls/services.h"
@@ -10,6 +11,8 @@
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
 #include "journal/journalfolder.h"
+#include "reports/reports.h"
+#include "reports/ui/windowreport.h"
 #include "controls/gridview.h"
 
 #include <QApplication>
@@ -17,6 +20,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -29,9 +33,8 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
     setWindowTitle(QStringLiteral("Список журналов"));
     setModal(true);
 
-    auto *group = new QGroupBox(
-        QStringLiteral("                                                                    №    Добавить  Переставить Удалить  Запомнить  Печать  "),
-        this);
+    // The group's caption, word by word, stands over the controls it names.
+    auto *group = new QGroupBox(this);
     GurSp = new GridView(&m_gurSp, group);
     GurSp->setObjectName(QStringLiteral("GurSp"));
     GurSp->setRowSelect(true);
@@ -43,11 +46,11 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
                               QStyle::SP_FileDialogDetailedView);
     GirOb = makeToolButton(group, QStringLiteral("GirOb"), QStringLiteral("Обычный шрифт / Жирный"), QStringLiteral("Ж"));
     auto *rows = new RowEditPanel(
-        QString(), QStringLiteral("StrGurn"), QStringLiteral("Номер выбранной строки"),
+        QStringLiteral("StrGurn"), QStringLiteral("Номер выбранной строки"),
         {{QStringLiteral("DobStrNige"), QStringLiteral("Добавить строку ниже выбранной"), QStringLiteral("+")},
          {QStringLiteral("PerStroki"), QStringLiteral("Выделенную и вышележащую строки поменять местами"), QStringLiteral("⇅")},
          {QStringLiteral("DelStroku"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−")}},
-        RowEditPanel::Arrangement::Row, group);
+        {QStringLiteral("№"), QStringLiteral("Добавить"), QStringLiteral("Переставить"), QStringLiteral("Удалить")}, group);
     StrGurn = rows->numberEdit();
     DobStrNige = rows->button(0);
     PerStroki = rows->button(1);
@@ -62,15 +65,22 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
     connect(PerStroki, &QToolButton::clicked, this, &TGurnaliForm::PerStrokiClick);
     connect(DelStroku, &QToolButton::clicked, this, &TGurnaliForm::DelStrokuClick);
     connect(Zagruzit, &QPushButton::clicked, this, &TGurnaliForm::ZagruzitClick);
+    connect(PrintRD, &QToolButton::clicked, this, &TGurnaliForm::PrintRDClick);
 
+    rows->addCaptioned(QStringLiteral("Запомнить"), SaveTab);
+    rows->addCaptioned(QStringLiteral("Печать"), PrintRD);
+    setShortcutHint(SaveTab, QKeySequence(Qt::CTRL | Qt::Key_S));
+    // Hidden while a new entry is completed, it keeps its place all the same.
+    QSizePolicy keepPlace = Zagruzit->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    Zagruzit->setSizePolicy(keepPlace);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(Zagruzit);
-    buttons->addWidget(Redaktir);
-    buttons->addWidget(GirOb);
+    buttons->addWidget(Zagruzit, 0, Qt::AlignBottom);
+    buttons->addWidget(Redaktir, 0, Qt::AlignBottom);
+    buttons->addWidget(GirOb, 0, Qt::AlignBottom);
     buttons->addStretch();
     buttons->addWidget(rows);
-    buttons->addWidget(SaveTab);
-    buttons->addWidget(PrintRD);
+    setTabChain({GurSp, Zagruzit, Redaktir, GirOb, StrGurn, DobStrNige, PerStroki, DelStroku, SaveTab, PrintRD});
     auto *groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(GurSp, 1);
     groupLayout->addLayout(buttons);
@@ -82,8 +92,8 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
 
 void TGurnaliForm::FormCreate()
 {
-    resize(1017, 219);
-    fitToWorkArea(this, true, true);
+    // At the top left corner, stretched over the work area.
+    placeFrame(this, FrameRule{QRect(0, 0, 1017, 219), true, true});
     GurSp->refresh();
 }
 
@@ -277,5 +287,13 @@ void TGurnaliForm::ZagruzitClick()
         Q_EMIT openRequested(m_session.catalogueEntry(r), &opened);
         if (opened)
             close();
+    });
+}
+
+void TGurnaliForm::PrintRDClick()
+{
+    runHandler(this, [this] {
+        WindowReport doc(m_session.dataRoot(), Reports::catalogueName());
+        Reports::catalogue(doc, m_gurSp, QDate::currentDate());
     });
 }

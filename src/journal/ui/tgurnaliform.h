@@ -41,6 +41,7 @@ public Q_SLOTS:
     void PerStrokiClick();
     void DelStrokuClick();
     void ZagruzitClick();
+    void PrintRDClick();
 
     // Every way the window closes (the load, the close box, Escape) comes here:
     // unsaved edits of the catalogue are asked about first.

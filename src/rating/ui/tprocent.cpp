@@ -7,6 +7,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -67,6 +68,9 @@ TProcent::TProcent(Thresholds &thresholds, const QString &scaleFile, QWidget *pa
     auto *main = new QHBoxLayout(this);
     main->addLayout(left);
     main->addWidget(SaveTab, 0, Qt::AlignTop);
+    setShortcutHint(SaveTab, QKeySequence(Qt::CTRL | Qt::Key_S));
+    // The thresholds are read left to right, as the chain of grades reads.
+    setTabChain({PaytProc, ChetProc, TriProc, SaveTab});
 }
 
 void TProcent::SaveTabClick()

@@ -1,6 +1,6 @@
 #include "rating/ui/tstolbitogo.h"
 
-#include "controls/windowtools.h"
+#include "controls/framegeometry.h"
 #include "controls/gridview.h"
 
 #include <QVBoxLayout>
@@ -22,8 +22,8 @@ TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
 
 void TStolbItogo::FormCreate()
 {
-    setGeometry(0, 514, 677, 182);
-    fitToWorkArea(this, true, true);
+    // Right of the thematic plan, below the main window, down to the work area's bottom.
+    placeFrame(this, FrameRule{QRect(0, ScreenTiling::kLowerTop, ScreenTiling::kDynamicsWidth, 182), false, true, 0, true});
 }
 
 void TStolbItogo::showDynamics()

@@ -1,11 +1,14 @@
 #include "themes/ui/ttema.h"
 
+#include "controls/framegeometry.h"
 #include "controls/handler.h"
 #include "controls/roweditpanel.h"
 #include "controls/windowtools.h"
 #include "journal/grid.h"
 #include "journal/gridops.h"
 #include "controls/gridview.h"
+#include "reports/reports.h"
+#include "reports/ui/windowreport.h"
 #include "themes/themes.h"
 
 #include <QGroupBox>
@@ -33,7 +36,7 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
          {QStringLiteral("PerStroki"), QStringLiteral("Выделенную и вышележащую строки поменять местами"), QStringLiteral("⇅")},
          {QStringLiteral("DelStroku"), QStringLiteral("Удалить выбранную строку"), QStringLiteral("−")},
          {QStringLiteral("DelStroki"), QStringLiteral("Удалить строки снмзу"), QStringLiteral("↓✕")}},
-        RowEditPanel::Arrangement::Column, group);
+        RowEditPanel::Arrangement::TitledRow, group);
     StrTemi = rows->numberEdit();
     DobStrNige = rows->button(0);
     PerStroki = rows->button(1);
@@ -50,17 +53,22 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     connect(PerStroki, &QToolButton::clicked, this, &TTema::PerStrokiClick);
     connect(DelStroku, &QToolButton::clicked, this, &TTema::DelStrokuClick);
     connect(DelStroki, &QToolButton::clicked, this, &TTema::DelStrokiClick);
+    connect(PrintRD, &QToolButton::clicked, this, &TTema::PrintRDClick);
 
-    auto *side = new QVBoxLayout;
-    side->addWidget(Redaktir);
-    side->addWidget(GirOb);
-    side->addWidget(rows);
-    side->addWidget(PrintRD);
-    side->addStretch();
+    // The buttons in a row under the plan: the window is low, below the main window.
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Redaktir, 0, Qt::AlignBottom);
+    buttons->addWidget(GirOb, 0, Qt::AlignBottom);
+    buttons->addWidget(rows);
+    buttons->addWidget(PrintRD, 0, Qt::AlignBottom);
+    buttons->addStretch();
 
-    auto *groupLayout = new QHBoxLayout(group);
+    auto *groupLayout = new QVBoxLayout(group);
+    groupLayout->setContentsMargins(4, 4, 4, 4);
+    groupLayout->setSpacing(2);
     groupLayout->addWidget(TemiSpisok, 1);
-    groupLayout->addLayout(side);
+    groupLayout->addLayout(buttons);
+    setTabChain({TemiSpisok, Redaktir, GirOb, StrTemi, DobStrNige, PerStroki, DelStroku, DelStroki, PrintRD});
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(4, 4, 4, 4);
     main->addWidget(group);
@@ -69,8 +77,8 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
 
 void TTema::FormCreate()
 {
-    setGeometry(0, 514, 1024, 303);
-    fitToWorkArea(this, true, true);
+    // Below the main window, stretched to the bottom and up to the dynamics window.
+    placeFrame(this, FrameRule{QRect(0, ScreenTiling::kLowerTop, 1024, 303), true, true, ScreenTiling::kDynamicsWidth});
     TemiSpisok->refresh();
 }
 
@@ -144,4 +152,15 @@ void TTema::journalSwitched()
     StrTemi->setText(QStringLiteral("1"));
     TemiSpisok->clearMarks();
     TemiSpisok->setCurrentRow(m_temi.rowCount() > 1 ? 1 : 0);
+}
+
+void TTema::PrintRDClick()
+{
+    runHandler(this, [this] {
+        JournalIdentity heading;
+        QString dataRoot;
+        Q_EMIT planHeadingWanted(&heading, &dataRoot);
+        WindowReport doc(dataRoot, Reports::thematicPlanName());
+        Reports::thematicPlan(doc, m_temi, heading, QDate::currentDate());
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "journal/journalsession.h"
+
 #include <QDialog>
 
 class Grid;
@@ -27,6 +29,9 @@ public:
 Q_SIGNALS:
     // A theme was clicked: its code, trimmed.
     void themeChosen(const QString &code);
+    // The plan is to be printed: the journal's heading as the main window shows
+    // it, and the data root whose reports folder receives the document.
+    void planHeadingWanted(JournalIdentity *heading, QString *dataRoot);
 
 public Q_SLOTS:
     void GirObClick();
@@ -36,6 +41,7 @@ public Q_SLOTS:
     void PerStrokiClick();
     void DelStrokuClick();
     void DelStrokiClick();
+    void PrintRDClick();
 
 private:
     int selectedRow() const;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "journal/errors.h"
+#include "reports/documentcontent.h"
+#include "reports/reportdocument.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+// The document was written but nothing opened it; the message names the file.
+class ReportNotOpened : public ZError
+{
+public:
+    ReportNotOpened(const QString &message, const QString &path) : ZError(message), m_path(path) {}
+    const QString &path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+
+// A report document written as a .docx file. It is built in memory; only
+// ShowReport writes it, so a report that stops with an error writes nothing.
+class DocxDocument : public ReportDocument
+{
+public:
+    // Opens a written file in the user's word processor; false when nothing did.
+    using Opener = std::function<bool(const QString &path)>;
+
+    // ShowReport writes into the data root's folder "Отчёты" (made when
+    // missing) as "NAME ДД.ММ.ГГГГ ЧЧ-ММ-СС.docx" for the moment `when`, never
+    // over a file that is there (the next one gets " (2)", " (3)" ...), then
+    // opens it with `open`.
+    DocxDocument(const QString &dataRoot, const QString &reportName, const QDateTime &when, Opener open);
+    // ShowReport writes exactly this file (replacing it) and opens nothing.
+    explicit DocxDocument(const QString &filePath);
+
+    void StartReport() override;
+    void SetDocumentFontSize(int points) override;
+    void SetLeftMargin(int points) override;
+    void AppendText(const QString &text) override;
+    void AppendParagraphBreak() override;
+    void AddTableAtEnd(int rows, int columns) override;
+    void EnableTableBorders() override;
+    void SetColumnWidth(int column, int points) override;
+    void SetCellText(int row, int column, const QString &text) override;
+    void ShowReport() override;
+
+    const DocumentContent &content() const { return m_content; }
+    // The file ShowReport wrote; empty before.
+    const QString &writtenPath() const { return m_written; }
+
+    // The reports folder inside a data root.
+    static QString reportsFolder(const QString &dataRoot);
+    // A report name fit for a file name: characters that file systems refuse
+    // or that would make a path ("/", "\", ":", "*", "?", quotes, "<", ">",
+    // "|", control characters) become "_"; blanks and dots at the end go; at
+    // most 100 characters.
+    static QString safeFileName(const QString &name);
+    // "NAME ДД.ММ.ГГГГ ЧЧ-ММ-СС" of the safe name and the moment.
+    static QString fileBaseName(const QString &reportName, const QDateTime &when);
+
+private:
+    void writeIntoReportsFolder(const QByteArray &bytes);
+    void writeFile(const QByteArray &bytes);
+
+    DocumentContent m_content;
+    QString m_dataRoot;
+    QString m_reportName;
+    QDateTime m_when;
+    Opener m_open;
+    QString m_filePath; // the -o file, when given
+    QString m_written;
+};

@@ -1,0 +1,274 @@
+#include "fixtureroot.h"
+
+#include "app/tform1.h"
+#include "controls/gridview.h"
+#include "journal/ui/tgurnaliform.h"
+#include "rating/resultgrids.h"
+#include "rating/ui/tprocent.h"
+#include "rating/ui/tstolbitogo.h"
+#include "themes/ui/ttema.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// The program used from the keyboard alone: the menu, the shortcuts and the
+// Tab order of every window, on the fixture's journal.
+class TestKeyboard : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowSession> m_session;
+    TForm1 *f() const { return running().form1; }
+    QMenuBar *menuBar() const { return ctl<QMenuBar>(f(), u"MainMenu"_s); }
+
+    void showActive(QWidget *window)
+    {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+    QWidget *windowNamed(const QString &name) const
+    {
+        if (name == u"main"_s)
+            return f();
+        if (name == u"plan"_s)
+            return running().tema;
+        if (name == u"catalogue"_s)
+            return running().gurnali;
+        if (name == u"scale"_s)
+            return running().procent;
+        return running().stolbItogo;
+    }
+    // Presses Tab from the first control until the keyboard comes back to it;
+    // a grid keeps it while Tab walks its cells. The controls in the order reached.
+    static QStringList tabWalk(QWidget *first)
+    {
+        first->setFocus(Qt::TabFocusReason);
+        QStringList walk{first->objectName()};
+        QWidget *last = first;
+        for (int press = 0; press < 400; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *now = QApplication::focusWidget();
+            if (!now || (now == first && last != first))
+                break;
+            if (now != last)
+                walk << now->objectName();
+            last = now;
+        }
+        return walk;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_session = std::make_unique<WindowSession>();
+        f()->FormShow();
+        QCOMPARE(m_session->messages.errors(), QStringList());
+    }
+    void cleanup() { m_session.reset(); }
+
+    // Every menu caption keeps its text and has its own underlined letter.
+    void menuCaptionsHaveMnemonics()
+    {
+        QList<QList<QAction *>> menus{menuBar()->actions(), menuBar()->findChild<QMenu *>(u"N9Menu"_s)->actions()};
+        QCOMPARE(menus.at(0).size(), 6);
+        QCOMPARE(menus.at(1).size(), 4);
+        for (const QList<QAction *> &items : menus) {
+            QSet<QKeySequence> keys;
+            for (QAction *a : items) {
+                const QKeySequence key = QKeySequence::mnemonic(a->text());
+                QVERIFY2(!key.isEmpty(), qPrintable(a->objectName()));
+                QVERIFY2(!keys.contains(key), qPrintable(a->objectName()));
+                keys.insert(key);
+                QCOMPARE(a->text().count(u'&'), 1);
+            }
+        }
+    }
+
+    // Alt with the underlined letter runs the item: "Темы" shows the plan.
+    void altWithTheLetterRunsTheItem()
+    {
+        showActive(f());
+        running().tema->hide();
+        QTest::sendKeyEvent(QTest::Press, QApplication::focusWidget(), Qt::Key(u'Т'), u"т"_s, Qt::AltModifier);
+        QTest::sendKeyEvent(QTest::Release, QApplication::focusWidget(), Qt::Key(u'Т'), u"т"_s, Qt::AltModifier);
+        QTRY_VERIFY(running().tema->isVisible());
+    }
+
+    // A lone Alt or F10 puts the keyboard on the menu bar, at "Журнал"; the
+    // arrows walk the bar, Enter runs the item.
+    void altAndF10ReachTheMenu_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Alt") << int(Qt::Key_Alt) << int(Qt::AltModifier);
+        QTest::newRow("F10") << int(Qt::Key_F10) << int(Qt::NoModifier);
+    }
+    void altAndF10ReachTheMenu()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        showActive(f());
+        running().tema->hide();
+        auto *gruppa = ctl<QLineEdit>(f(), u"Gruppa"_s);
+        gruppa->setFocus();
+        QTest::keyClick(gruppa, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(menuBar()->activeAction(), f()->findChild<QAction *>(u"N10"_s));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QCOMPARE(menuBar()->activeAction(), f()->findChild<QAction *>(u"N6"_s));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(running().tema->isVisible());
+    }
+
+    // Ctrl+S saves the journal with its edits, from the journal window and
+    // from the plan window beside it.
+    void ctrlSSavesTheJournal_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("grid");
+        QTest::newRow("journal window") << u"main"_s << u"SpisokSt"_s;
+        QTest::newRow("plan window") << u"plan"_s << u"TemiSpisok"_s;
+    }
+    void ctrlSSavesTheJournal()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, grid);
+        showActive(f());
+        QWidget *w = windowNamed(window);
+        showActive(w);
+        session().journal().setCell(3, 5, u"7,25"_s);
+        const QByteArray before = m_session->root.bytes(u"G1/Inf/SpStud.txt"_s);
+        auto *view = ctl<GridView>(w, grid);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+        QTRY_VERIFY(m_session->root.bytes(u"G1/Inf/SpStud.txt"_s) != before); // the button is seen pressed first
+        const QByteArray after = m_session->root.bytes(u"G1/Inf/SpStud.txt"_s);
+        QVERIFY(!before.contains("7,25") && after.contains("\r\n7,25\r\n"));
+        QCOMPARE(m_session->messages.errors(), QStringList());
+    }
+
+    // In the catalogue and the scale windows Ctrl+S saves what they show.
+    void ctrlSSavesTheCatalogueAndTheScale_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("catalogue") << u"catalogue"_s << u"GurSp"_s << u"Baza/Gurnali.txt"_s;
+        QTest::newRow("scale") << u"scale"_s << u"PaytProc"_s << u"Baza/Pasport.txt"_s;
+    }
+    void ctrlSSavesTheCatalogueAndTheScale()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, edit);
+        QFETCH(QString, file);
+        QWidget *w = windowNamed(window);
+        showActive(w);
+        if (auto *line = ctl<QLineEdit>(w, edit)) {
+            line->selectAll();
+            QTest::keyClicks(line, u"93"_s);
+        } else {
+            session().catalogue().setCell(7, 2, u"93"_s);
+        }
+        const QByteArray before = m_session->root.bytes(file);
+        QVERIFY(!before.contains("93"));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_S, Qt::ControlModifier);
+        QTRY_VERIFY(m_session->root.bytes(file).contains("\r\n93\r\n"));
+    }
+
+    // F1 opens the help, F9 recalculates, Ctrl+O opens the catalogue; the
+    // shortcuts are shown in the hints.
+    void commandShortcuts()
+    {
+        showActive(f());
+        QWidget *focus = ctl<QLineEdit>(f(), u"FIO"_s);
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_F1);
+        QCOMPARE(m_session->platform.opened.size(), 1);
+        showActive(running().tema); // and from the plan window
+        QTest::keyClick(ctl<QWidget>(running().tema, u"TemiSpisok"_s), Qt::Key_F1);
+        QCOMPARE(m_session->platform.opened.size(), 2);
+        showActive(f());
+        QVERIFY(m_session->platform.opened.at(0).contains(u"elp"_s));
+        QVERIFY(f()->findChild<QAction *>(u"N4"_s)->statusTip().contains(u"F1"_s));
+
+        const QString sumBefore = session().itog().cell(ResultGrids::SumCol, 1);
+        session().journal().setCell(2, 4, u"1"_s); // first student, first lesson of weight 2: 5 becomes 1
+        QTest::keyClick(focus, Qt::Key_F9);
+        QTRY_VERIFY(session().itog().cell(ResultGrids::SumCol, 1) != sumBefore);
+        QVERIFY(ctl<QAbstractButton>(f(), u"Peres4et"_s)->toolTip().contains(u"F9"_s));
+
+        bool catalogueShown = false;
+        QTimer::singleShot(0, running().gurnali, [&catalogueShown] {
+            catalogueShown = running().gurnali->isVisible();
+            running().gurnali->reject();
+        });
+        QTest::keyClick(focus, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(catalogueShown);
+        QVERIFY(f()->findChild<QAction *>(u"N10"_s)->statusTip().contains(u"Ctrl+O"_s));
+    }
+
+    // Tab walks every window's controls in reading order: left to right along
+    // a row, row after row, group after group.
+    void tabFollowsReadingOrder_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("main") << u"main"_s
+                              << QStringList{u"SaveTab"_s,   u"Gruppa"_s,    u"PredmNaz"_s,  u"PapkaName"_s,  u"Semestr"_s,  u"GodS"_s,
+                                             u"Komment"_s,   u"Uspev"_s,     u"Uspewa"_s,    u"Ka4"_s,        u"Obu4"_s,     u"SpisokSt"_s,
+                                             u"NStroki"_s,   u"PlusStr"_s,   u"MinusStr"_s,  u"DelStroki"_s,  u"NStolbca"_s, u"PlusStolb"_s,
+                                             u"MinusStolb"_s, u"DelStolbi"_s, u"RedSpisok"_s, u"GirOb"_s,      u"BitBtn1"_s,  u"FIO"_s,
+                                             u"DatNTar"_s,   u"TekOcen"_s,   u"Print11"_s,   u"Bilet"_s,      u"TemiFakt"_s, u"Obnovit"_s,
+                                             u"Dinamika"_s,  u"Provodnik"_s, u"Itog"_s,      u"Peres4et"_s,   u"Rang"_s,     u"Grafik"_s,
+                                             u"PrintRD"_s,   u"CopyStolb"_s, u"SrSt"_s};
+        QTest::newRow("plan") << u"plan"_s
+                              << QStringList{u"TemiSpisok"_s, u"Redaktir"_s,  u"GirOb"_s,     u"StrTemi"_s, u"DobStrNige"_s,
+                                             u"PerStroki"_s,  u"DelStroku"_s, u"DelStroki"_s, u"PrintRD"_s};
+        QTest::newRow("catalogue") << u"catalogue"_s
+                                   << QStringList{u"GurSp"_s,      u"Zagruzit"_s,  u"Redaktir"_s, u"GirOb"_s,
+                                                  u"StrGurn"_s,    u"DobStrNige"_s, u"PerStroki"_s, u"SaveTab"_s, u"PrintRD"_s};
+        QTest::newRow("scale") << u"scale"_s << QStringList{u"PaytProc"_s, u"ChetProc"_s, u"TriProc"_s, u"SaveTab"_s};
+    }
+    void tabFollowsReadingOrder()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, order);
+        QWidget *w = windowNamed(window);
+        showActive(w);
+        const QStringList walk = tabWalk(ctl<QWidget>(w, order.first()));
+        QCOMPARE(walk, order);
+        // Along a row of controls that share a group, each stands right of the one before.
+        for (int i = 1; i < walk.size(); ++i) {
+            QWidget *a = ctl<QWidget>(w, walk.at(i - 1));
+            QWidget *b = ctl<QWidget>(w, walk.at(i));
+            const QRect ra(a->mapTo(w, QPoint(0, 0)), a->size());
+            const QRect rb(b->mapTo(w, QPoint(0, 0)), b->size());
+            const bool sameRow = ra.top() < rb.bottom() && rb.top() < ra.bottom() && a->parentWidget() == b->parentWidget();
+            if (sameRow)
+                QVERIFY2(rb.left() > ra.left(), qPrintable(walk.at(i - 1) + u" → "_s + walk.at(i)));
+        }
+    }
+
+    // Shift+Tab walks back out of a grid from its first cell.
+    void shiftTabLeavesTheGridBackwards()
+    {
+        showActive(f());
+        auto *grid = ctl<GridView>(f(), u"Itog"_s);
+        grid->setFocus(Qt::TabFocusReason);
+        grid->setCurrentIndex(grid->model()->index(1, 1));
+        for (int press = 0; press < 100 && grid->hasFocus(); ++press)
+            QTest::keyClick(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"Provodnik"_s);
+    }
+};
+
+QTEST_MAIN(TestKeyboard)
+#include "test_keyboard.moc"

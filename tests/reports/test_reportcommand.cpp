@@ -1,0 +1,197 @@
+#include "../app/fixtureroot.h"
+#include "docxreader.h"
+
+#include "app/commandline.h"
+#include "reports/reportcommand.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+// "zhurnal report" as the teacher or a script runs it: the built program,
+// without a display, on a fixture data root.
+class TestReportCommand : public QObject
+{
+    Q_OBJECT
+
+    struct Run
+    {
+        int code = -1;
+        QString out;
+        QString err;
+    };
+
+    static Run run(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"DISPLAY"_s);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"minimal"_s);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(ZHURNAL_BINARY), QStringList{u"report"_s} + args);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+private Q_SLOTS:
+    void parsesAsItsOwnCommand()
+    {
+        const CommandLine cl = parseCommandLine({u"report"_s, u"journal"_s, u"G/J"_s, u"--data"_s, u"d"_s});
+        QCOMPARE(int(cl.action), int(CommandLine::Action::Report));
+        QCOMPARE(cl.reportArgs, (QStringList{u"journal"_s, u"G/J"_s, u"--data"_s, u"d"_s}));
+        const CommandLine late = parseCommandLine({u"--data"_s, u"d"_s, u"report"_s, u"journal"_s});
+        QCOMPARE(int(late.action), int(CommandLine::Action::Error));
+        QVERIFY(late.error.contains(u"zhurnal report ВИД"_s));
+        QVERIFY(usageText().contains(reportUsageText()));
+    }
+
+    // Every report of the fixture journal, written with -o and read back.
+    void everyReport_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("heading"); // the first paragraphs
+        QTest::addColumn<int>("rows");            // of the first table
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QStringList>("lastRow");
+        QTest::newRow("journal") << QStringList{u"journal"_s, u"G1/Inf"_s}
+                                 << QStringList{u"Накопленный рейтинг     На 08.12.2026   Папка Inf"_s, u"Группа  G1 "_s,
+                                                u"Информатика   Семестр 1"_s}
+                                 << 5 << 10 << QStringList{u""_s, u""_s, u""_s, u""_s, u""_s, u"Итого"_s, u"1"_s, u"17"_s, u""_s, u""_s};
+        QTest::newRow("dossier") << QStringList{u"dossier"_s, u"G1/Inf"_s, u"--student"_s, u" Борисова Вера "_s}
+                                 << QStringList{u" Борисова Вера        На 08.12.2026"_s,
+                                                u"Группа  G1    Семестр 1   Предмет Информатика   Папка Inf"_s}
+                                 << 4 << 9
+                                 << QStringList{u"3"_s, u"15.09"_s, u"Т2"_s, u"1,5"_s, u""_s, u"4,2"_s, u"6"_s, u"12,5"_s, u"*** Циклы"_s};
+        QTest::newRow("ticket") << QStringList{u"ticket"_s, u"G1/Inf"_s, u"--student=Васильев Глеб"_s}
+                                << QStringList{u"Васильев Глеб   Билет 08.12.2026"_s, u"Группа  G1    Семестр 1   Предмет"_s,
+                                               u"Информатика   Папка Inf"_s}
+                                << 2 << 9
+                                << QStringList{u"1"_s, u"01.09"_s, u"Т1"_s, u"2"_s, u""_s, u"5,3"_s, u"0"_s, u"5,3"_s, u"*** Алгоритмы"_s};
+        QTest::newRow("themes") << QStringList{u"themes"_s, u"G1/Inf"_s}
+                                << QStringList{u"Группа  G1    Семестр 1    год 2026  осень"_s, u"Информатика"_s,
+                                               u"   Папка Inf     Темы: выполнено На 08.12.2026"_s}
+                                << 4 << 7 << QStringList{u"3"_s, u"15.09"_s, u"Т2"_s, u"1,5"_s, u"6,75"_s, u"4,2"_s, u"Циклы"_s};
+        QTest::newRow("plan") << QStringList{u"plan"_s, u"G1/Inf"_s}
+                              << QStringList{u"Темы: План На 08.12.2026"_s, u"Группа  G1    Семестр 1   Предмет Информатика   Папка Inf"_s}
+                              << 4 << 4 << QStringList{u"3"_s, u"Т2"_s, u"1,5"_s, u"Циклы"_s};
+        QTest::newRow("catalogue") << QStringList{u"catalogue"_s}
+                                   << QStringList{u"Список Предметов / Папка  На 08.12.2026"_s} << 3 << 9
+                                   << QStringList{u"2"_s, u"Math"_s, u"G1"_s, u"2"_s, u"Математика"_s, u"2027"_s, u""_s, u""_s, u"вес"_s};
+    }
+    void everyReport()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, heading);
+        QFETCH(int, rows);
+        QFETCH(int, columns);
+        QFETCH(QStringList, lastRow);
+        FixtureRoot root;
+        const QString file = root.file(u"вывод отчёта.docx"_s);
+        const Run r = run(args + QStringList{u"--data"_s, root.path(), u"--date"_s, u"08.12.2026"_s, u"-o"_s, file});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(r.out, file + u'\n');
+        QCOMPARE(r.err, QString());
+        const ReadDocx d = readDocxFile(file);
+        QVERIFY2(d.ok, qPrintable(d.error));
+        QCOMPARE(d.paragraphs().mid(0, heading.size()), heading);
+        QCOMPARE(d.tables.at(0).cells.size(), rows);
+        QCOMPARE(d.tables.at(0).cells.at(0).size(), columns);
+        QCOMPARE(d.tables.at(0).cells.last(), lastRow);
+        QVERIFY(!QFileInfo::exists(root.file(u"Отчёты"_s))); // -o writes only there
+    }
+
+    // Thresholds given on the command line replace the scale file's.
+    void thresholdsAsForResults()
+    {
+        FixtureRoot root;
+        const QString file = root.file(u"j.docx"_s);
+        const Run r = run({u"journal"_s, u"G1/Inf"_s, u"--data"_s, root.path(), u"--t3"_s, u"60,5"_s, u"-o"_s, file});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const ReadDocx d = readDocxFile(file);
+        QCOMPARE(d.tables.at(1).cells.at(1).at(3), u">= 90"_s); // from Baza/Pasport.txt
+        QCOMPARE(d.tables.at(1).cells.at(3).at(3), u">= 60,5"_s);
+        QCOMPARE(d.tables.at(1).cells.at(4).at(3), u"<  60,5"_s);
+        QVERIFY(d.paragraphs().at(0).contains(QDate::currentDate().toString(u"dd.MM.yyyy"_s)));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no kind") << QStringList{} << 2 << u"Не задан вид отчёта"_s;
+        QTest::newRow("unknown kind") << QStringList{u"rating"_s, u"G1/Inf"_s} << 2 << u"Неизвестный вид отчёта «rating»"_s;
+        QTest::newRow("no folder") << QStringList{u"journal"_s} << 2 << u"Не задана папка журнала"_s;
+        QTest::newRow("dossier without student") << QStringList{u"dossier"_s, u"G1/Inf"_s} << 2 << u"нужен параметр --student"_s;
+        QTest::newRow("bad date") << QStringList{u"plan"_s, u"G1/Inf"_s, u"--date"_s, u"2026-12-08"_s} << 2
+                                  << u"Дата «2026-12-08» не в виде ДД.ММ.ГГГГ"_s;
+        QTest::newRow("no such data root") << QStringList{u"plan"_s, u"G1/Inf"_s, u"--data"_s, u"/нет/такой"_s} << 2
+                                           << u"Папка данных «/нет/такой» не найдена"_s;
+        QTest::newRow("option without value") << QStringList{u"ticket"_s, u"G1/Inf"_s, u"--student"_s} << 2
+                                              << u"После «--student» нужно значение"_s;
+        QTest::newRow("nobody of that name") << QStringList{u"ticket"_s, u"G1/Inf"_s, u"--student"_s, u"Никто"_s} << 1
+                                             << u"Ученик «Никто» не найден в журнале"_s;
+        QTest::newRow("blank student") << QStringList{u"dossier"_s, u"G1/Inf"_s, u"--student"_s, u"  "_s} << 1
+                                       << u"Сначала выберите ученика"_s;
+        QTest::newRow("missing journal") << QStringList{u"journal"_s, u"G1/Nothing"_s} << 1 << u"SpStud.txt"_s;
+    }
+    void refusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        FixtureRoot root;
+        const QString file = root.file(u"out.docx"_s);
+        QStringList all = args;
+        if (!args.contains(u"--data"_s))
+            all << u"--data"_s << root.path();
+        all << u"-o"_s << file;
+        const Run r = run(all);
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    // Without -o the document goes into the root's reports folder and is opened.
+    void intoTheReportsFolder()
+    {
+        FixtureRoot root;
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QStringList opened;
+        const int code = runReportCommand({u"catalogue"_s, u"--data"_s, root.path()}, o, e, [&opened](const QString &p) {
+            opened << p;
+            return true;
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(out, opened.first() + u'\n');
+        QVERIFY2(opened.first().startsWith(root.file(u"Отчёты/Список журналов "_s)), qPrintable(opened.first()));
+        QVERIFY(opened.first().endsWith(u".docx"_s));
+        QVERIFY(readDocxFile(opened.first()).ok);
+
+        // Nothing opens it: the path still comes out, with the note on the error stream.
+        out.clear();
+        const int again = runReportCommand({u"catalogue"_s, u"--data"_s, root.path()}, o, e, [](const QString &) { return false; });
+        QCOMPARE(again, 0);
+        QVERIFY(QFileInfo(out.trimmed()).isFile());
+        QVERIFY2(err.contains(u"открыть его не удалось"_s), qPrintable(err));
+        QCOMPARE(QDir(root.file(u"Отчёты"_s)).entryList(QDir::Files).size(), 2);
+    }
+
+    void help()
+    {
+        const Run r = run({u"--help"_s});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.contains(u"catalogue  список журналов"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportCommand)
+#include "test_reportcommand.moc"
