@@ -42,6 +42,10 @@ public:
     // date edit shows the code.
     void showLessonOfTheme(const QString &code);
 
+    // The user who entered may not change the grading scale: "Шкала перевода"
+    // is disabled for the rest of the run.
+    void forbidScale();
+
 Q_SIGNALS:
     // A journal cell was clicked: the code of its column, for the plan.
     void lessonCodeChosen(const QString &code);
