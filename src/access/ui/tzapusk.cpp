@@ -101,10 +101,6 @@ TZapusk::TZapusk(const QString &accessFile, QWidget *parent) : QWidget(parent)
     connect(OpisProgr, &TdxfColorButton::clicked, this, &TZapusk::OpisProgrClick);
     connect(dxfColorButton2, &TdxfColorButton::clicked, this, &TZapusk::dxfColorButton2Click);
     connect(Pismo, &QPushButton::clicked, this, &TZapusk::PismoClick);
-    connect(NomZamka, &QLineEdit::returnPressed, this, [this] {
-        if (!Dalee->isHidden())
-            Dalee->click();
-    });
 
     // Reading order: the message line, the password, the help and site buttons
     // beside it, "Дальше" and "Отмена", the letter along the bottom.

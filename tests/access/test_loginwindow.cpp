@@ -1,0 +1,334 @@
+#include "access/accessfile.h"
+#include "access/authorcontacts.h"
+#include "access/ui/tzapusk.h"
+#include "controls/tdxfcolorbutton.h"
+#include "doubles/recordingservices.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Users as "code;name;password;access", separated by "|".
+QByteArray accessFile(const QString &spec)
+{
+    QByteArray out;
+    for (const QString &user : spec.split(QLatin1Char('|'))) {
+        const QStringList f = user.split(QLatin1Char(';'));
+        out += AccessLayout::encode({f.value(0), QDate(2026, 1, 1), f.value(1), f.value(2), f.value(3)});
+    }
+    return out;
+}
+
+const QString kUsers = u"01;Админ;580317;Z|02;Учитель;abcDEF;W|03;Гость;777;X|04;Двойник;abcDEF;Z"_s;
+
+} // namespace
+
+class TestLoginWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TZapusk> m_window;
+    RecordingMessages m_messages;
+    RecordingPlatform m_platform;
+
+    QString path() const { return m_dir->filePath(u"Dostup.dat"_s); }
+    void write(const QByteArray &bytes)
+    {
+        QFile f(path());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    TZapusk *start()
+    {
+        m_window = std::make_unique<TZapusk>(path());
+        m_window->show();
+        m_window->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_window.get()))
+            return nullptr;
+        return m_window.get();
+    }
+    template <class T>
+    T *ctl(const char *name) const
+    {
+        return m_window->findChild<T *>(QLatin1String(name));
+    }
+    QLineEdit *password() const { return ctl<QLineEdit>("NomZamka"); }
+    TdxfColorButton *dalee() const { return ctl<TdxfColorButton>("Dalee"); }
+    QString message() const { return ctl<QLineEdit>("Komentar")->text(); }
+
+    // Types the password as the teacher does: everything in the box selected and replaced.
+    void type(const QString &text)
+    {
+        QLineEdit *box = password();
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+    }
+    void pressDalee(bool byEnter)
+    {
+        if (byEnter)
+            QTest::keyClick(password(), Qt::Key_Return);
+        else
+            QTest::mouseClick(dalee(), Qt::LeftButton, {}, dalee()->rect().center());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_messages = RecordingMessages();
+        m_platform = RecordingPlatform();
+        Services::setMessages(&m_messages);
+        Services::setPlatform(&m_platform);
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        Services::setMessages(nullptr);
+        Services::setPlatform(nullptr);
+        m_dir.reset();
+    }
+
+    void freshStartCreatesTheFileAndAdmitsTheAdministrator()
+    {
+        QVERIFY(!QFile::exists(path()));
+        QVERIFY(start());
+        QCOMPARE(QFileInfo(path()).size(), 192);
+        QCOMPARE(m_window->windowTitle(), u"Журнал успеваемости %1"_s.arg(QLatin1String(ZHURNAL_VERSION)));
+        QCOMPARE(message(), u"                           Стой! Кто идёт?"_s);
+        QCOMPARE(password()->text(), u"580317"_s);
+        QCOMPARE(password()->echoMode(), QLineEdit::Password);
+        QCOMPARE(password()->maxLength(), 12);
+        QCOMPARE(password()->parentWidget()->objectName(), u"GroupBox1"_s);
+        QCOMPARE(qobject_cast<QGroupBox *>(password()->parentWidget())->title(), u"Пароль"_s);
+        QCOMPARE(QApplication::focusWidget(), password());
+
+        QSignalSpy admitted(m_window.get(), &TZapusk::admitted);
+        QSignalSpy locked(m_window.get(), &TZapusk::scaleForbidden);
+        QTest::keyClick(password(), Qt::Key_Return);
+        QCOMPARE(admitted.count(), 1);
+        QCOMPARE(locked.count(), 0);
+        QCOMPARE(m_window->login().currentUser().name, u"Администратор"_s);
+        QVERIFY(!m_window->isVisible()); // the journal window's run ended: the login closes
+        QCOMPARE(m_messages.shown.size(), 0);
+    }
+
+    void passwords_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("byEnter");
+        QTest::addColumn<bool>("admitted");
+        QTest::addColumn<bool>("scaleLocked");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("message");
+        const QString start = u"                           Стой! Кто идёт?"_s;
+        QTest::newRow("blanks around, mouse") << u"  580317  "_s << false << true << false << u"Админ"_s << start;
+        QTest::newRow("blanks around, Enter") << u" abcDEF"_s << true << true << true << u"Учитель"_s << start;
+        QTest::newRow("case differs") << u"ABCDEF"_s << false << false << false << u"Админ"_s << u"1 Что-то я Вас не припоминаю"_s;
+        QTest::newRow("more than six") << u"abcDEFxyz"_s << true << true << true << u"Учитель"_s << start;
+        QTest::newRow("twelve at most") << u"abcDEFxyz1234567"_s << false << true << true << u"Учитель"_s << start;
+        QTest::newRow("W enters, scale locked") << u"abcDEF"_s << false << true << true << u"Учитель"_s << start;
+        QTest::newRow("X refused") << u"777"_s << true << false << true << u"Гость"_s << u"1 Вам доступ закрыт"_s;
+        QTest::newRow("same password twice, first taken") << u"abcDEF"_s << true << true << true << u"Учитель"_s << start;
+    }
+    void passwords()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, byEnter);
+        write(accessFile(kUsers));
+        QVERIFY(start());
+        QSignalSpy admitted(m_window.get(), &TZapusk::admitted);
+        QSignalSpy locked(m_window.get(), &TZapusk::scaleForbidden);
+        type(typed);
+        QCOMPARE(password()->text(), typed.left(12));
+        pressDalee(byEnter);
+        QTEST(admitted.count() == 1, "admitted");
+        QTEST(locked.count() > 0, "scaleLocked");
+        QTEST(m_window->login().currentUser().name, "user");
+        QTEST(message(), "message");
+    }
+
+    void fourRefusalsHideDalee()
+    {
+        write(accessFile(kUsers));
+        QVERIFY(start());
+        QSignalSpy admitted(m_window.get(), &TZapusk::admitted);
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            type(u"wrong"_s);
+            pressDalee(attempt % 2 == 0);
+            QCOMPARE(message(), u"%1 Что-то я Вас не припоминаю"_s.arg(attempt));
+            QVERIFY(dalee()->isVisible());
+        }
+        type(u"wrong"_s);
+        pressDalee(false);
+        QCOMPARE(message(), u"Ознакомтесь с инструкцией"_s);
+        QVERIFY(!dalee()->isVisible());
+        // The right password no longer opens anything, neither by Enter.
+        type(u"580317"_s);
+        QTest::keyClick(password(), Qt::Key_Return);
+        QCOMPARE(admitted.count(), 0);
+        QVERIFY(m_window->isVisible());
+        for (const char *name : {"dxfColorButton1", "OpisProgr", "dxfColorButton2", "Pismo"})
+            QVERIFY2(ctl<QWidget>(name)->isVisible(), name);
+        // "Отмена" still ends the program.
+        TdxfColorButton *cancel = ctl<TdxfColorButton>("dxfColorButton1");
+        QTest::mouseClick(cancel, Qt::LeftButton, {}, cancel->rect().center());
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(admitted.count(), 0);
+    }
+
+    void refusalLeavesTheFile()
+    {
+        write(accessFile(kUsers));
+        const QByteArray before = accessFile(kUsers);
+        QVERIFY(start());
+        type(u"nobody"_s);
+        pressDalee(false);
+        type(u"777"_s);
+        pressDalee(true);
+        QFile f(path());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+
+    void damagedAndUnreadableFiles()
+    {
+        write(accessFile(kUsers) + "abc");
+        QVERIFY(start());
+        QVERIFY2(message().contains(u"повреждён"_s), qPrintable(message()));
+        QCOMPARE(m_window->login().table().size(), 4);
+        QCOMPARE(m_messages.shown.size(), 0);
+        m_window.reset();
+
+        // A folder in the file's place: the error box names it, and nobody enters.
+        QFile::remove(path());
+        QVERIFY(QDir(m_dir->path()).mkdir(u"Dostup.dat"_s));
+        QVERIFY(start());
+        QCOMPARE(m_messages.errors().size(), 1);
+        QVERIFY2(m_messages.errors().first().contains(u"Dostup.dat"_s), qPrintable(m_messages.errors().first()));
+        QSignalSpy admitted(m_window.get(), &TZapusk::admitted);
+        pressDalee(false);
+        QCOMPARE(admitted.count(), 0);
+        QCOMPARE(message(), u"1 Вам доступ закрыт"_s);
+    }
+
+    void buttonsAsTheWindowShowsThem_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("Отмена") << u"dxfColorButton1"_s << QSize(81, 41) << QColor(255, 0, 0) << u"Отмена"_s << u"Выйти из программы"_s;
+        QTest::newRow("Дальше") << u"Dalee"_s << QSize(97, 41) << QColor(0, 255, 0) << u"Дальше"_s << u"Перейти в картотеку"_s;
+        QTest::newRow("help") << u"OpisProgr"_s << QSize(25, 25) << QColor(255, 255, 0) << QString() << u"Описание программы"_s;
+        QTest::newRow("site") << u"dxfColorButton2"_s << QSize(33, 33) << QColor(255, 255, 255) << QString() << u"Сайт автора"_s;
+    }
+    void buttonsAsTheWindowShowsThem()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        QFETCH(QColor, color);
+        QFETCH(QString, caption);
+        QFETCH(QString, hint);
+        QVERIFY(start());
+        auto *b = m_window->findChild<TdxfColorButton *>(name);
+        QVERIFY(b);
+        QCOMPARE(b->size(), size);
+        QCOMPARE(b->color(), color);
+        QCOMPARE(b->caption().join(QLatin1Char('|')), caption);
+        QCOMPARE(b->toolTip(), hint);
+        QCOMPARE(b->glyph().isNull(), !caption.isEmpty());
+        if (!caption.isEmpty()) {
+            QCOMPARE(b->font().bold(), true);
+            QCOMPARE(b->font().pixelSize(), 16);
+        }
+        // The face in the window: the brightest spot of the ball at (W div 5, H div 5)
+        // is not covered by a caption or a picture.
+        const QImage shown = m_window->grab().toImage();
+        const QPoint spot = b->pos() + QPoint(size.width() / 5, size.height() / 5);
+        QCOMPARE(shown.pixelColor(spot), QColor(TdxfColorButton::renderFace(size, color, false).pixel(size.width() / 5, size.height() / 5)));
+    }
+
+    void backgroundRunsFromAquaToNavy()
+    {
+        QVERIFY(start());
+        const QImage shown = m_window->grab().toImage();
+        const int last = shown.height() - 1;
+        QCOMPARE(shown.pixelColor(0, 0), QColor(0, 255, 255));
+        QCOMPARE(shown.pixelColor(shown.width() - 1, 0), QColor(0, 255, 255));
+        QCOMPARE(shown.pixelColor(0, last), QColor(0, 0, 128));
+        QCOMPARE(shown.pixelColor(shown.width() - 1, last), QColor(0, 0, 128));
+    }
+
+    void helpSiteAndLetter()
+    {
+        QVERIFY(start());
+        const auto click = [this](const char *name) {
+            QAbstractButton *b = ctl<QAbstractButton>(name);
+            QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+        };
+        click("OpisProgr");
+        QCOMPARE(m_platform.opened.size(), 1);
+        const QString page = m_platform.opened.first();
+        QVERIFY2(page.endsWith(u"/vhod.html"_s), qPrintable(page));
+        // The help page gives the passwords of a fresh file, with the advice to change them.
+        QFile help(page);
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(help.readAll());
+        for (const AccessRecord &r : AccessFile::defaultRecords(QDate(2026, 1, 1)))
+            QVERIFY2(text.contains(u"<b>%1</b>"_s.arg(r.password)), qPrintable(r.password));
+        QVERIFY(text.contains(u"смените все четыре пароля"_s));
+
+        click("dxfColorButton2");
+        QCOMPARE(m_platform.addresses, QStringList{QLatin1String(AuthorContacts::kSite)});
+
+        click("Pismo");
+        QCOMPARE(m_platform.addresses.size(), 2);
+        const QUrl letter(m_platform.addresses.at(1), QUrl::StrictMode);
+        QVERIFY(letter.isValid());
+        QCOMPARE(letter.scheme(), u"mailto"_s);
+        QCOMPARE(letter.path(), QLatin1String(AuthorContacts::kMail));
+        const QUrlQuery query(letter);
+        QVERIFY2(query.queryItemValue(u"subject"_s, QUrl::FullyDecoded).startsWith(m_window->windowTitle()),
+                 qPrintable(query.queryItemValue(u"subject"_s, QUrl::FullyDecoded)));
+        QVERIFY(query.queryItemValue(u"body"_s, QUrl::FullyDecoded).startsWith(u"Здравствуйте"_s));
+        QCOMPARE(ctl<QPushButton>("Pismo")->text(), QString::fromUtf16(AuthorContacts::kCredit));
+        QCOMPARE(m_messages.shown.size(), 0);
+        QVERIFY(m_window->isVisible());
+    }
+
+    void tabFollowsReadingOrder()
+    {
+        QVERIFY(start());
+        QStringList order{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, (QStringList{u"NomZamka"_s, u"OpisProgr"_s, u"dxfColorButton2"_s, u"Dalee"_s, u"dxfColorButton1"_s,
+                                     u"Pismo"_s, u"Komentar"_s, u"NomZamka"_s}));
+        // Enter on a focused button presses that button.
+        ctl<QWidget>("dxfColorButton2")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(m_platform.addresses, QStringList{QLatin1String(AuthorContacts::kSite)});
+        QVERIFY(m_window->isVisible());
+    }
+};
+
+QTEST_MAIN(TestLoginWindow)
+#include "test_loginwindow.moc"
