@@ -25,37 +25,24 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-// The access bits of a file, as the system keeps them.
 int modeOf(const QString &path)
 {
     struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return int(st.st_mode & 0777);
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
 
-// A length-prefixed field of a record as bytes: the length byte and the text.
-QByteArray field(const QByteArray &record, int offset, int size)
-{
-    return record.mid(offset, 1 + size);
-}
-
+// A length-prefixed field as the file holds it: the length byte, the cp1251 text, zeros.
 QByteArray counted(const QByteArray &cp1251, int size)
 {
-    QByteArray out(1 + size, '\0');
-    out[0] = char(cp1251.size());
-    for (int i = 0; i < cp1251.size(); ++i)
-        out[1 + i] = cp1251.at(i);
-    return out;
+    return char(cp1251.size()) + cp1251 + QByteArray(size - cp1251.size(), '\0');
 }
 
-// Ten rows of the editor, all blank but the given ones.
-QList<QStringList> rows(const QList<QStringList> &given)
+// The editor's ten rows: the given ones, then blank rows.
+QList<QStringList> rows(QList<QStringList> given)
 {
-    QList<QStringList> out = given;
-    while (out.size() < 10)
-        out << QStringList{QString(), QString(), QString(), QString(), QString()};
-    return out;
+    while (given.size() < 10)
+        given << QStringList(5);
+    return given;
 }
 
 AccessRecord user(int n)
@@ -81,170 +68,98 @@ private Q_SLOTS:
 
     void freshFileLayout()
     {
-        const QDate today(2026, 12, 7);
-        const AccessFileContents read = AccessFile::openOrCreate(m_file, today);
+        const AccessFileContents read = AccessFile::openOrCreate(m_file, QDate(2026, 12, 7));
         const QByteArray bytes = bytesOf(m_file);
         QCOMPARE(bytes.size(), 192);
-        QCOMPARE(read.records.size(), 4);
-        QVERIFY(!read.damaged());
-
-        // 7.12.2026 is day 46363 after 30.12.1899.
-        const double days = 46363.0;
-        const QList<QByteArray> names = {"\xc0\xe4\xec\xe8\xed\xe8\xf1\xf2\xf0\xe0\xf2\xee\xf0", // Администратор
-                                         "\xcf\xee\xeb\xfc\xe7\xee\xe2\xe0\xf2\xe5\xeb\xfc 1",
-                                         "\xcf\xee\xeb\xfc\xe7\xee\xe2\xe0\xf2\xe5\xeb\xfc 2",
-                                         "\xcf\xee\xeb\xfc\xe7\xee\xe2\xe0\xf2\xe5\xeb\xfc 3"};
-        const QList<QByteArray> letters = {"Z", "W", "W", "W"};
+        QCOMPARE(modeOf(m_file), 0600);
+        const QByteArray user = "\xcf\xee\xeb\xfc\xe7\xee\xe2\xe0\xf2\xe5\xeb\xfc "; // "Пользователь " in cp1251
+        const QList<QByteArray> names = {"\xc0\xe4\xec\xe8\xed\xe8\xf1\xf2\xf0\xe0\xf2\xee\xf0", user + '1', user + '2', user + '3'};
+        QStringList passwords;
         for (int k = 0; k < 4; ++k) {
             const QByteArray r = bytes.mid(k * 48, 48);
-            QCOMPARE(field(r, 0, 2), counted(QByteArray::number(k + 1).rightJustified(2, '0'), 2));
-            QCOMPARE(r.mid(3, 5), QByteArray(5, '\0'));
-            QCOMPARE(qFromLittleEndian<double>(r.constData() + 8), days);
-            QCOMPARE(field(r, 16, 20), counted(names.at(k), 20));
-            QCOMPARE(r.at(37), char(6)); // six-character passwords
-            QCOMPARE(field(r, 44, 1), counted(letters.at(k), 1));
-            QCOMPARE(r.mid(46, 2), QByteArray(2, '\0'));
-            QCOMPARE(read.records.at(k).date, today);
+            QCOMPARE(r.left(8), counted('0' + QByteArray::number(k + 1), 2) + QByteArray(5, '\0'));
+            QCOMPARE(qFromLittleEndian<double>(r.constData() + 8), 46363.0); // 7.12.2026 after 30.12.1899
+            QCOMPARE(r.mid(16, 21), counted(names.at(k), 20));
+            QCOMPARE(r.at(37), char(6));
+            QCOMPARE(r.mid(44, 4), counted(k == 0 ? "Z" : "W", 1) + QByteArray(2, '\0'));
+            passwords << read.records.at(k).password;
         }
-        QCOMPARE(field(bytes, 37, 6), counted("580317", 6));
-        // The preset passwords differ from one another and from the administrator's.
-        QStringList passwords;
-        for (const AccessRecord &r : read.records)
-            passwords << r.password;
+        QCOMPARE(bytes.mid(37, 7), counted("580317", 6));
         passwords.removeDuplicates();
         QCOMPARE(passwords.size(), 4);
-        QCOMPARE(modeOf(m_file), 0600);
 
-        // An existing file is read, not written again.
+        // An existing file is read, never written over.
         writeBytes(m_file, bytes.left(96));
-        QCOMPARE(AccessFile::openOrCreate(m_file, today.addDays(1)).records.size(), 2);
+        QCOMPARE(AccessFile::openOrCreate(m_file, QDate(2027, 1, 1)).records.size(), 2);
         QCOMPARE(bytesOf(m_file), bytes.left(96));
     }
 
-    void damagedRecordsStayInsideTheirFields_data()
+    void damagedFieldsAndDates_data()
     {
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("access");
-        // Each field's bytes are filled with letters; a length beyond the field reads the whole field.
-        QTest::newRow("code 255") << 0 << 255 << u"cc"_s << u"nnnnnnnnnnnnnnnnnnnn"_s << u"pppppp"_s << u"a"_s;
-        QTest::newRow("name 200") << 16 << 200 << u"cc"_s << u"nnnnnnnnnnnnnnnnnnnn"_s << u"pppppp"_s << u"a"_s;
-        QTest::newRow("password 7") << 37 << 7 << u"cc"_s << u"nnnnnnnnnnnnnnnnnnnn"_s << u"pppppp"_s << u"a"_s;
-        QTest::newRow("access 9") << 44 << 9 << u"cc"_s << u"nnnnnnnnnnnnnnnnnnnn"_s << u"pppppp"_s << u"a"_s;
-        QTest::newRow("password 3") << 37 << 3 << u"cc"_s << u"nnnnnnnnnnnnnnnnnnnn"_s << u"ppp"_s << u"a"_s;
-        QTest::newRow("name 0") << 16 << 0 << u"cc"_s << QString() << u"pppppp"_s << u"a"_s;
+        QTest::addColumn<int>("offset"); // of a byte set to `value`
+        QTest::addColumn<int>("value");
+        QTest::addColumn<double>("days");
+        QTest::addColumn<QString>("fields"); // code|date|name|password|access as the editor shows them
+        const QString whole = u"cc|01.01.2000|nnnnnnnnnnnnnnnnnnnn|pppppp|a"_s;
+        // A length byte beyond its field reads the field, never the next one.
+        QTest::newRow("code 255") << 0 << 255 << 36526.0 << whole;
+        QTest::newRow("name 200") << 16 << 200 << 36526.0 << whole;
+        QTest::newRow("password 7") << 37 << 7 << 36526.0 << whole;
+        QTest::newRow("access 9") << 44 << 9 << 36526.0 << whole;
+        QTest::newRow("password 3") << 37 << 3 << 36526.0 << u"cc|01.01.2000|nnnnnnnnnnnnnnnnnnnn|ppp|a"_s;
+        // A time part is dropped; what is no date shows as none.
+        QTest::newRow("date with a time") << 3 << 0 << 46363.75 << u"cc|07.12.2026|nnnnnnnnnnnnnnnnnnnn|pppppp|a"_s;
+        QTest::newRow("date nan") << 3 << 0 << std::nan("") << u"cc||nnnnnnnnnnnnnnnnnnnn|pppppp|a"_s;
+        QTest::newRow("date beyond 9999") << 3 << 0 << 3.0e6 << u"cc||nnnnnnnnnnnnnnnnnnnn|pppppp|a"_s;
     }
-    void damagedRecordsStayInsideTheirFields()
+    void damagedFieldsAndDates()
     {
         QFETCH(int, offset);
-        QFETCH(int, length);
-        QByteArray r(48, '\0');
-        const auto fill = [&r](int at, int size, char c) {
-            r[at] = char(size);
-            for (int i = 1; i <= size; ++i)
-                r[at + i] = c;
-        };
-        fill(0, 2, 'c');
-        fill(16, 20, 'n');
-        fill(37, 6, 'p');
-        fill(44, 1, 'a');
-        r[3] = 'X'; // the gaps hold junk
-        r[46] = 'Y';
-        r[47] = 'Y';
-        r[offset] = char(length);
+        QFETCH(int, value);
+        QFETCH(double, days);
+        QByteArray r(48, 'X'); // the gaps hold junk
+        r.replace(0, 3, counted("cc", 2));
+        r.replace(16, 21, QByteArray(1, char(20)) + QByteArray(20, 'n'));
+        r.replace(37, 7, QByteArray(1, char(6)) + "pppppp");
+        r.replace(44, 2, QByteArray(1, char(1)) + "a");
+        qToLittleEndian(days, r.data() + 8);
+        r[offset] = char(value);
         writeBytes(m_file, r + r);
         const AccessFileContents read = AccessFile::read(m_file);
         QCOMPARE(read.records.size(), 2);
-        const AccessRecord &got = read.records.at(1);
-        QTEST(got.code, "code");
-        QTEST(got.name, "name");
-        QTEST(got.password, "password");
-        QTEST(got.access, "access");
-    }
-
-    void hostileDates_data()
-    {
-        QTest::addColumn<double>("days");
-        QTest::addColumn<QDate>("date");
-        QTest::newRow("zero") << 0.0 << QDate(1899, 12, 30);
-        QTest::newRow("with a time") << 46363.75 << QDate(2026, 12, 7);
-        QTest::newRow("before 1899") << -1.0 << QDate(1899, 12, 29);
-        QTest::newRow("nan") << std::nan("") << QDate();
-        QTest::newRow("infinite") << HUGE_VAL << QDate();
-        QTest::newRow("beyond 9999") << 3.0e6 << QDate();
-    }
-    void hostileDates()
-    {
-        QFETCH(double, days);
-        QByteArray r = AccessLayout::encode({u"01"_s, QDate(2000, 1, 1), u"А"_s, u"1"_s, u"Z"_s});
-        qToLittleEndian(days, r.data() + 8);
-        writeBytes(m_file, r);
-        QTEST(AccessFile::read(m_file).records.at(0).date, "date");
+        QTEST(AccessRows::fromRecord(read.records.at(1)).join(QLatin1Char('|')), "fields");
     }
 
     void sizeNotAWholeNumberOfRecords()
     {
-        const QByteArray two = AccessLayout::encode(user(1)) + AccessLayout::encode(user(2));
-        writeBytes(m_file, two + "\x02" "01junk");
+        writeBytes(m_file, AccessLayout::encode(user(1)) + AccessLayout::encode(user(2)) + "\x02" "01junk");
         const AccessFileContents read = AccessFile::read(m_file);
-        QCOMPARE(read.records.size(), 2);
-        QCOMPARE(read.records.at(1), user(2));
+        QCOMPARE(read.records, (QList<AccessRecord>{user(1), user(2)}));
         QCOMPARE(read.trailingBytes, 7);
-        QVERIFY(read.damaged());
         const QString message = AccessFile::damagedMessage(m_file, read);
-        QVERIFY2(message.contains(u"повреждён"_s) && message.contains(u"Dostup"_s), qPrintable(message));
-
-        writeBytes(m_file, QByteArray(47, 'x'));
-        QCOMPARE(AccessFile::read(m_file).records.size(), 0);
-        QCOMPARE(AccessFile::read(m_file).trailingBytes, 47);
+        QVERIFY2(message.contains(u"повреждён"_s) && message.contains(u"Dostup.dat"_s), qPrintable(message));
         writeBytes(m_file, QByteArray());
         QVERIFY(!AccessFile::read(m_file).damaged());
-    }
-
-    void unreadableFileIsAnError()
-    {
-        QVERIFY(QDir(m_dir.path()).mkpath(u"folder.dat"_s));
-        QVERIFY_THROWS_EXCEPTION(FileError, AccessFile::openOrCreate(m_dir.filePath(u"folder.dat"_s), QDate(2026, 1, 1)));
-        // Nor is a folder that cannot be written into silently passed over.
-        QVERIFY_THROWS_EXCEPTION(FileError, AccessFile::openOrCreate(m_dir.filePath(u"no/such/Dostup.dat"_s), QDate(2026, 1, 1)));
     }
 
     void fieldCuts_data()
     {
         QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<QStringList>("stored"); // code, date, name, password, access after a save and a read
+        QTest::addColumn<QString>("stored"); // after a save and a read
         QTest::newRow("as typed") << QStringList{u"05"_s, u"07.12.2026"_s, u"Иванова"_s, u"qwerty"_s, u"W"_s}
-                                  << QStringList{u"05"_s, u"07.12.2026"_s, u"Иванова"_s, u"qwerty"_s, u"W"_s};
-        QTest::newRow("long texts") << QStringList{u"123"_s, u"7.1.2027"_s, u"Александрова-Петрова Анна"_s, u"12345678"_s, u"ZW"_s}
-                                    << QStringList{u"12"_s, u"07.01.2027"_s, u"Александрова-Петрова"_s, u"123456"_s, u"Z"_s};
-        QTest::newRow("blanks kept as typed") << QStringList{u" 7"_s, u" 01.02.2026 "_s, u" Пётр "_s, u" 1 2 "_s, u" "_s}
-                                              << QStringList{u" 7"_s, u"01.02.2026"_s, u" Пётр "_s, u" 1 2 "_s, u" "_s};
+                                  << u"05|07.12.2026|Иванова|qwerty|W"_s;
+        QTest::newRow("cut") << QStringList{u"123"_s, u"7.1.2027"_s, u"Александрова-Петрова Анна"_s, u"12345678"_s, u"ZW"_s}
+                             << u"12|07.01.2027|Александрова-Петрова|123456|Z"_s;
+        QTest::newRow("blanks kept") << QStringList{u" 7"_s, u" 01.02.2026 "_s, u" Пётр "_s, u" 1 2 "_s, u" "_s}
+                                     << u" 7|01.02.2026| Пётр | 1 2 | "_s;
     }
     void fieldCuts()
     {
         QFETCH(QStringList, typed);
-        QFETCH(QStringList, stored);
-        AccessRows::save(m_file, rows({typed}));
+        AccessRows::save(m_file, rows({QStringList(5), typed, {u" "_s, u"01.01.2026"_s, u"Без кода"_s, u"1"_s, u"W"_s}}));
         const AccessFileContents read = AccessFile::read(m_file);
-        QCOMPARE(read.records.size(), 1);
-        QCOMPARE(AccessRows::fromRecord(read.records.at(0)), stored);
-        QCOMPARE(bytesOf(m_file).size(), 48);
-    }
-
-    void blankCodesAreSkipped()
-    {
-        AccessRows::save(m_file, rows({{u"01"_s, u"01.01.2026"_s, u"А"_s, u"1"_s, u"Z"_s},
-                                       {u"  "_s, u"01.01.2026"_s, u"Б"_s, u"2"_s, u"W"_s},
-                                       {QString(), u"не дата"_s, u"В"_s, u"3"_s, u"W"_s},
-                                       {u"04"_s, u"01.01.2026"_s, u"Г"_s, u"4"_s, u"W"_s}}));
-        const AccessFileContents read = AccessFile::read(m_file);
-        QCOMPARE(read.records.size(), 2);
-        QCOMPARE(read.records.at(0).name, u"А"_s);
-        QCOMPARE(read.records.at(1).name, u"Г"_s);
-        QCOMPARE(bytesOf(m_file).size(), 96);
+        QCOMPARE(read.records.size(), 1); // rows with a blank code are not saved
+        QTEST(AccessRows::fromRecord(read.records.at(0)).join(QLatin1Char('|')), "stored");
     }
 
     void refusedSaveLeavesTheFile_data()
@@ -252,30 +167,28 @@ private Q_SLOTS:
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("inMessage");
-        QTest::newRow("empty date") << 3 << QString() << u"Х"_s << u"Строка 3"_s;
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("empty date") << 3 << QString() << u"Х"_s << u"«»"_s;
         QTest::newRow("not a date") << 2 << u"31.02.2026"_s << u"Х"_s << u"«31.02.2026»"_s;
-        QTest::newRow("line break in the date") << 4 << u"01.01.2026\nabc"_s << u"Х"_s << u"\\n"_s;
-        QTest::newRow("no cp1251 letter") << 2 << u"01.01.2026"_s << u"名前"_s << u"Строка 2"_s;
+        QTest::newRow("line break") << 4 << u"01.01.2026\nabc"_s << u"Х"_s << u"«01.01.2026\\nabc»"_s;
+        QTest::newRow("no cp1251 letter") << 2 << u"01.01.2026"_s << u"名前"_s << u"«名前»"_s;
     }
     void refusedSaveLeavesTheFile()
     {
         QFETCH(int, row);
         QFETCH(QString, date);
         QFETCH(QString, name);
-        QFETCH(QString, inMessage);
+        QFETCH(QString, quoted);
         AccessFile::openOrCreate(m_file, QDate(2026, 3, 1));
-        QVERIFY(QFile::setPermissions(m_file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         const QByteArray before = bytesOf(m_file);
         QList<QStringList> typed;
         for (int r = 1; r <= 4; ++r)
             typed << QStringList{u"0%1"_s.arg(r), r == row ? date : u"01.01.2026"_s, r == row ? name : u"Имя"_s, u"x"_s, u"W"_s};
         try {
             AccessRows::save(m_file, rows(typed));
-            QFAIL("the save went through");
+            QFAIL("saved");
         } catch (const ConversionError &e) {
-            QVERIFY2(e.message().contains(inMessage), qPrintable(e.message()));
-            QVERIFY2(e.message().contains(u"Строка %1"_s.arg(row)), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(u"Строка %1"_s.arg(row)) && e.message().contains(quoted), qPrintable(e.message()));
         }
         QCOMPARE(bytesOf(m_file), before);
     }
@@ -283,8 +196,6 @@ private Q_SLOTS:
     void ownerAloneReadsTheFile()
     {
         AccessFile::openOrCreate(m_file, QDate(2026, 3, 1));
-        QCOMPARE(modeOf(m_file), 0600);
-        // A file someone opened up gets its owner-only mode back at the next save.
         QVERIFY(::chmod(QFile::encodeName(m_file).constData(), 0644) == 0);
         AccessRows::save(m_file, rows({{u"01"_s, u"01.01.2026"_s, u"А"_s, u"1"_s, u"Z"_s}}));
         QCOMPARE(modeOf(m_file), 0600);
@@ -297,35 +208,15 @@ private Q_SLOTS:
             twelve << user(n);
         AccessFile::write(m_file, twelve);
         const QByteArray before = bytesOf(m_file);
-        const AccessFileContents read = AccessFile::read(m_file);
-        QCOMPARE(read.records, twelve);
-
-        // The editor shows ten; the second is removed and the first renamed.
         QList<QStringList> shown;
         for (int k = 0; k < 10; ++k)
-            shown << AccessRows::fromRecord(read.records.at(k));
-        shown[0][2] = u"Главный"_s;
-        shown[1][0] = QString();
+            shown << AccessRows::fromRecord(twelve.at(k));
+        shown[1][0] = QString(); // the second removed
         AccessRows::save(m_file, shown);
         const AccessFileContents after = AccessFile::read(m_file);
         QCOMPARE(after.records.size(), 11);
-        QCOMPARE(after.records.at(0).name, u"Главный"_s);
         QCOMPARE(after.records.at(1), user(3));
-        QCOMPARE(after.records.at(8), user(10));
-        QCOMPARE(after.records.at(9), user(11));
-        QCOMPARE(after.records.at(10), user(12));
-        QCOMPARE(bytesOf(m_file).right(96), before.right(96)); // byte for byte
-    }
-
-    void unchangedSaveRewritesTheSameBytes()
-    {
-        AccessFile::openOrCreate(m_file, QDate(2026, 12, 7));
-        const QByteArray before = bytesOf(m_file);
-        QList<QStringList> shown;
-        for (const AccessRecord &r : AccessFile::read(m_file).records)
-            shown << AccessRows::fromRecord(r);
-        AccessRows::save(m_file, rows(shown));
-        QCOMPARE(bytesOf(m_file), before);
+        QCOMPARE(bytesOf(m_file).right(2 * 48), before.right(2 * 48)); // users 11 and 12, byte for byte
     }
 };
 
