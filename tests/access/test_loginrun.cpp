@@ -1,15 +1,12 @@
 #include "../app/fixtureroot.h"
 
 #include "access/accessfile.h"
-#include "access/ui/tparoli1.h"
 #include "access/ui/tzapusk.h"
 #include "app/tform1.h"
-#include "controls/gridview.h"
 #include "controls/tdxfcolorbutton.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -69,27 +66,6 @@ private Q_SLOTS:
                                                                           {u"03"_s, QDate(2026, 1, 1), u"В"_s, u"xxxxxx"_s, u"X"_s}});
         m_session->restartOn(root.path());
         QTEST(enter(password), "outcome");
-    }
-
-    void editedUsersCountFromTheNextStart()
-    {
-        FixtureRoot &root = m_session->root;
-        TParoli1 *editor = running().paroli;
-        editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(editor));
-        // A new administrator password, saved in the editor of this run ...
-        auto *grid = editor->findChild<GridView *>(u"TabDost"_s);
-        QVERIFY(grid->model()->setData(grid->model()->index(1, 3), u"nowy12"_s));
-        auto *save = editor->findChild<QPushButton *>(u"ZapDostup"_s);
-        QTest::mouseClick(save, Qt::LeftButton, {}, save->rect().center());
-        QCOMPARE(m_session->messages.shown.size(), 1);
-        QCOMPARE(AccessFile::read(root.file(u"Dostup.dat"_s)).records.at(0).password, u"nowy12"_s);
-        editor->hide();
-        // ... opens nothing now: the login read the table at the start,
-        QCOMPARE(enter(u"nowy12"_s), u"journal window not shown, login open"_s);
-        // but it does at the next start.
-        m_session->restartOn(root.path());
-        QCOMPARE(enter(u"nowy12"_s), u"scale enabled, login closed"_s);
     }
 };
 
