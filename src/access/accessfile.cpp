@@ -162,7 +162,8 @@ AccessFileContents openOrCreate(const QString &path, const QDate &today)
 
 QString damagedMessage(const QString &path, const AccessFileContents &contents)
 {
-    return u"Файл %1 повреждён: %2 записей прочитано, %3 байт в конце отброшено"_s.arg(fileName(QFileInfo(path).fileName()))
+    return u"Файл %1 повреждён: прочитаны только целые записи (%2), лишние байты в конце (%3) пропущены"_s
+        .arg(fileName(QFileInfo(path).fileName()))
         .arg(contents.records.size())
         .arg(contents.trailingBytes);
 }

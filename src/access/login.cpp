@@ -42,13 +42,10 @@ bool Login::check(const QString &typed)
     return m_granted;
 }
 
-bool Login::press(const QString &typed)
+void Login::countRefusal()
 {
-    if (check(typed))
-        return true;
     ++m_attempts;
     m_message = QString::number(m_attempts) + QLatin1Char(' ') + m_message;
     if (closed())
         m_message = u"Ознакомтесь с инструкцией"_s;
-    return false;
 }

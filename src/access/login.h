@@ -29,9 +29,9 @@ public:
     // user's letter decides. Returns the entry flag.
     bool check(const QString &typed);
 
-    // "Дальше": the check; a refusal counts and numbers the message line, the
-    // fourth one closes the way in. Returns the entry flag.
-    bool press(const QString &typed);
+    // After a refused check: counts the refusal and numbers the message line;
+    // the fourth refusal closes the way in.
+    void countRefusal();
 
     const QList<AccessEntry> &table() const { return m_table; }
     const AccessEntry &currentUser() const { return m_current; }

@@ -148,12 +148,11 @@ bool TZapusk::ProveritDostup()
 
 void TZapusk::DaleeClick()
 {
-    const bool granted = m_login->press(NomZamka->text());
-    if (!m_login->scaleAllowed())
-        Q_EMIT scaleForbidden();
-    showLogin();
-    if (!granted)
+    if (!ProveritDostup()) {
+        m_login->countRefusal();
+        showLogin();
         return;
+    }
     Q_EMIT admitted();
     close();
 }
