@@ -162,10 +162,7 @@ AccessFileContents openOrCreate(const QString &path, const QDate &today)
 
 QString damagedMessage(const QString &path, const AccessFileContents &contents)
 {
-    return u"Файл %1 повреждён: прочитаны только целые записи (%2), лишние байты в конце (%3) пропущены"_s
-        .arg(fileName(QFileInfo(path).fileName()))
-        .arg(contents.records.size())
-        .arg(contents.trailingBytes);
+    return u"Файл %1 повреждён; прочитано записей: %2"_s.arg(fileName(QFileInfo(path).fileName())).arg(contents.records.size());
 }
 
 } // namespace AccessFile
