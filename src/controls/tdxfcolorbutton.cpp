@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
-#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <cfenv>
@@ -241,16 +240,16 @@ void TdxfColorButton::paintEvent(QPaintEvent *)
         }
     }
 
-    // Keyboard focus: a dotted frame around the caption (or the picture).
+    // Keyboard focus: a dotted frame in the caption's colour around the caption
+    // (or the picture).
     if (hasFocus()) {
         QRect around = tw > 0 ? QRect(tx, ty, tw, th) : QRect(gx, gy, gw, gh);
         if (around.isEmpty())
             around = rect().adjusted(W / 4, H / 4, -W / 4, -H / 4);
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = around.adjusted(-2, -1, 2, 1).intersected(rect().adjusted(1, 1, -1, -1));
-        option.backgroundColor = QColor::fromRgb(m_upFace.pixel(W / 2, H / 2));
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+        around = around.adjusted(-2, -1, 1, 0).intersected(rect().adjusted(1, 1, -2, -2));
+        p.setPen(QPen(palette().color(QPalette::Active, QPalette::ButtonText), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(around);
     }
 }
 
