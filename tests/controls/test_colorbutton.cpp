@@ -1,5 +1,6 @@
 #include "controls/tdxfcolorbutton.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -17,6 +18,8 @@ public:
         pal.setColor(QPalette::Window, QColor(10, 20, 30));
         setPalette(pal);
         setAutoFillBackground(true);
+        // Keyboard focus starts elsewhere: a focused button shows its focus frame.
+        (new QLineEdit(this))->setGeometry(0, 0, 5, 5);
         button = new TdxfColorButton(this);
         button->setColor(color);
         button->setGeometry(QRect(QPoint(10, 10), buttonSize));
