@@ -12,7 +12,8 @@
 Program::Program(const QString &dataRoot) : m_session(std::make_unique<JournalSession>(dataRoot))
 {
     JournalSession &s = *m_session;
-    zapusk = new TZapusk;
+    const QString accessFile = dataRoot + QLatin1Char('/') + QLatin1String(AccessFile::kFileName);
+    zapusk = new TZapusk(accessFile);
     form1 = new TForm1(s);
     // The other windows belong to the journal window: they stay usable while it
     // runs modally and appear over it.
@@ -20,7 +21,7 @@ Program::Program(const QString &dataRoot) : m_session(std::make_unique<JournalSe
     tema = new TTema(s.themes(), form1);
     procent = new TProcent(s.thresholds(), s.rootPath(QStringLiteral("Baza/Pasport.txt")), form1);
     gurnali = new TGurnaliForm(s, form1);
-    paroli = new TParoli1(form1);
+    paroli = new TParoli1(accessFile, form1);
     connectWindows();
 }
 
@@ -41,6 +42,8 @@ void Program::connectWindows()
 
     // Login: the journal window runs modally; when it ends, so does the program.
     QObject::connect(zapusk, &TZapusk::admitted, form1, [this] { form1->exec(); });
+    // Only the administrator may change the grading scale.
+    QObject::connect(zapusk, &TZapusk::scaleForbidden, form1, &TForm1::forbidScale);
 
     // The journal load shows the plan and the thresholds it read.
     QObject::connect(s, &JournalSession::journalLoaded, tema, [this] { tema->show(); });

@@ -668,6 +668,11 @@ void TForm1::N7Click()
     Q_EMIT scaleRequested();
 }
 
+void TForm1::forbidScale()
+{
+    N7->setEnabled(false);
+}
+
 void TForm1::N8Click()
 {
     Q_EMIT accessRequested();

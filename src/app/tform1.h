@@ -48,6 +48,9 @@ public:
 
     // The journal's heading as the identity edits show it now, saved or not.
     JournalIdentity shownIdentity() const;
+    // The user who entered may not change the grading scale: "Шкала перевода"
+    // is disabled for the rest of the run.
+    void forbidScale();
 
 Q_SIGNALS:
     // A journal cell was clicked: the code of its column, for the plan.

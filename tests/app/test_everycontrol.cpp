@@ -1,5 +1,6 @@
 #include "fixtureroot.h"
 
+#include "access/authorcontacts.h"
 #include "access/ui/tparoli1.h"
 #include "access/ui/tzapusk.h"
 #include "app/tform1.h"
@@ -398,8 +399,25 @@ class TestEveryControl : public QObject
              },
              [this] { return QStringLiteral("journal window %1, login shown %2").arg(closedAfterShowing(), yesNo(running().zapusk->isVisible())); },
              u"journal window shown yes, login shown no"_s},
-            {"Zapusk", "Otmena", "", {}, [this] { return QStringLiteral("login shown ") + yesNo(running().zapusk->isVisible()); },
+            {"Zapusk", "dxfColorButton1", "", {}, [this] { return QStringLiteral("login shown ") + yesNo(running().zapusk->isVisible()); },
              u"login shown no"_s},
+            {"Zapusk", "OpisProgr", "", {}, [this] { return QStringLiteral("opened ") + QFileInfo(platform().opened.value(0)).fileName(); },
+             u"opened vhod.html"_s},
+            {"Zapusk", "dxfColorButton2", "", {}, [this] { return QStringLiteral("browser ") + platform().addresses.join(QLatin1Char(',')); },
+             QStringLiteral("browser ") + QLatin1String(AuthorContacts::kSite)},
+            {"Zapusk", "Pismo", "", {},
+             [this] { return QStringLiteral("letter to ") + platform().addresses.value(0).section(QLatin1Char('?'), 0, 0); },
+             QStringLiteral("letter to mailto:") + QLatin1String(AuthorContacts::kMail)},
+
+            // ---- The access editor ----
+            {"Paroli1", "ZapDostup", "", [this] { root().remove(QStringLiteral("Dostup.dat")); },
+             [this] {
+                 QStringList boxes;
+                 for (const auto &box : messages().shown)
+                     boxes << box.caption;
+                 return QStringLiteral("file %1 bytes, %2").arg(QFileInfo(root().file(QStringLiteral("Dostup.dat"))).size()).arg(boxes.join(QLatin1Char(',')));
+             },
+             u"file 192 bytes, Изменения вступят после этого"_s},
         };
     }
 

@@ -1,0 +1,254 @@
+#include "access/accessfile.h"
+
+#include "journal/cp1251.h"
+#include "journal/errors.h"
+#include "journal/excerpt.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate kDayZero(1899, 12, 30);
+
+// A length-prefixed string field: the length byte, then the characters.
+void putString(QByteArray &record, int offset, int size, const QString &text)
+{
+    const QByteArray bytes = Cp1251::encode(text.left(size)).value_or(QByteArray());
+    const int length = int(qMin<qsizetype>(bytes.size(), size));
+    record[offset] = char(length);
+    std::memcpy(record.data() + offset + 1, bytes.constData(), size_t(length));
+}
+
+QString getString(const char *record, int offset, int size)
+{
+    const int length = qMin(int(static_cast<unsigned char>(record[offset])), size);
+    return Cp1251::decode(record + offset + 1, length);
+}
+
+QString fileName(const QString &path)
+{
+    return quotedPath(path);
+}
+
+} // namespace
+
+namespace AccessLayout {
+
+double dateToDays(const QDate &date)
+{
+    return date.isValid() ? double(kDayZero.daysTo(date)) : 0.0;
+}
+
+QDate daysToDate(double days)
+{
+    // A damaged file may hold any bit pattern: only days within the years
+    // 1 to 9999 are dates.
+    if (!std::isfinite(days))
+        return QDate();
+    const double whole = std::trunc(days);
+    static const double first = double(kDayZero.daysTo(QDate(1, 1, 1)));
+    static const double last = double(kDayZero.daysTo(QDate(9999, 12, 31)));
+    if (whole < first || whole > last)
+        return QDate();
+    return kDayZero.addDays(qint64(whole));
+}
+
+QByteArray encode(const AccessRecord &record)
+{
+    QByteArray bytes(kRecordSize, '\0');
+    putString(bytes, kCodeOffset, kCodeSize, record.code);
+    qToLittleEndian(dateToDays(record.date), bytes.data() + kDateOffset);
+    putString(bytes, kNameOffset, kNameSize, record.name);
+    putString(bytes, kPasswordOffset, kPasswordSize, record.password);
+    putString(bytes, kAccessOffset, kAccessSize, record.access);
+    return bytes;
+}
+
+AccessRecord decode(const char *bytes)
+{
+    AccessRecord r;
+    r.code = getString(bytes, kCodeOffset, kCodeSize);
+    r.date = daysToDate(qFromLittleEndian<double>(bytes + kDateOffset));
+    r.name = getString(bytes, kNameOffset, kNameSize);
+    r.password = getString(bytes, kPasswordOffset, kPasswordSize);
+    r.access = getString(bytes, kAccessOffset, kAccessSize);
+    return r;
+}
+
+} // namespace AccessLayout
+
+namespace AccessFile {
+
+QList<AccessRecord> defaultRecords(const QDate &today)
+{
+    return {
+        {u"01"_s, today, u"Администратор"_s, u"580317"_s, u"Z"_s},
+        {u"02"_s, today, u"Пользователь 1"_s, u"271828"_s, u"W"_s},
+        {u"03"_s, today, u"Пользователь 2"_s, u"314159"_s, u"W"_s},
+        {u"04"_s, today, u"Пользователь 3"_s, u"161803"_s, u"W"_s},
+    };
+}
+
+AccessFileContents read(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw FileError(u"%1 не является файлом: таблицу доступа прочитать нельзя."_s.arg(fileName(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(u"Не удалось открыть файл %1: %2"_s.arg(fileName(path), file.errorString()));
+    AccessFileContents contents;
+    char record[AccessLayout::kRecordSize];
+    for (;;) {
+        const qint64 got = file.read(record, AccessLayout::kRecordSize);
+        if (got < 0)
+            throw FileError(u"Не удалось прочитать файл %1: %2"_s.arg(fileName(path), file.errorString()));
+        if (got < AccessLayout::kRecordSize) {
+            contents.trailingBytes = got;
+            break;
+        }
+        contents.raw.append(QByteArray(record, AccessLayout::kRecordSize));
+        contents.records.append(AccessLayout::decode(record));
+    }
+    return contents;
+}
+
+void write(const QString &path, const QList<QByteArray> &records)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(u"Не удалось создать файл %1: %2"_s.arg(fileName(path), file.errorString()));
+    // The file holds passwords: its owner alone may read it, from the first byte on.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        throw FileError(u"Не удалось закрыть файл %1 от других пользователей: %2"_s.arg(fileName(path), file.errorString()));
+    }
+    for (const QByteArray &record : records) {
+        Q_ASSERT(record.size() == AccessLayout::kRecordSize);
+        if (file.write(record) != record.size()) {
+            file.cancelWriting();
+            throw FileError(u"Не удалось записать файл %1: %2"_s.arg(fileName(path), file.errorString()));
+        }
+    }
+    if (!file.commit())
+        throw FileError(u"Не удалось записать файл %1: %2"_s.arg(fileName(path), file.errorString()));
+}
+
+void write(const QString &path, const QList<AccessRecord> &records)
+{
+    QList<QByteArray> bytes;
+    for (const AccessRecord &r : records)
+        bytes.append(AccessLayout::encode(r));
+    write(path, bytes);
+}
+
+AccessFileContents openOrCreate(const QString &path, const QDate &today)
+{
+    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+        return read(path);
+    const QList<AccessRecord> records = defaultRecords(today);
+    write(path, records);
+    return read(path);
+}
+
+QString damagedMessage(const QString &path, const AccessFileContents &contents)
+{
+    return u"Файл %1 повреждён; прочитано записей: %2"_s.arg(fileName(QFileInfo(path).fileName())).arg(contents.records.size());
+}
+
+} // namespace AccessFile
+
+namespace AccessRows {
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && text.at(b).unicode() <= 0x20)
+        ++b;
+    while (e > b && text.at(e - 1).unicode() <= 0x20)
+        --e;
+    return text.mid(b, e - b);
+}
+
+namespace {
+const QLocale &russian()
+{
+    static const QLocale locale(QLocale::Russian, QLocale::Russia);
+    return locale;
+}
+} // namespace
+
+QString dateText(const QDate &date)
+{
+    return date.isValid() ? russian().toString(date, QLocale::ShortFormat) : QString();
+}
+
+QDate parseDate(const QString &text)
+{
+    const QString t = trimBlanks(text);
+    // Day and month with one or two digits, the year with four.
+    QDate date = QDate::fromString(t, u"d.M.yyyy"_s);
+    if (!date.isValid())
+        date = russian().toDate(t, QLocale::ShortFormat);
+    return date;
+}
+
+QStringList fromRecord(const AccessRecord &record)
+{
+    return {record.code, dateText(record.date), record.name, record.password, record.access};
+}
+
+QList<AccessRecord> toRecords(const QList<QStringList> &rows)
+{
+    QList<AccessRecord> records;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QStringList &row = rows.at(i);
+        const auto cell = [&row](int c) { return row.value(c); };
+        if (trimBlanks(cell(0)).isEmpty())
+            continue;
+        AccessRecord r;
+        r.code = cell(0).left(AccessLayout::kCodeSize);
+        r.date = parseDate(cell(1));
+        r.name = cell(2).left(AccessLayout::kNameSize);
+        r.password = cell(3).left(AccessLayout::kPasswordSize);
+        r.access = cell(4).left(AccessLayout::kAccessSize);
+        if (!r.date.isValid())
+            throw ConversionError(u"Строка %1 таблицы доступа: %2 — не дата (нужна дата вида 07.12.2026). Таблица не записана."_s
+                                      .arg(i + 1)
+                                      .arg(quotedExcerpt(cell(1))));
+        for (const QString &text : {r.code, r.name, r.password, r.access}) {
+            if (!Cp1251::canEncode(text))
+                throw ConversionError(u"Строка %1 таблицы доступа: в тексте %2 есть знак, которого нет в кодировке файла. Таблица не записана."_s
+                                          .arg(i + 1)
+                                          .arg(quotedExcerpt(text)));
+        }
+        records.append(r);
+    }
+    return records;
+}
+
+void save(const QString &path, const QList<QStringList> &rows)
+{
+    const QList<AccessRecord> records = toRecords(rows);
+    QList<QByteArray> bytes;
+    for (const AccessRecord &r : records)
+        bytes.append(AccessLayout::encode(r));
+    // The users beyond the editor's ten stay in the file as they were.
+    if (QFileInfo::exists(path)) {
+        const AccessFileContents old = AccessFile::read(path);
+        for (qsizetype k = AccessLayout::kTableSize; k < old.raw.size(); ++k)
+            bytes.append(old.raw.at(k));
+    }
+    AccessFile::write(path, bytes);
+}
+
+} // namespace AccessRows
