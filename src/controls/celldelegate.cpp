@@ -66,18 +66,22 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         painter->setFont(option.font);
         const QRect room(r.left() + 2, r.top(), cellTextRoom(r.width()), r.height());
         Laid &shown = laid(text, option.font);
+        const QStaticText *drawn = nullptr;
         if (shown.width <= room.width()) {
-            if (!shown.text) {
-                shown.text.emplace(text);
-                shown.text->setTextFormat(Qt::PlainText);
-                shown.text->setPerformanceHint(QStaticText::AggressiveCaching);
-                shown.text->prepare(QTransform(), option.font);
-            }
-            const qreal top = room.top() + (room.height() - m_metrics->height()) / 2.0;
-            painter->drawStaticText(QPointF(room.left(), top), *shown.text);
+            if (!shown.text)
+                prepare(shown.text, text, option.font);
+            drawn = &*shown.text;
         } else if (room.width() > 0) {
-            painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                              m_metrics->elidedText(text, Qt::ElideRight, room.width()));
+            if (shown.shortRoom != room.width() || !shown.shortText) {
+                prepare(shown.shortText, m_metrics->elidedText(text, Qt::ElideRight, room.width()), option.font);
+                shown.shortRoom = room.width();
+            }
+            drawn = &*shown.shortText;
+        }
+        // The text fits its room: nothing spills over into the next cell.
+        if (drawn && !drawn->text().isEmpty()) {
+            const qreal top = room.top() + (room.height() - m_metrics->height()) / 2.0;
+            painter->drawStaticText(QPointF(room.left(), top), *drawn);
         }
     }
     if (option.state & QStyle::State_HasFocus) {
@@ -124,6 +128,14 @@ CellDelegate::Laid &CellDelegate::laid(const QString &text, const QFont &font) c
         it = m_laid.insert(text, Laid{m_metrics->horizontalAdvance(text), std::nullopt});
     }
     return *it;
+}
+
+void CellDelegate::prepare(std::optional<QStaticText> &laid, const QString &text, const QFont &font)
+{
+    laid.emplace(text);
+    laid->setTextFormat(Qt::PlainText);
+    laid->setPerformanceHint(QStaticText::AggressiveCaching);
+    laid->prepare(QTransform(), font);
 }
 
 int CellDelegate::textWidth(const QString &text, const QFont &font) const

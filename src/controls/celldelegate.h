@@ -51,9 +51,12 @@ private:
     struct Laid
     {
         int width = 0;
-        std::optional<QStaticText> text; // made when first drawn
+        std::optional<QStaticText> text;   // made when first drawn whole
+        int shortRoom = -1;                // the room the short form was made for
+        std::optional<QStaticText> shortText; // cut short with "…" to that room
     };
     Laid &laid(const QString &text, const QFont &font) const;
+    static void prepare(std::optional<QStaticText> &laid, const QString &text, const QFont &font);
 
     GridModel *m_model;
     mutable QFont m_laidFont;
