@@ -64,7 +64,8 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         else
             painter->setPen(fixed ? palette.color(QPalette::ButtonText) : QColor(Qt::black));
         painter->setFont(option.font);
-        const QRect room(r.left() + 2, r.top(), cellTextRoom(r.width()), r.height());
+        // The cell's rectangle leaves out the grid line.
+        const QRect room(r.left() + 2, r.top(), r.width() - kCellTextMargins, r.height());
         Laid &shown = laid(text, option.font);
         const QStaticText *drawn = nullptr;
         if (shown.width <= room.width()) {
@@ -151,7 +152,7 @@ bool CellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const Q
     // The whole text of a cell that shows it cut short; over any other cell the
     // view's own hint.
     const QString &text = m_model->grid()->cell(index.column(), index.row());
-    if (text.isEmpty() || textWidth(text, option.font) <= cellTextRoom(option.rect.width()))
+    if (text.isEmpty() || textWidth(text, option.font) <= option.rect.width() - kCellTextMargins)
         return false;
     QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
     return true;
