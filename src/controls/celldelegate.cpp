@@ -47,7 +47,7 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
     const QPalette &palette = option.palette;
-    const QRect r = option.rect;
+    const QRect r = option.rect.adjusted(0, 0, -1, -1); // the grid line is the view's
     if (selected)
         painter->fillRect(r, palette.brush(group, QPalette::Highlight));
     else
@@ -152,7 +152,7 @@ bool CellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const Q
     // The whole text of a cell that shows it cut short; over any other cell the
     // view's own hint.
     const QString &text = m_model->grid()->cell(index.column(), index.row());
-    if (text.isEmpty() || textWidth(text, option.font) <= option.rect.width() - kCellTextMargins)
+    if (text.isEmpty() || textWidth(text, option.font) <= cellTextRoom(option.rect.width()))
         return false;
     QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
     return true;

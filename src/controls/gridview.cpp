@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -29,6 +31,52 @@ class MarginHeader : public QHeaderView
 public:
     using QHeaderView::QHeaderView;
     QSize sizeHint() const override { return QSize(0, 0); }
+};
+
+// The grid lines, one pixel at the right and bottom edge of every cell, as
+// one fill per line of the whole visible grid (the table's own grid draws them
+// with a pen, at many times the cost on a big grid).
+void paintGridLines(QTableView *view)
+{
+    const QHeaderView *h = view->horizontalHeader();
+    const QHeaderView *v = view->verticalHeader();
+    QWidget *viewport = view->viewport();
+    const int right = std::min(viewport->width(), h->length() - h->offset());
+    const int bottom = std::min(viewport->height(), v->length() - v->offset());
+    if (right <= 0 || bottom <= 0)
+        return;
+    QStyleOption option;
+    option.initFrom(view);
+    const QColor color = QColor::fromRgba(QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
+    QPainter painter(viewport);
+    const int lastCol = h->visualIndexAt(right - 1) < 0 ? h->count() - 1 : h->visualIndexAt(right - 1);
+    for (int visual = std::max(0, h->visualIndexAt(0)); visual <= lastCol; ++visual) {
+        const int col = h->logicalIndex(visual);
+        if (h->isSectionHidden(col))
+            continue;
+        painter.fillRect(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 0, 1, bottom, color);
+    }
+    const int lastRow = v->visualIndexAt(bottom - 1) < 0 ? v->count() - 1 : v->visualIndexAt(bottom - 1);
+    for (int visual = std::max(0, v->visualIndexAt(0)); visual <= lastRow; ++visual) {
+        const int row = v->logicalIndex(visual);
+        if (v->isSectionHidden(row))
+            continue;
+        painter.fillRect(0, v->sectionViewportPosition(row) + v->sectionSize(row) - 1, right, 1, color);
+    }
+}
+
+// A fixed part of the grid: a table view with the grid's lines.
+class GridPart : public QTableView
+{
+public:
+    using QTableView::QTableView;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QTableView::paintEvent(event);
+        paintGridLines(this);
+    }
 };
 
 void prepareHeaders(QTableView *view)
@@ -54,6 +102,7 @@ GridView::GridView(Grid *grid, QWidget *parent)
     m_delegate = new CellDelegate(m_model, this);
     setModel(m_model);
     setItemDelegate(m_delegate);
+    setShowGrid(false);
     setHorizontalHeader(new MarginHeader(Qt::Horizontal, this));
     setVerticalHeader(new MarginHeader(Qt::Vertical, this));
     prepareHeaders(this);
@@ -107,7 +156,8 @@ GridView::~GridView() = default;
 
 QTableView *GridView::makeOverlay()
 {
-    auto *view = new QTableView(this);
+    auto *view = new GridPart(this);
+    view->setShowGrid(false);
     view->setModel(m_model);
     view->setItemDelegate(m_overlayDelegate);
     prepareHeaders(view);
@@ -325,6 +375,12 @@ void GridView::syncScroll()
     set(m_left->verticalScrollBar(), verticalScrollBar()->value());
     set(m_corner->horizontalScrollBar(), 0);
     set(m_corner->verticalScrollBar(), 0);
+}
+
+void GridView::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    paintGridLines(this);
 }
 
 void GridView::resizeEvent(QResizeEvent *event)

@@ -89,6 +89,7 @@ Q_SIGNALS:
     void currentCellMovedByKey(int col, int row);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void updateGeometries() override;
     void mousePressEvent(QMouseEvent *event) override;
