@@ -224,6 +224,13 @@ int main(int argc, char **argv)
     line("student row insert", rowInsert);
     line("lesson column insert", colInsert);
     line("recalculation", recalc);
+    // Pictures of the windows as the presses left them, for a look.
+    const QString grabs = qEnvironmentVariable("ZHURNAL_BENCH_GRAB");
+    if (!grabs.isEmpty()) {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->objectName().isEmpty())
+                w->grab().save(grabs + QLatin1Char('/') + w->objectName() + QStringLiteral(".png"));
+    }
     Services::setMessages(nullptr);
     return messages.errors == 0 ? 0 : 2;
 }
