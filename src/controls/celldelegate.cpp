@@ -117,7 +117,7 @@ void CellDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) cons
 
 CellDelegate::Laid &CellDelegate::laid(const QString &text, const QFont &font) const
 {
-    if (!m_metrics || font != m_laidFont) {
+    if (!m_metrics || (!font.isCopyOf(m_laidFont) && font != m_laidFont)) {
         m_laidFont = font;
         m_metrics.emplace(font);
         m_laid.clear();

@@ -249,6 +249,10 @@ int GridView::shownWidth(int col) const
 
 void GridView::measureTexts()
 {
+    // A hidden grid is measured when it is shown.
+    m_textsMeasured = isVisible();
+    if (!m_textsMeasured)
+        return;
     const Grid &g = *grid();
     m_textWidths.assign(size_t(g.colCount()), 0);
     for (int c = 0; c < g.colCount(); ++c) {
@@ -375,6 +379,15 @@ void GridView::syncScroll()
     set(m_left->verticalScrollBar(), verticalScrollBar()->value());
     set(m_corner->horizontalScrollBar(), 0);
     set(m_corner->verticalScrollBar(), 0);
+}
+
+void GridView::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    if (m_fitTexts && !m_textsMeasured) {
+        measureTexts();
+        applyLayout(false);
+    }
 }
 
 void GridView::paintEvent(QPaintEvent *event)

@@ -90,6 +90,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void updateGeometries() override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -147,6 +148,7 @@ private:
     bool m_rowDragging = false;
     bool m_inRefresh = false;
     bool m_fitTexts = false;
+    bool m_textsMeasured = false;
     int m_appliedFixedRows = 0;
     int m_appliedFixedCols = -1;
     std::vector<int> m_appliedWidths; // per column as last applied; -1 when not yet
