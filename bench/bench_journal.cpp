@@ -10,6 +10,7 @@
 #include "journal/gridops.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
+#include "syntheticjournal.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,37 +19,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <random>
 
 #include <time.h>
 
 namespace {
-
-Grid syntheticJournal(int students, int lessons)
-{
-    Grid g(lessons + 2, students + 4, 2, 4, 30);
-    std::mt19937 rng(20240901u + unsigned(students * 7 + lessons));
-    const QString scores[] = {QStringLiteral("5"), QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("2"),
-                              QStringLiteral("4,5"), QStringLiteral("10"), QStringLiteral(""), QStringLiteral("н")};
-    const QString weights[] = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0,5"), QStringLiteral("1,5")};
-    g.setCell(0, 0, QStringLiteral("№"));
-    g.setCell(1, 0, QStringLiteral("ФИО"));
-    for (int c = 2; c < lessons + 2; ++c) {
-        g.setCell(c, 0, QStringLiteral("Урок %1").arg(c - 1));
-        g.setCell(c, 1, QStringLiteral("%1.%2").arg(1 + c % 28).arg(9 + c % 4));
-        g.setCell(c, 2, (c % 10 == 0) ? QStringLiteral("кт%1").arg(c) : QStringLiteral("т%1").arg(c));
-        g.setCell(c, 3, weights[rng() % 4]);
-    }
-    for (int k = 0; k < students; ++k) {
-        g.setCell(0, k + 4, QString::number(k + 1));
-        g.setCell(1, k + 4, QStringLiteral("Ученик номер %1").arg(k + 1));
-        for (int c = 2; c < lessons + 2; ++c) {
-            const unsigned pick = rng() % 20;
-            g.setCell(c, k + 4, pick < 16 ? scores[pick % 6] : scores[6 + pick % 2]);
-        }
-    }
-    return g;
-}
 
 // The thread's CPU time (user and system), so that other programs sharing the
 // machine do not count; the best of several runs.

@@ -54,6 +54,13 @@ QLineEdit *makeEdit(QWidget *parent, const QString &name, const QString &hint, i
     return edit;
 }
 
+// The rectangle from (left, top) up to, not including, (right, bottom): the
+// corners a frame or a mark is given by, its size right - left by bottom - top.
+QRect spanRect(int left, int top, int right, int bottom)
+{
+    return QRect(left, top, right - left, bottom - top);
+}
+
 QLabel *yellowLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -367,6 +374,7 @@ void TForm1::buildControls()
     connect(ReLoad, &QPushButton::clicked, this, &TForm1::ReLoadClick);
     connect(SpisokSt, &GridView::mouseDown, this, &TForm1::SpisokStMouseDown);
     connect(SpisokSt, &GridView::rowMoved, this, &TForm1::SpisokStRowMoved);
+    connect(SpisokSt, &GridView::currentCellMovedByKey, this, &TForm1::SpisokStKeyMove);
     connect(PlusStr, &QToolButton::clicked, this, &TForm1::PlusStrClick);
     connect(MinusStr, &QToolButton::clicked, this, &TForm1::MinusStrClick);
     connect(DelStroki, &QToolButton::clicked, this, &TForm1::DelStrokiClick);
@@ -697,34 +705,45 @@ void TForm1::SpisokStMouseDown(Qt::MouseButton, const QPoint &pos)
             r = JournalLayout::kFirstStudentRow;
             SpisokSt->setCurrentRow(r);
         }
-        NStroki->setText(QString::number(r));
-        NStolbca->setText(QString::number(c));
-        DatNTar->setText(m_journal.cell(c, JournalLayout::kDateRow));
-        if (r >= JournalLayout::kFirstStudentRow) {
-            const QString name = m_journal.cell(JournalLayout::kNameCol, r).trimmed();
-            for (int k = 1; k < m_itog.rowCount(); ++k) {
-                if (m_itog.cell(1, k).trimmed() == name) {
-                    Itog->setCurrentRow(k);
-                    break;
-                }
-            }
-            FIO->setText(name);
-        }
-        // The blue frames around the column and the row.
-        const QRect colCell = SpisokSt->cellRect(c, 0);
-        if (!colCell.isEmpty())
-            SpisokSt->addFrame(QRect(QPoint(colCell.left() + 1, colCell.top() + 1),
-                                     QPoint(colCell.left() + 21, colCell.top() + 84 + 18 * SpisokSt->visibleRows())),
-                               QColor(0, 0, 255));
-        const QRect rowCell = SpisokSt->cellRect(0, r);
-        if (!rowCell.isEmpty())
-            SpisokSt->addFrame(QRect(QPoint(rowCell.left() + 1, rowCell.top() + 1),
-                                     QPoint(rowCell.left() + 178 + 30 * SpisokSt->visibleCols(), rowCell.top() + 16)),
-                               QColor(0, 0, 255));
-        // The theme of the column in the thematic plan: its row number goes into
-        // the plan's selection edit, so that the plan's row operations act on it.
-        Q_EMIT lessonCodeChosen(m_journal.cell(c, JournalLayout::kCodeRow));
+        selectJournalCell(c, r);
     });
+}
+
+void TForm1::SpisokStKeyMove(int col, int row)
+{
+    runHandler(this, [this, col, row] { selectJournalCell(col, row); });
+}
+
+void TForm1::selectJournalCell(int c, int r)
+{
+    NStroki->setText(QString::number(r));
+    NStolbca->setText(QString::number(c));
+    DatNTar->setText(m_journal.cell(c, JournalLayout::kDateRow));
+    if (r >= JournalLayout::kFirstStudentRow) {
+        const QString name = m_journal.cell(JournalLayout::kNameCol, r).trimmed();
+        for (int k = 1; k < m_itog.rowCount(); ++k) {
+            if (m_itog.cell(1, k).trimmed() == name) {
+                Itog->setCurrentRow(k);
+                break;
+            }
+        }
+        FIO->setText(name);
+    }
+    // The blue frames around the column and the row: corners given as the
+    // first pixel inside and the first pixel past the frame.
+    const QRect colCell = SpisokSt->cellRect(c, 0);
+    if (!colCell.isEmpty())
+        SpisokSt->addFrame(spanRect(colCell.left() + 1, colCell.top() + 1, colCell.left() + 21,
+                                    colCell.top() + 84 + 18 * SpisokSt->visibleRows()),
+                           QColor(0, 0, 255));
+    const QRect rowCell = SpisokSt->cellRect(0, r);
+    if (!rowCell.isEmpty())
+        SpisokSt->addFrame(spanRect(rowCell.left() + 1, rowCell.top() + 1, rowCell.left() + 178 + 30 * SpisokSt->visibleCols(),
+                                    rowCell.top() + 16),
+                           QColor(0, 0, 255));
+    // The theme of the column in the thematic plan: its row number goes into
+    // the plan's selection edit, so that the plan's row operations act on it.
+    Q_EMIT lessonCodeChosen(m_journal.cell(c, JournalLayout::kCodeRow));
 }
 
 int TForm1::selectedRow() const
@@ -875,8 +894,8 @@ void TForm1::ItogMouseDown(Qt::MouseButton, const QPoint &pos)
         }
         const QRect header = Itog->cellRect(col, 0);
         if (!header.isEmpty())
-            Itog->addFrame(QRect(QPoint(header.left() + 1, header.top() + 1),
-                                 QPoint(header.left() + 21, header.top() + 84 + 18 * Itog->visibleRows())),
+            Itog->addFrame(spanRect(header.left() + 1, header.top() + 1, header.left() + 21,
+                                    header.top() + 84 + 18 * Itog->visibleRows()),
                            QColor(255, 0, 0));
     });
 }
@@ -892,7 +911,7 @@ void TForm1::GrafikClick()
                 continue;
             for (int i = 1; i <= counts.at(k - 1); ++i) {
                 const int x = name.left() + 10 * (i - 1);
-                Itog->addEllipse(QRect(QPoint(x + 1, name.top() + 14), QPoint(x + 13, name.top() + 18)), QColor(255, 0, 0),
+                Itog->addEllipse(spanRect(x + 1, name.top() + 14, x + 13, name.top() + 18), QColor(255, 0, 0),
                                  QColor(255, 0, 0));
             }
         }
@@ -913,8 +932,8 @@ void TForm1::showLessonOfTheme(const QString &code)
         NStolbca->setText(QString::number(c));
         const QRect date = SpisokSt->cellRect(c, JournalLayout::kDateRow);
         if (!date.isEmpty())
-            SpisokSt->addFrame(QRect(QPoint(date.left() + 1, date.top() + 1),
-                                     QPoint(date.left() + 21, date.top() + 18 * (SpisokSt->visibleRows() + 3) + 10)),
+            SpisokSt->addFrame(spanRect(date.left() + 1, date.top() + 1, date.left() + 21,
+                                        date.top() + 18 * (SpisokSt->visibleRows() + 3) + 10),
                                QColor(255, 0, 0));
     });
 }

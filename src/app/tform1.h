@@ -87,6 +87,8 @@ public Q_SLOTS:
     // Journal grid editing
     void SpisokStMouseDown(Qt::MouseButton button, const QPoint &pos);
     void SpisokStRowMoved(int from, int to);
+    // The current cell moved with the keyboard: the same selection as a click.
+    void SpisokStKeyMove(int col, int row);
     void PlusStrClick();
     void MinusStrClick();
     void DelStrokiClick();
@@ -131,6 +133,8 @@ private:
     // Runs a column operation and gives the dynamics grid the journal's column count.
     void columnOperation(const std::function<void(int selected)> &operation);
     int selectedRow() const;
+    // Selects the student and the lesson of a journal cell (a click or a key).
+    void selectJournalCell(int col, int row);
     // The recalculation with the thresholds of the grading-scale window.
     void recalculateJournal();
     void showIndicators();

@@ -1,11 +1,22 @@
 #include "controls/celldelegate.h"
 
+#include "controls/gridfont.h"
+
 #include "controls/gridmodel.h"
 #include "controls/onelinevalidator.h"
 #include "journal/grid.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QToolTip>
+
+namespace {
+// More distinct texts than a screen shows many times over; beyond it the
+// layouts are made anew.
+constexpr qsizetype kMaxLaidTexts = 20000;
+} // namespace
 
 CellDelegate::CellDelegate(GridModel *model, QObject *parent)
     : QStyledItemDelegate(parent)
@@ -36,7 +47,7 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
     const QPalette &palette = option.palette;
-    const QRect r = option.rect;
+    const QRect r = option.rect.adjusted(0, 0, -1, -1); // the grid line is the view's
     if (selected)
         painter->fillRect(r, palette.brush(group, QPalette::Highlight));
     else
@@ -53,7 +64,26 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         else
             painter->setPen(fixed ? palette.color(QPalette::ButtonText) : QColor(Qt::black));
         painter->setFont(option.font);
-        painter->drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        // The cell's rectangle leaves out the grid line.
+        const QRect room(r.left() + 2, r.top(), r.width() - kCellTextMargins, r.height());
+        Laid &shown = laid(text, option.font);
+        const QStaticText *drawn = nullptr;
+        if (shown.width <= room.width()) {
+            if (!shown.text)
+                prepare(shown.text, text, option.font);
+            drawn = &*shown.text;
+        } else if (room.width() > 0) {
+            if (shown.shortRoom != room.width() || !shown.shortText) {
+                prepare(shown.shortText, m_metrics->elidedText(text, Qt::ElideRight, room.width()), option.font);
+                shown.shortRoom = room.width();
+            }
+            drawn = &*shown.shortText;
+        }
+        // The text fits its room: nothing spills over into the next cell.
+        if (drawn && !drawn->text().isEmpty()) {
+            const qreal top = room.top() + (room.height() - m_metrics->height()) / 2.0;
+            painter->drawStaticText(QPointF(room.left(), top), *drawn);
+        }
     }
     if (option.state & QStyle::State_HasFocus) {
         painter->setPen(QPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight), 1, Qt::DotLine));
@@ -83,6 +113,49 @@ void CellDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) cons
     if (editor == m_editor)
         m_editor = nullptr;
     QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+CellDelegate::Laid &CellDelegate::laid(const QString &text, const QFont &font) const
+{
+    if (!m_metrics || (!font.isCopyOf(m_laidFont) && font != m_laidFont)) {
+        m_laidFont = font;
+        m_metrics.emplace(font);
+        m_laid.clear();
+    }
+    auto it = m_laid.find(text);
+    if (it == m_laid.end()) {
+        if (m_laid.size() >= kMaxLaidTexts)
+            m_laid.clear();
+        it = m_laid.insert(text, Laid{m_metrics->horizontalAdvance(text), std::nullopt});
+    }
+    return *it;
+}
+
+void CellDelegate::prepare(std::optional<QStaticText> &laid, const QString &text, const QFont &font)
+{
+    laid.emplace(text);
+    laid->setTextFormat(Qt::PlainText);
+    laid->setPerformanceHint(QStaticText::AggressiveCaching);
+    laid->prepare(QTransform(), font);
+}
+
+int CellDelegate::textWidth(const QString &text, const QFont &font) const
+{
+    return text.isEmpty() ? 0 : laid(text, font).width;
+}
+
+bool CellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                             const QModelIndex &index)
+{
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    // The whole text of a cell that shows it cut short; over any other cell the
+    // view's own hint.
+    const QString &text = m_model->grid()->cell(index.column(), index.row());
+    if (text.isEmpty() || textWidth(text, option.font) <= cellTextRoom(option.rect.width()))
+        return false;
+    QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+    return true;
 }
 
 QLineEdit *CellDelegate::editor() const

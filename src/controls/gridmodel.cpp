@@ -1,5 +1,7 @@
 #include "controls/gridmodel.h"
 
+#include "controls/gridfont.h"
+
 #include "journal/cp1251.h"
 #include "journal/excerpt.h"
 #include "journal/grid.h"
@@ -15,6 +17,7 @@ GridModel::GridModel(Grid *grid, QObject *parent)
     , m_rows(grid->rowCount())
     , m_fixedCols(grid->fixedCols())
     , m_fixedRows(grid->fixedRows())
+    , m_shownRevision(grid->revision())
 {
     const QPalette palette = QGuiApplication::palette();
     m_fixedBackground = palette.button();
@@ -51,13 +54,32 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     case Qt::ToolTipRole: {
         const QString &text = m_grid->cell(col, row);
-        if (m_metrics && !text.isEmpty() && m_metrics->horizontalAdvance(text) + 4 > m_grid->colWidth(col))
+        if (!fits(text, m_grid->colWidth(col)))
             return text;
         return {};
     }
     default:
         return {};
     }
+}
+
+bool GridModel::fits(const QString &text, int width) const
+{
+    return text.isEmpty() || !m_metrics || m_metrics->horizontalAdvance(text) <= cellTextRoom(width);
+}
+
+bool GridModel::upToDate() const
+{
+    return m_grid->revision() == m_shownRevision;
+}
+
+template <class Write>
+void GridModel::ownWrite(Write write)
+{
+    const bool wasUpToDate = upToDate();
+    write();
+    if (wasUpToDate)
+        m_shownRevision = m_grid->revision();
 }
 
 bool GridModel::editable(const QModelIndex &index) const
@@ -74,7 +96,7 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
     const QString text = oneLine(value.toString());
     if (!Cp1251::canEncode(text))
         return false;
-    m_grid->setCell(index.column(), index.row(), text);
+    ownWrite([&] { m_grid->setCell(index.column(), index.row(), text); });
     Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     Q_EMIT cellEdited(index.column(), index.row());
     return true;
@@ -87,10 +109,15 @@ bool GridModel::writeThrough(int col, int row, const QString &typed)
     if (!editable(idx) || !Cp1251::canEncode(text))
         return false;
     if (m_grid->cell(col, row) != text) {
-        m_grid->setCell(col, row, text);
+        ownWrite([&] { m_grid->setCell(col, row, text); });
         Q_EMIT dataChanged(idx, idx, {Qt::DisplayRole, Qt::EditRole});
     }
     return true;
+}
+
+void GridModel::setColumnWidth(int col, int width)
+{
+    ownWrite([&] { m_grid->setColWidth(col, width); });
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
@@ -102,22 +129,40 @@ Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
 }
 
-bool GridModel::refresh()
+GridModel::Change GridModel::refresh()
 {
-    const bool countsChanged = m_grid->colCount() != m_cols || m_grid->rowCount() != m_rows;
-    if (countsChanged) {
-        beginResetModel();
-        m_cols = m_grid->colCount();
-        m_rows = m_grid->rowCount();
-        m_fixedCols = m_grid->fixedCols();
-        m_fixedRows = m_grid->fixedRows();
-        endResetModel();
-        return true;
-    }
+    if (upToDate())
+        return Change::None;
+    const int cols = m_grid->colCount();
+    const int rows = m_grid->rowCount();
+    const bool shape = cols != m_cols || rows != m_rows || m_grid->fixedCols() != m_fixedCols
+        || m_grid->fixedRows() != m_fixedRows;
+    // The fixed counts of the grid are below its counts, old and new.
     m_fixedCols = m_grid->fixedCols();
     m_fixedRows = m_grid->fixedRows();
+    if (rows < m_rows) {
+        beginRemoveRows(QModelIndex(), rows, m_rows - 1);
+        m_rows = rows;
+        endRemoveRows();
+    }
+    if (cols < m_cols) {
+        beginRemoveColumns(QModelIndex(), cols, m_cols - 1);
+        m_cols = cols;
+        endRemoveColumns();
+    }
+    if (rows > m_rows) {
+        beginInsertRows(QModelIndex(), m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    }
+    if (cols > m_cols) {
+        beginInsertColumns(QModelIndex(), m_cols, cols - 1);
+        m_cols = cols;
+        endInsertColumns();
+    }
+    m_shownRevision = m_grid->revision();
     Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, m_cols - 1));
-    return false;
+    return shape ? Change::Shape : Change::Cells;
 }
 
 bool GridModel::moveRows(const QModelIndex &sourceParent, int sourceRow, int count, const QModelIndex &destinationParent,
@@ -136,7 +181,7 @@ bool GridModel::moveRows(const QModelIndex &sourceParent, int sourceRow, int cou
         return true;
     if (!beginMoveRows(QModelIndex(), from, from, QModelIndex(), destinationChild))
         return false;
-    GridOps::moveRow(*m_grid, from, to);
+    ownWrite([&] { GridOps::moveRow(*m_grid, from, to); });
     endMoveRows();
     return true;
 }

@@ -11,7 +11,8 @@ class Grid;
 // Table model over a Grid: reads the cells in place (no item per cell) and
 // knows which cells are fixed. Counts and fixed counts are those of the last
 // refresh(), so that a window may change its Grid freely and tell the view
-// afterwards.
+// afterwards; a refresh of a grid that did not change since (its revision)
+// costs nothing.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -36,29 +37,47 @@ public:
     int fixedRows() const { return m_fixedRows; }
     bool isFixed(int col, int row) const { return col < m_fixedCols || row < m_fixedRows; }
 
-    // Re-reads the Grid: a model reset when the counts changed (returns true),
-    // otherwise one dataChanged over every cell.
-    bool refresh();
+    // What a refresh found.
+    enum class Change {
+        None,  // the grid is as last shown
+        Cells, // texts or widths changed, the shape did not
+        Shape, // counts or fixed counts changed
+    };
+    // Re-reads a Grid that changed since the last refresh. Rows and columns
+    // that came or went are added or removed at the end, where the grid
+    // operations add and remove them (the cells keep their positions, as the
+    // widths do), and every cell is reported changed; never a model reset.
+    Change refresh();
+    // Whether the Grid is as the model last showed it.
+    bool upToDate() const;
 
     // Stores the text of a cell being typed, without cellEdited: the editor
     // keeps the Grid up to date while the teacher types.
     bool writeThrough(int col, int row, const QString &text);
+    // A column width set by the view (a column dragged wider or narrower).
+    void setColumnWidth(int col, int width);
 
     // The font the cells are drawn in: a cell whose text does not fit its
     // column shows the whole text as its tool tip.
     void setTextFont(const QFont &font) { m_metrics.emplace(font); }
+    // Whether a text fits a column of that width (see cellTextRoom).
+    bool fits(const QString &text, int width) const;
 
 Q_SIGNALS:
     void cellEdited(int col, int row);
 
 private:
     bool editable(const QModelIndex &index) const;
+    // A write of the model itself into the Grid: an up-to-date model stays so.
+    template <class Write>
+    void ownWrite(Write write);
 
     Grid *m_grid;
     int m_cols = 0;
     int m_rows = 0;
     int m_fixedCols = 0;
     int m_fixedRows = 0;
+    quint64 m_shownRevision = 0;
     QBrush m_fixedBackground;
     QBrush m_fixedText;
     QBrush m_cellBackground;

@@ -7,8 +7,11 @@
 #include "journal/grid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -19,6 +22,62 @@ namespace {
 
 constexpr int kResizeMargin = 3; // pixels either side of a column border that start a resize
 constexpr int kNotShown = INT_MIN;
+
+// The headers of the scrolling view are never seen: the overlays lie on them.
+// They only make the view's margins, exactly as wide and high as they are set,
+// without measuring a section's contents (the row numbers of a big grid).
+class MarginHeader : public QHeaderView
+{
+public:
+    using QHeaderView::QHeaderView;
+    QSize sizeHint() const override { return QSize(0, 0); }
+};
+
+// The grid lines, one pixel at the right and bottom edge of every cell, as
+// one fill per line of the whole visible grid (the table's own grid draws them
+// with a pen, at many times the cost on a big grid).
+void paintGridLines(QTableView *view)
+{
+    const QHeaderView *h = view->horizontalHeader();
+    const QHeaderView *v = view->verticalHeader();
+    QWidget *viewport = view->viewport();
+    const int right = std::min(viewport->width(), h->length() - h->offset());
+    const int bottom = std::min(viewport->height(), v->length() - v->offset());
+    if (right <= 0 || bottom <= 0)
+        return;
+    QStyleOption option;
+    option.initFrom(view);
+    const QColor color = QColor::fromRgba(QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
+    QPainter painter(viewport);
+    const int lastCol = h->visualIndexAt(right - 1) < 0 ? h->count() - 1 : h->visualIndexAt(right - 1);
+    for (int visual = std::max(0, h->visualIndexAt(0)); visual <= lastCol; ++visual) {
+        const int col = h->logicalIndex(visual);
+        if (h->isSectionHidden(col))
+            continue;
+        painter.fillRect(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 0, 1, bottom, color);
+    }
+    const int lastRow = v->visualIndexAt(bottom - 1) < 0 ? v->count() - 1 : v->visualIndexAt(bottom - 1);
+    for (int visual = std::max(0, v->visualIndexAt(0)); visual <= lastRow; ++visual) {
+        const int row = v->logicalIndex(visual);
+        if (v->isSectionHidden(row))
+            continue;
+        painter.fillRect(0, v->sectionViewportPosition(row) + v->sectionSize(row) - 1, right, 1, color);
+    }
+}
+
+// A fixed part of the grid: a table view with the grid's lines.
+class GridPart : public QTableView
+{
+public:
+    using QTableView::QTableView;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QTableView::paintEvent(event);
+        paintGridLines(this);
+    }
+};
 
 void prepareHeaders(QTableView *view)
 {
@@ -43,6 +102,9 @@ GridView::GridView(Grid *grid, QWidget *parent)
     m_delegate = new CellDelegate(m_model, this);
     setModel(m_model);
     setItemDelegate(m_delegate);
+    setShowGrid(false);
+    setHorizontalHeader(new MarginHeader(Qt::Horizontal, this));
+    setVerticalHeader(new MarginHeader(Qt::Vertical, this));
     prepareHeaders(this);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(ScrollPerItem);
@@ -64,6 +126,11 @@ GridView::GridView(Grid *grid, QWidget *parent)
     m_markLayer = new MarkLayer(this);
 
     connect(m_model, &GridModel::cellEdited, this, &GridView::cellEdited);
+    // Rows that move take their cells from under the marks.
+    connect(m_model, &QAbstractItemModel::rowsMoved, this, &GridView::clearMarks);
+    connect(m_model, &QAbstractItemModel::columnsMoved, this, &GridView::clearMarks);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &GridView::clearMarks);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &GridView::clearMarks);
     for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
         connect(bar, &QScrollBar::valueChanged, this, [this] {
             syncScroll();
@@ -89,7 +156,8 @@ GridView::~GridView() = default;
 
 QTableView *GridView::makeOverlay()
 {
-    auto *view = new QTableView(this);
+    auto *view = new GridPart(this);
+    view->setShowGrid(false);
     view->setModel(m_model);
     view->setItemDelegate(m_overlayDelegate);
     prepareHeaders(view);
@@ -118,7 +186,7 @@ Grid *GridView::grid() const
 
 // ---------------------------------------------------------------- layout
 
-void GridView::applyLayout()
+void GridView::applyLayout(bool shape)
 {
     const Grid &g = *grid();
     const int rows = m_model->rowCount();
@@ -137,18 +205,31 @@ void GridView::applyLayout()
 
     // Fixed rows are shown by the top and corner views only; the scrolling
     // view and the left view hide them so that both start at the first
-    // scrolling row and keep the same vertical layout.
-    const int rowSpan = std::min(rows, std::max(fixedRows, m_appliedFixedRows));
-    for (QTableView *v : {static_cast<QTableView *>(this), m_left}) {
-        for (int r = 0; r < rowSpan; ++r) {
-            const bool hide = r < fixedRows;
-            if (v->isRowHidden(r) != hide)
-                v->setRowHidden(r, hide);
+    // scrolling row and keep the same vertical layout. Rows come and go at the
+    // end, so only the fixed rows, now and before, need a look.
+    if (shape) {
+        const int rowSpan = std::min(rows, std::max(fixedRows, m_appliedFixedRows));
+        for (QTableView *v : {static_cast<QTableView *>(this), m_left}) {
+            for (int r = 0; r < rowSpan; ++r) {
+                const bool hide = r < fixedRows;
+                if (v->isRowHidden(r) != hide)
+                    v->setRowHidden(r, hide);
+            }
         }
+        m_appliedFixedRows = fixedRows;
     }
-    m_appliedFixedRows = fixedRows;
-    for (int c = 0; c < cols; ++c)
-        applyColumnWidth(c);
+    // Widths: a column whose width or place (fixed or not) changed; the
+    // others are as they were applied.
+    if (fixedCols != m_appliedFixedCols) {
+        m_appliedWidths.assign(size_t(cols), -1);
+        m_appliedFixedCols = fixedCols;
+    } else {
+        m_appliedWidths.resize(size_t(cols), -1);
+    }
+    for (int c = 0; c < cols; ++c) {
+        if (m_appliedWidths[size_t(c)] != shownWidth(c))
+            applyColumnWidth(c);
+    }
 
     applyMargins();
     m_top->setVisible(fixedRows > 0);
@@ -158,9 +239,44 @@ void GridView::applyLayout()
     updateCursors();
 }
 
-void GridView::applyColumnWidth(int col)
+int GridView::shownWidth(int col) const
 {
     const int width = grid()->colWidth(col);
+    if (!m_fitTexts || width <= 0 || size_t(col) >= m_textWidths.size())
+        return width;
+    return std::max(width, m_textWidths[size_t(col)]);
+}
+
+void GridView::measureTexts()
+{
+    // A hidden grid is measured when it is shown.
+    m_textsMeasured = isVisible();
+    if (!m_textsMeasured)
+        return;
+    const Grid &g = *grid();
+    m_textWidths.assign(size_t(g.colCount()), 0);
+    for (int c = 0; c < g.colCount(); ++c) {
+        int widest = 0;
+        for (const QString &text : g.column(c))
+            widest = std::max(widest, m_delegate->textWidth(text, m_font));
+        // Room for the text and the margins it is drawn with.
+        m_textWidths[size_t(c)] = widest > 0 ? widest - cellTextRoom(0) : 0;
+    }
+}
+
+void GridView::setColumnsFitTexts(bool on)
+{
+    m_fitTexts = on;
+    if (on)
+        measureTexts();
+    applyLayout(false);
+}
+
+void GridView::applyColumnWidth(int col)
+{
+    const int width = shownWidth(col);
+    if (size_t(col) < m_appliedWidths.size())
+        m_appliedWidths[size_t(col)] = width;
     const bool fixed = col < m_model->fixedCols();
     auto apply = [col, width](QTableView *v, bool hide) {
         QHeaderView *h = v->horizontalHeader();
@@ -265,6 +381,21 @@ void GridView::syncScroll()
     set(m_corner->verticalScrollBar(), 0);
 }
 
+void GridView::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    if (m_fitTexts && !m_textsMeasured) {
+        measureTexts();
+        applyLayout(false);
+    }
+}
+
+void GridView::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    paintGridLines(this);
+}
+
 void GridView::resizeEvent(QResizeEvent *event)
 {
     QTableView::resizeEvent(event);
@@ -299,29 +430,50 @@ void GridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint h
 {
     if (hint == QAbstractItemDelegate::RevertModelCache && editor == m_delegate->editor())
         m_delegate->revert();
+    // Tab or Backtab in the editor moves on to the next cell.
+    const QModelIndex before = currentIndex();
     QTableView::closeEditor(editor, hint);
+    reportKeyMove(before);
+}
+
+void GridView::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex before = currentIndex();
+    QTableView::keyPressEvent(event);
+    reportKeyMove(before);
+}
+
+void GridView::reportKeyMove(const QModelIndex &before)
+{
+    const QModelIndex now = currentIndex();
+    if (now.isValid() && now != before)
+        Q_EMIT currentCellMovedByKey(now.column(), now.row());
 }
 
 void GridView::refresh()
 {
     finishEditing();
+    if (m_model->upToDate())
+        return;
     m_inRefresh = true;
     const int col = currentCol();
     const int row = currentRow();
-    const int fixedCols = m_model->fixedCols();
-    const int fixedRows = m_model->fixedRows();
-    const bool reset = m_model->refresh();
-    applyLayout();
-    // Rows or columns came or went, or the fixed area changed: the cells have
-    // moved from under the marks, which are repainted away.
-    if (reset || fixedCols != m_model->fixedCols() || fixedRows != m_model->fixedRows())
-        clearMarks();
-    if (reset) {
-        const int c = std::clamp(col, m_model->fixedCols(), m_model->columnCount() - 1);
-        const int r = std::clamp(row, m_model->fixedRows(), m_model->rowCount() - 1);
+    // Without scrolling: a refresh leaves the view where the teacher put it.
+    const bool scroll = hasAutoScroll();
+    setAutoScroll(false);
+    const GridModel::Change change = m_model->refresh();
+    // The grid was changed from outside the view: its rows may have moved
+    // from under the marks, which are repainted away.
+    clearMarks();
+    if (m_fitTexts)
+        measureTexts();
+    applyLayout(change == GridModel::Change::Shape);
+    const int c = std::clamp(col, m_model->fixedCols(), m_model->columnCount() - 1);
+    const int r = std::clamp(row, m_model->fixedRows(), m_model->rowCount() - 1);
+    if (currentIndex() != m_model->index(r, c))
         setCurrentQuietly(m_model->index(r, c));
-    }
     ensureCurrentCell();
+    setAutoScroll(scroll);
     m_inRefresh = false;
 }
 
@@ -423,6 +575,10 @@ void GridView::setGridFont(const QFont &font)
     for (QTableView *v : {static_cast<QTableView *>(this), m_top, m_left, m_corner})
         v->setFont(font);
     m_markLayer->setFont(font); // the texts of the filled marks
+    if (m_fitTexts) {
+        measureTexts();
+        applyLayout(false);
+    }
 }
 
 // ---------------------------------------------------------------- geometry queries
@@ -691,7 +847,7 @@ bool GridView::overlayMouse(QTableView *overlay, QMouseEvent *event)
             m_drag = Drag::Resize;
             m_dragIndex = col;
             m_dragStartX = pos.x();
-            m_dragStartWidth = std::max(0, grid()->colWidth(col));
+            m_dragStartWidth = std::max(0, shownWidth(col));
         } else if (m_rowDragging && overlay == m_left) {
             const int row = overlay->rowAt(local.y());
             if (row >= m_model->fixedRows() && row < m_model->rowCount()) {
@@ -748,7 +904,7 @@ void GridView::resizeTo(int x)
     const int width = std::max(0, m_dragStartWidth + x - m_dragStartX);
     if (width == grid()->colWidth(col))
         return;
-    grid()->setColWidth(col, width);
+    m_model->setColumnWidth(col, width);
     applyColumnWidth(col);
     if (col < m_model->fixedCols()) {
         applyMargins();

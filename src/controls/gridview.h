@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include <memory>
+#include <vector>
 
 class CellDelegate;
 class Grid;
@@ -35,13 +36,17 @@ public:
     Grid *grid() const;
     GridModel *gridModel() const { return m_model; }
 
-    // Re-reads counts, fixed counts, widths and texts from the Grid; keeps marks.
+    // Closes an open editor, keeping its text, and shows the Grid as it now
+    // stands: a grid that did not change since the last refresh is left alone
+    // (its marks stay); one that changed loses its marks, for its rows may have
+    // moved from under them.
     void refresh();
     // refresh() and clear all marks.
     void repaintAll();
 
     // Transient marks in view coordinates (relative to this widget, as cellRect()),
-    // drawn above every cell until clearMarks(), repaintAll() or scrolling.
+    // drawn above every cell until clearMarks(), repaintAll(), scrolling, a
+    // column resize, a dragged row or any change of the grid from outside the view.
     void addFrame(const QRect &rect, const QColor &color);
     void addFilledRect(const QRect &rect, const QColor &fill, const QString &text, const QColor &textColor,
                        const QPoint &textOffset);
@@ -70,18 +75,27 @@ public:
     bool rowDragging() const { return m_rowDragging; }
     void setGridFont(const QFont &font);
     QFont gridFont() const { return m_font; }
+    // Columns at least as wide as their widest text, so that every text shows
+    // whole; the widths of the Grid stay as they are.
+    void setColumnsFitTexts(bool on);
 
 Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, const QPoint &pos);
     void cellEdited(int col, int row);
     void rowMoved(int from, int to);
     void columnResized(int col, int width);
+    // The current cell was moved with the keyboard (arrows, Tab, Home, End,
+    // Page Up, Page Down, or an edit ended with Tab).
+    void currentCellMovedByKey(int col, int row);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void updateGeometries() override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
@@ -89,8 +103,12 @@ private:
     enum class Drag { None, Resize, Row };
 
     QTableView *makeOverlay();
-    void applyLayout();
+    // Hidden rows, widths and margins; `shape`: counts or fixed counts changed.
+    void applyLayout(bool shape = true);
     void applyColumnWidth(int col);
+    int shownWidth(int col) const;
+    void measureTexts();
+    void reportKeyMove(const QModelIndex &before);
     void applyMargins();
     void placeOverlays();
     void syncScroll();
@@ -129,7 +147,12 @@ private:
     bool m_rowSelect = false;
     bool m_rowDragging = false;
     bool m_inRefresh = false;
+    bool m_fitTexts = false;
+    bool m_textsMeasured = false;
     int m_appliedFixedRows = 0;
+    int m_appliedFixedCols = -1;
+    std::vector<int> m_appliedWidths; // per column as last applied; -1 when not yet
+    std::vector<int> m_textWidths;    // widest text per column, when the columns fit their texts
 
     Drag m_drag = Drag::None;
     int m_dragIndex = -1;   // column being resized or row being dragged

@@ -1,10 +1,17 @@
 #include "journal/grid.h"
 
 #include <algorithm>
+#include <atomic>
 
 bool Grid::sizeAllowed(qint64 cols, qint64 rows)
 {
     return cols <= kMaxCount && rows <= kMaxCount && std::max<qint64>(cols, 1) * std::max<qint64>(rows, 1) <= kMaxCells;
+}
+
+quint64 Grid::Revision::next()
+{
+    static std::atomic<quint64> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 Grid::Grid(int cols, int rows, int fixedCols, int fixedRows, int defaultColWidth)
@@ -25,6 +32,7 @@ void Grid::setColCount(int count)
     m_widths.resize(size_t(count), m_defaultColWidth);
     if (m_fixedCols >= count)
         m_fixedCols = count - 1;
+    m_revision.bump();
 }
 
 void Grid::setRowCount(int count)
@@ -42,6 +50,7 @@ void Grid::setRowCount(int count)
     m_rows = count;
     if (m_fixedRows >= count)
         m_fixedRows = count - 1;
+    m_revision.bump();
 }
 
 void Grid::resize(int cols, int rows)
@@ -60,6 +69,7 @@ bool Grid::setFixedCols(int count)
     if (count < 0 || count >= colCount())
         return false;
     m_fixedCols = count;
+    m_revision.bump();
     return true;
 }
 
@@ -68,6 +78,7 @@ bool Grid::setFixedRows(int count)
     if (count < 0 || count >= rowCount())
         return false;
     m_fixedRows = count;
+    m_revision.bump();
     return true;
 }
 
@@ -81,8 +92,10 @@ const QString &Grid::cell(int col, int row) const
 
 void Grid::setCell(int col, int row, const QString &text)
 {
-    if (contains(col, row))
+    if (contains(col, row)) {
         m_cols[size_t(col)][size_t(row)] = text;
+        m_revision.bump();
+    }
 }
 
 int Grid::colWidth(int col) const
@@ -94,14 +107,17 @@ int Grid::colWidth(int col) const
 
 void Grid::setColWidth(int col, int width)
 {
-    if (col >= 0 && col < colCount())
+    if (col >= 0 && col < colCount()) {
         m_widths[size_t(col)] = width;
+        m_revision.bump();
+    }
 }
 
 void Grid::clearCells()
 {
     for (auto &col : m_cols)
         std::fill(col.begin(), col.end(), QString());
+    m_revision.bump();
 }
 
 bool Grid::operator==(const Grid &other) const

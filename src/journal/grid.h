@@ -41,20 +41,53 @@ public:
     int colWidth(int col) const;
     void setColWidth(int col, int width);
     int defaultColWidth() const { return m_defaultColWidth; }
-    void setDefaultColWidth(int width) { m_defaultColWidth = width; }
+    void setDefaultColWidth(int width)
+    {
+        m_defaultColWidth = width;
+        m_revision.bump();
+    }
     int rowHeight() const { return m_rowHeight; }
-    void setRowHeight(int height) { m_rowHeight = height; }
+    void setRowHeight(int height)
+    {
+        m_rowHeight = height;
+        m_revision.bump();
+    }
 
     // Direct access to one column's cells, for the loops that run over a whole grid.
+    // The writable form counts as a change of the grid.
     const std::vector<QString> &column(int col) const { return m_cols[size_t(col)]; }
-    std::vector<QString> &column(int col) { return m_cols[size_t(col)]; }
+    std::vector<QString> &column(int col)
+    {
+        m_revision.bump();
+        return m_cols[size_t(col)];
+    }
 
     // Every cell emptied, counts and widths kept.
     void clearCells();
 
     bool operator==(const Grid &other) const;
 
+    // A stamp that moves at every change of the grid (cells, counts, fixed
+    // counts, widths) and never comes back to a value it had, in any grid: a
+    // copy gets a stamp of its own. A view compares it with the stamp it last
+    // showed and leaves an unchanged grid alone.
+    quint64 revision() const { return m_revision.value; }
+
 private:
+    struct Revision
+    {
+        quint64 value = next();
+        Revision() = default;
+        Revision(const Revision &) : value(next()) {}
+        Revision &operator=(const Revision &)
+        {
+            value = next();
+            return *this;
+        }
+        void bump() { value = next(); }
+        static quint64 next();
+    };
+
     std::vector<std::vector<QString>> m_cols;
     std::vector<int> m_widths;
     int m_rows = 1;
@@ -62,4 +95,5 @@ private:
     int m_fixedRows = 0;
     int m_defaultColWidth = 64;
     int m_rowHeight = 18;
+    Revision m_revision;
 };

@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QClipboard>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -57,6 +59,30 @@ QLineEdit *openEditorByTyping(GridView &view, const QString &text)
     if (editor && text.size() > 1)
         typeText(editor, text.mid(1));
     return editor;
+}
+
+// The rightmost pixel of text ink (dark) in an area of a picture; -1 for none.
+int inkRight(const QImage &image, const QRect &area)
+{
+    int right = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y).lightness() < 100)
+                right = std::max(right, x);
+    return right;
+}
+
+// The tool tip a hover over a point of the view shows (empty for none).
+QString toolTipAt(GridView &view, const QPoint &pos)
+{
+    QToolTip::hideText();
+    QWidget *target = view.childAt(pos);
+    if (!target)
+        return QString();
+    const QPoint local = target->mapFrom(&view, pos);
+    QHelpEvent help(QEvent::ToolTip, local, target->mapToGlobal(local));
+    QApplication::sendEvent(target, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
 
 } // namespace
@@ -278,32 +304,48 @@ private Q_SLOTS:
         GridView view(&g);
         show(view);
         view.setCurrentCell(5, 12);
-        QSignalSpy reset(view.model(), &QAbstractItemModel::modelReset);
-        QSignalSpy changed(view.model(), &QAbstractItemModel::dataChanged);
+        QAbstractItemModel *model = view.model();
+        QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+        QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+        QSignalSpy rowsIn(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy colsIn(model, &QAbstractItemModel::columnsInserted);
+        QSignalSpy rowsOut(model, &QAbstractItemModel::rowsRemoved);
+
+        // Nothing changed: nothing is reported.
+        view.refresh();
+        QCOMPARE(changed.count(), 0);
 
         g.setCell(5, 12, QStringLiteral("новое"));
         g.setColWidth(4, 55);
         view.refresh();
-        QCOMPARE(reset.count(), 0);
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(view.model()->index(12, 5).data().toString(), QStringLiteral("новое"));
+        QCOMPARE(model->index(12, 5).data().toString(), QStringLiteral("новое"));
         QCOMPARE(view.cellRect(4, 5).width(), 55);
 
+        // Rows and columns that came are added at the end, where the grid
+        // operations add them; the widths stay with their positions.
         g.setRowCount(40);
         g.setColCount(15);
         view.refresh();
-        QCOMPARE(reset.count(), 1);
-        QCOMPARE(view.model()->rowCount(), 40);
-        QCOMPARE(view.model()->columnCount(), 15);
+        QCOMPARE(rowsIn.count(), 1);
+        QCOMPARE(rowsIn.first().mid(1), QVariantList({20, 39}));
+        QCOMPARE(colsIn.count(), 1);
+        QCOMPARE(colsIn.first().mid(1), QVariantList({10, 14}));
+        QCOMPARE(model->rowCount(), 40);
+        QCOMPARE(model->columnCount(), 15);
         QCOMPARE(view.cellRect(4, 5).width(), 55);
         QCOMPARE(view.currentCol(), 5);
         QCOMPARE(view.currentRow(), 12);
         view.setCurrentCell(14, 39);
         QVERIFY(!view.cellRect(14, 39).isEmpty());
+        QCOMPARE(view.cellRect(14, 39).width(), 30);
 
         g.setRowCount(6);
         view.refresh();
+        QCOMPARE(rowsOut.count(), 1);
+        QCOMPARE(rowsOut.first().mid(1), QVariantList({6, 39}));
         QCOMPARE(view.currentRow(), 5); // clamped into the smaller grid
+        QCOMPARE(reset.count(), 0);
     }
 
     void refreshKeepsAnEditInProgress()
@@ -353,12 +395,15 @@ private Q_SLOTS:
         Grid expected = g;
         QVERIFY(GridOps::moveRow(expected, from, to));
 
+        // A mark beside a row: the rows move from under it, so it goes.
+        view.addFilledRect(view.cellRect(0, from), QColor(204, 255, 255), QStringLiteral(" 5"), Qt::red, QPoint(2, 2));
         const QPoint start = view.cellRect(1, from).center();
         const QPoint end = view.cellRect(1, to).center() + QPoint(0, belowTheRows ? 40 : 0);
         drag(view, start, end);
         QCOMPARE(moved.count(), 1);
         QCOMPARE(moved.first(), QVariantList({from, to}));
         QCOMPARE(g, expected);
+        QCOMPARE(view.markCount(), 0);
     }
 
     void rowDragNeedsAFixedColumnAndAStudentRow()
@@ -614,6 +659,74 @@ private Q_SLOTS:
             for (int y = name.top(); y <= name.bottom(); ++y)
                 dark += image.pixelColor(x, y).lightness() < 80;
         QVERIFY(dark > 20);
+    }
+
+    // A text longer than its cell: in an ordinary cell and in a header cell,
+    // the cell shows the start of the text and "…", every glyph whole, and the
+    // tool tip shows the text.
+    void longTextsAreCutShortWithAnEllipsis_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("fits");
+        QTest::addColumn<int>("shown"); // at least so many characters of the text
+        QTest::newRow("sum") << QStringLiteral("156,25") << 30 << 2 << false << 1;
+        QTest::newRow("average") << QStringLiteral("82,3077") << 31 << 2 << false << 1;
+        QTest::newRow("negative") << QStringLiteral("-8,6154") << 45 << 2 << false << 3;
+        QTest::newRow("header") << QStringLiteral("10 бальная") << 31 << 0 << false << 1;
+        QTest::newRow("absences header") << QStringLiteral("Шт. пропусков") << 45 << 0 << false << 2;
+        QTest::newRow("only the ellipsis fits") << QStringLiteral("Шт. пропусков") << 28 << 0 << false << 0;
+        QTest::newRow("a number that fits") << QStringLiteral("82,3") << 40 << 2 << true << 4;
+        QTest::newRow("a header that fits") << QStringLiteral("№") << 22 << 0 << true << 1;
+    }
+    void longTextsAreCutShortWithAnEllipsis()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(int, row);
+        QFETCH(bool, fits);
+        QFETCH(int, shown);
+        Grid g(4, 4, 0, 1, 30);
+        g.setColWidth(1, width);
+        g.setCell(1, row, text);
+        GridView view(&g);
+        show(view);
+        view.setCurrentCell(3, 3); // no highlight on the cell
+        const QRect cell = view.cellRect(1, row);
+        const QImage picture = view.grab(cell).toImage();
+
+        // Which start of the text, followed by "…", the cell shows; none when
+        // it shows the whole text. (A longer candidate would itself be cut
+        // short to the same picture: the shortest one that matches is it.)
+        QString seen;
+        for (qsizetype k = 0; k < text.size() && seen.isNull(); ++k) {
+            const QString candidate = text.left(k) + QChar(0x2026);
+            g.setCell(1, row, candidate);
+            view.refresh();
+            if (view.grab(cell).toImage() == picture)
+                seen = candidate;
+        }
+        QCOMPARE(seen.isNull(), fits);
+        if (fits)
+            seen = text;
+        QVERIFY2(seen.size() - (fits ? 0 : 1) >= shown, qPrintable(seen));
+        g.setCell(1, row, seen);
+
+        // What the cell shows is whole: drawn in a wide column, its ink ends
+        // inside the narrow cell.
+        g.setColWidth(1, 300);
+        view.refresh();
+        const int right = inkRight(view.grab().toImage(), view.cellRect(1, row));
+        QVERIFY(right >= cell.left() + 2);
+        QVERIFY2(right < cell.right(), qPrintable(QStringLiteral("%1: ink to %2, cell to %3").arg(seen).arg(right).arg(cell.right())));
+
+        g.setColWidth(1, width);
+        g.setCell(1, row, text);
+        view.refresh();
+        const QString tip = toolTipAt(view, view.cellRect(1, row).center());
+        QCOMPARE(tip == text, !fits);
+        QToolTip::hideText();
     }
 
     void cutTextsShowThemselvesAsToolTips()

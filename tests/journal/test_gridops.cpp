@@ -74,6 +74,55 @@ class TestGridOps : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A view shows a grid again only when its revision moved: every change
+    // must move it, a read must not, and a copy never shares it.
+    void everyChangeMovesTheRevision_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("moves");
+        for (const char *change : {"cell", "columns", "rows", "resize", "fixed columns", "fixed rows", "width",
+                                   "default width", "row height", "writable column", "clear", "assigned", "row inserted",
+                                   "column inserted", "row deleted", "row moved"})
+            QTest::newRow(change) << QString::fromLatin1(change) << true;
+        for (const char *read : {"read cell", "read column", "read width", "compare", "copied from", "refused fixed count"})
+            QTest::newRow(read) << QString::fromLatin1(read) << false;
+    }
+    void everyChangeMovesTheRevision()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, moves);
+        Grid g(6, 8, 1, 1, 30);
+        g.setCell(2, 3, u"5"_s);
+        const Grid other(6, 8, 1, 1, 30);
+        const quint64 before = g.revision();
+        const Grid &reader = g;
+        if (change == u"cell"_s) g.setCell(1, 1, u"4"_s);
+        else if (change == u"columns"_s) g.setColCount(7);
+        else if (change == u"rows"_s) g.setRowCount(5);
+        else if (change == u"resize"_s) g.resize(3, 3);
+        else if (change == u"fixed columns"_s) QVERIFY(g.setFixedCols(2));
+        else if (change == u"fixed rows"_s) QVERIFY(g.setFixedRows(0));
+        else if (change == u"width"_s) g.setColWidth(3, 55);
+        else if (change == u"default width"_s) g.setDefaultColWidth(40);
+        else if (change == u"row height"_s) g.setRowHeight(20);
+        else if (change == u"writable column"_s) g.column(2)[3] = u"3"_s;
+        else if (change == u"clear"_s) g.clearCells();
+        else if (change == u"assigned"_s) g = other;
+        else if (change == u"row inserted"_s) GridOps::insertRowBelow(g, 3, 0);
+        else if (change == u"column inserted"_s) GridOps::insertColumnRight(g, 2);
+        else if (change == u"row deleted"_s) QVERIFY(GridOps::deleteRow(g, 2));
+        else if (change == u"row moved"_s) QVERIFY(GridOps::moveRow(g, 2, 5));
+        else if (change == u"read cell"_s) QCOMPARE(reader.cell(2, 3), u"5"_s);
+        else if (change == u"read column"_s) QCOMPARE(reader.column(2).size(), size_t(8));
+        else if (change == u"read width"_s) QCOMPARE(reader.colWidth(2), 30);
+        else if (change == u"compare"_s) QVERIFY(!(reader == other));
+        else if (change == u"copied from"_s) QVERIFY(Grid(reader).revision() != before);
+        else if (change == u"refused fixed count"_s) QVERIFY(!g.setFixedRows(8));
+        QCOMPARE(g.revision() != before, moves);
+        QVERIFY(g.revision() != other.revision());
+    }
+
+
     void insertRow_data()
     {
         QTest::addColumn<QStringList>("before");

@@ -14,6 +14,8 @@ TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
     Summi = new GridView(&summi, this);
     Summi->setObjectName(QStringLiteral("Summi"));
     Summi->setRowSelect(true);
+    // Every number shows whole: a column is as wide as its widest text.
+    Summi->setColumnsFitTexts(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(Summi);
