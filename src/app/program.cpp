@@ -40,8 +40,12 @@ void Program::connectWindows()
 {
     JournalSession *s = m_session.get();
 
-    // Login: the journal window runs modally; when it ends, so does the program.
-    QObject::connect(zapusk, &TZapusk::admitted, form1, [this] { form1->exec(); });
+    // Login: the journal window runs modally, the login window hidden behind
+    // it; when it ends, so does the program.
+    QObject::connect(zapusk, &TZapusk::admitted, form1, [this] {
+        zapusk->hide();
+        form1->exec();
+    });
     // Only the administrator may change the grading scale.
     QObject::connect(zapusk, &TZapusk::scaleForbidden, form1, &TForm1::forbidScale);
 

@@ -10,7 +10,6 @@
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/gridops.h"
-#include "journal/journalfolder.h"
 #include "journal/journallayout.h"
 #include "rating/dynamics.h"
 #include "rating/ranking.h"
@@ -531,7 +530,7 @@ bool TForm1::mayDropJournal()
 {
     if (!m_session.journalModified())
         return true;
-    const QString folder = JournalFolder::path(Gruppa->text(), PapkaName->text());
+    const QString folder = PapkaName->text().trimmed();
     switch (Services::messages().questionWithCancel(
         this, QStringLiteral("Журнал изменён"),
         QStringLiteral("Сохранить изменения в журнале %1?").arg(quotedExcerpt(folder)))) {

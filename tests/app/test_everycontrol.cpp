@@ -168,6 +168,7 @@ class TestEveryControl : public QObject
     {
         closeWhenShown(dialog, [dialog] { dialog->reject(); });
     }
+    bool m_loginShownBehind = true;
     QString closedAfterShowing() const { return QStringLiteral("shown %1").arg(yesNo(m_closer && m_closer->shown)); }
     QString boldness(QWidget *window, const char *grid) const
     {
@@ -395,10 +396,16 @@ class TestEveryControl : public QObject
             // ---- The login window ----
             {"Zapusk", "Dalee", "", [this] {
                  f()->N1Click();
-                 closeWhenShown(f(), [this] { f()->N1Click(); });
+                 closeWhenShown(f(), [this] {
+                     m_loginShownBehind = running().zapusk->isVisible();
+                     f()->N1Click();
+                 });
              },
-             [this] { return QStringLiteral("journal window %1, login shown %2").arg(closedAfterShowing(), yesNo(running().zapusk->isVisible())); },
-             u"journal window shown yes, login shown no"_s},
+             [this] {
+                 return QStringLiteral("journal window %1, login behind it %2, login shown %3")
+                     .arg(closedAfterShowing(), yesNo(m_loginShownBehind), yesNo(running().zapusk->isVisible()));
+             },
+             u"journal window shown yes, login behind it no, login shown no"_s},
             {"Zapusk", "dxfColorButton1", "", {}, [this] { return QStringLiteral("login shown ") + yesNo(running().zapusk->isVisible()); },
              u"login shown no"_s},
             {"Zapusk", "OpisProgr", "", {}, [this] { return QStringLiteral("opened ") + QFileInfo(platform().opened.value(0)).fileName(); },

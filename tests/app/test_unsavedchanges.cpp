@@ -72,7 +72,7 @@ private:
     GridView *spisokSt() const { return ctl<GridView>(f(), u"SpisokSt"_s); }
     GridView *gurSp() const { return ctl<GridView>(g(), u"GurSp"_s); }
     QStringList savePrompts() const { return messages().threeWayQuestions(); }
-    static QString journalPrompt() { return u"Сохранить изменения в журнале «G1/Inf»?"_s; }
+    static QString journalPrompt() { return u"Сохранить изменения в журнале «Inf»?"_s; }
 
     // A mouse click on a journal cell, on the grid's own surface.
     void clickJournal(int c, int r)
