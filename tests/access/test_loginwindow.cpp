@@ -21,10 +21,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Users as "code;name;password;access", separated by "|".
-QByteArray accessFile(const QString &spec)
+QByteArray accessFile(const QString &users)
 {
     QByteArray out;
-    for (const QString &user : spec.split(QLatin1Char('|'))) {
+    for (const QString &user : users.split(QLatin1Char('|'))) {
         const QStringList f = user.split(QLatin1Char(';'));
         out += AccessLayout::encode({f.value(0), QDate(2026, 1, 1), f.value(1), f.value(2), f.value(3)});
     }
