@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "access/authorcontacts.h"
 #include "controls/framegeometry.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
@@ -630,12 +631,12 @@ void openAddress(QWidget *parent, const QString &url)
 
 void TForm1::N3Click()
 {
-    openAddress(this, QString::fromLatin1(Addresses::kSite));
+    openAddress(this, QString::fromLatin1(AuthorContacts::kSite));
 }
 
 void TForm1::N5Click()
 {
-    openAddress(this, QString::fromLatin1(Addresses::kMailForm));
+    openAddress(this, QString::fromLatin1(AuthorContacts::kMailForm));
 }
 
 QString findHelpFile()

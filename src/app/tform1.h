@@ -195,12 +195,6 @@ private:
     QStatusBar *StatusBar = nullptr;
 };
 
-// The addresses that the "Сервис" menu opens.
-namespace Addresses {
-inline const char *const kSite = "https://zhurnal.example.org/";
-inline const char *const kMailForm = "https://zhurnal.example.org/sendmail/form.php";
-} // namespace Addresses
-
 // The help that "Помощь           " opens: "Help/Help.chm" of the data root when
 // present, otherwise the program's own help pages; empty when none is found.
 QString findHelpFile();
