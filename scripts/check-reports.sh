@@ -14,17 +14,7 @@ demo="$here/examples/demo"
 [ -x "$zhurnal" ] || { echo "Нет программы $zhurnal: сначала соберите проект (scripts/setup.sh)." >&2; exit 2; }
 
 packages=(libreoffice-writer-nogui poppler-utils fonts-liberation)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Устанавливаю пакеты: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$here/scripts/install-packages.sh" "${packages[@]}"
 
 date=08.12.2026
 journal="ИВТ-21/Информатика"

@@ -13,18 +13,7 @@ build="${ZHURNAL_FUZZ_BUILD:-$here/build-fuzz}"
 targets=(gridfile columnwidths gradingscale decimal4)
 
 # Packages: the build tools, Qt, clang and the libFuzzer runtime of that clang.
-sudo_cmd=""
-[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-install_missing() {
-  local missing=()
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Устанавливаю пакеты: ${missing[*]}"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
+install_missing() { "$here/scripts/install-packages.sh" "$@"; }
 install_missing clang cmake ninja-build pkg-config qt6-base-dev libgl-dev libzip-dev
 fuzzer_lib() { echo "$(clang -print-resource-dir)/lib/linux/libclang_rt.fuzzer-x86_64.a"; }
 if [ ! -f "$(fuzzer_lib)" ]; then
