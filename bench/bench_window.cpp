@@ -39,12 +39,14 @@
 
 namespace {
 
-// Answers every question with Yes and counts the error boxes instead of showing them.
+// Answers every Yes/No question with Yes, leaves unsaved edits unsaved, and counts
+// the error boxes instead of showing them.
 class QuietMessages : public Messages
 {
 public:
     int errors = 0;
     bool question(QWidget *, const QString &, const QString &) override { return true; }
+    Answer questionWithCancel(QWidget *, const QString &, const QString &) override { return Answer::No; }
     void warning(QWidget *, const QString &, const QString &) override {}
     void information(QWidget *, const QString &, const QString &) override {}
     void error(QWidget *, const QString &text) override
