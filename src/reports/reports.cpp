@@ -3,6 +3,7 @@
 #include "journal/excerpt.h"
 #include "journal/grid.h"
 #include "journal/journallayout.h"
+#include "journal/journalplace.h"
 #include "rating/decimal4.h"
 #include "rating/dynamics.h"
 #include "rating/ranking.h"
@@ -139,15 +140,6 @@ qint64 ceilingQuotient(qint64 sum, qint64 n)
     return q;
 }
 
-Decimal4 number(const QString &cell, const QString &place)
-{
-    try {
-        return Decimal4::fromText(cell);
-    } catch (const ConversionError &e) {
-        throw ConversionError(place + QStringLiteral(": ") + e.message());
-    }
-}
-
 // The theme of a lesson's code: its name, or null when no theme has that code.
 // A theme whose name is still empty is found all the same.
 std::optional<QString> lessonTheme(const Grid &themes, const Grid &journal, int col)
@@ -158,14 +150,25 @@ std::optional<QString> lessonTheme(const Grid &themes, const Grid &journal, int 
     return themes.cell(Themes::NameCol, row);
 }
 
-QString journalPlace(int col, int row)
+// A journal cell's number; a text that is none stops the report with a message
+// naming the student and the lesson, as every message about a journal cell does.
+Decimal4 journalNumber(const Grid &journal, int col, int row)
 {
-    return QStringLiteral("Журнал, столбец %1, строка %2").arg(col).arg(row);
+    try {
+        return Decimal4::fromText(journal.cell(col, row));
+    } catch (const ConversionError &e) {
+        throw ConversionError(JournalPlace::message(journal, col, row, e.message()));
+    }
 }
 
-QString summiPlace(int col, int row)
+// A number of the dynamics grid, named by its column and row when it is none.
+Decimal4 summiNumber(const Grid &summi, int col, int row)
 {
-    return QStringLiteral("Динамика, столбец %1, строка %2").arg(col).arg(row);
+    try {
+        return Decimal4::fromText(summi.cell(col, row));
+    } catch (const ConversionError &e) {
+        throw ConversionError(QStringLiteral("Динамика, столбец %1, строка %2: ").arg(col).arg(row) + e.message());
+    }
 }
 
 // The first `count` characters of a text, a character outside the BMP counting once.
@@ -326,13 +329,13 @@ void dossier(ReportDocument &doc, const MainWindowView &v, int s)
         doc.SetCellText(r, 8, v.summi.cell(c, AverageAccumulatedRow));
         const QString &score = j.cell(c, s);
         if (IsNumberText(score)) {
-            const Decimal4 value = number(score, journalPlace(c, s));
-            const Decimal4 weight = number(j.cell(c, kWeightRow), journalPlace(c, kWeightRow) + QStringLiteral(" (вес столбца)"));
+            const Decimal4 value = journalNumber(j, c, s);
+            const Decimal4 weight = journalNumber(j, c, kWeightRow);
             Decimal4 product;
             try {
                 product = value * weight;
             } catch (const ConversionError &e) {
-                throw ConversionError(journalPlace(c, s) + QStringLiteral(": ") + e.message());
+                throw ConversionError(JournalPlace::message(j, c, s, e.message()));
             }
             doc.SetCellText(r, 5, product.toString());
         }
@@ -343,8 +346,7 @@ void dossier(ReportDocument &doc, const MainWindowView &v, int s)
         const bool inDynamics = c < v.summi.colCount();
         bool marked = trimBlanks(score).isEmpty();
         if (!marked && inDynamics)
-            marked = number(v.summi.cell(c, StudentRow), summiPlace(c, StudentRow))
-                     < number(v.summi.cell(c, AverageRow), summiPlace(c, AverageRow));
+            marked = summiNumber(v.summi, c, StudentRow) < summiNumber(v.summi, c, AverageRow);
         if (const std::optional<QString> theme = lessonTheme(v.themes, j, c))
             doc.SetCellText(r, 9, (marked ? kMarker : QString()) + *theme);
     }

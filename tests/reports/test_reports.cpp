@@ -326,8 +326,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("weight");
         QTest::addColumn<QString>("student");
         QTest::addColumn<QString>("named");
-        QTest::newRow("score with two commas") << u"1,,2"_s << u"1"_s << u"1"_s << u"Журнал, столбец 2, строка 4"_s;
-        QTest::newRow("weight no number") << u"4"_s << u"вес"_s << u"1"_s << u"строка 3 (вес столбца)"_s;
+        QTest::newRow("score with two commas") << u"1,,2"_s << u"1"_s << u"1"_s << u"Журнал, ученик 1 «Борисова Вера», урок 1"_s;
+        QTest::newRow("weight no number") << u"4"_s << u"вес"_s << u"1"_s << u"Журнал, вес урока 1"_s;
         QTest::newRow("dynamics never filled") << u"4"_s << u"1"_s << u""_s << u"Динамика, столбец 2, строка 1"_s;
     }
     void dossierStops()
