@@ -5,6 +5,7 @@
 #include "journal/grid.h"
 #include "journal/journalsession.h"
 #include "journal/gridfile.h"
+#include "rating/commandwords.h"
 #include "rating/dynamics.h"
 #include "rating/gradingscale.h"
 #include "rating/ranking.h"
@@ -35,89 +36,54 @@ struct Options
 // Parses the words; an empty result is success, otherwise the message.
 QString parseOptions(const QStringList &args, Options &o)
 {
-    bool positionalOnly = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &word = args[i];
-        if (positionalOnly || !word.startsWith(QLatin1String("--")) || word == QLatin1String("-")) {
-            if (!positionalOnly && word == QLatin1String("-h")) {
-                o.help = true;
-                return {};
-            }
-            if (!positionalOnly && word.startsWith(u'-') && word.size() > 1)
-                return QStringLiteral("Неизвестный параметр %1.").arg(quotedExcerpt(word));
-            if (!o.folder.isNull())
-                return QStringLiteral("Лишний параметр %1: папка журнала уже задана (%2).")
-                    .arg(quotedExcerpt(word), quotedExcerpt(o.folder));
-            o.folder = word;
-            continue;
-        }
-        if (word == QLatin1String("--")) {
-            positionalOnly = true;
-            continue;
-        }
-        QString name = word;
-        std::optional<QString> inlineValue;
-        const qsizetype eq = word.indexOf(u'=');
-        if (eq > 0) {
-            name = word.left(eq);
-            inlineValue = word.mid(eq + 1);
-        }
-        auto value = [&](QString &target) -> QString {
-            if (inlineValue) {
-                target = *inlineValue;
-                return {};
-            }
-            // A following option is no value ("--t3 --rank"); "--t3=..." takes any text.
-            if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--")))
-                return QStringLiteral("После %1 нужно значение.").arg(quotedExcerpt(name));
-            target = args[++i];
-            return {};
-        };
-        auto flag = [&](bool &target) -> QString {
-            if (inlineValue)
-                return QStringLiteral("Параметр %1 не принимает значения.").arg(quotedExcerpt(name));
+    const QString error = CommandWords::walk(args, 0, o.folder, o.help, [&o](const CommandWords::Option &opt, const CommandWords::ValueReader &value) -> QString {
+        auto flag = [&opt](bool &target) -> QString {
+            if (opt.inlineValue)
+                return QStringLiteral("Параметр %1 не принимает значения.").arg(quotedExcerpt(opt.name));
             target = true;
             return {};
         };
-        QString error;
-        QString text;
+        const QString &name = opt.name;
         if (name == QLatin1String("--data")) {
-            error = value(o.root);
             o.rootGiven = true;
-        } else if (name == QLatin1String("--t3") || name == QLatin1String("--t4") || name == QLatin1String("--t5")
-                 || name == QLatin1String("--student")) {
-            error = value(text);
-            if (error.isEmpty()) {
+            return value(o.root);
+        }
+        if (name == QLatin1String("--t3") || name == QLatin1String("--t4") || name == QLatin1String("--t5")
+            || name == QLatin1String("--student")) {
+            QString text;
+            const QString e = value(text);
+            if (e.isEmpty()) {
                 auto &slot = name == QLatin1String("--t3")   ? o.t3
                              : name == QLatin1String("--t4") ? o.t4
                              : name == QLatin1String("--t5") ? o.t5
                                                              : o.student;
                 slot = text;
             }
-        } else if (name == QLatin1String("--average"))
-            error = flag(o.average);
-        else if (name == QLatin1String("--rank"))
-            error = flag(o.rank);
-        else if (name == QLatin1String("--help")) {
-            // Help wins over whatever follows, as in "zhurnal --help".
-            error = flag(o.help);
-            if (error.isEmpty())
-                return {};
-        } else if (name == QLatin1String("--format")) {
-            error = value(text);
-            if (error.isEmpty()) {
-                if (text == QLatin1String("json"))
-                    o.csv = false;
-                else if (text == QLatin1String("csv"))
-                    o.csv = true;
-                else
-                    error = QStringLiteral("Неизвестный формат %1: допускаются json и csv.").arg(quotedExcerpt(text));
-            }
-        } else
-            error = QStringLiteral("Неизвестный параметр %1.").arg(quotedExcerpt(word));
-        if (!error.isEmpty())
-            return error;
-    }
+            return e;
+        }
+        if (name == QLatin1String("--average"))
+            return flag(o.average);
+        if (name == QLatin1String("--rank"))
+            return flag(o.rank);
+        if (name == QLatin1String("--help")) // "--help=..."
+            return flag(o.help);
+        if (name == QLatin1String("--format")) {
+            QString text;
+            const QString e = value(text);
+            if (!e.isEmpty())
+                return e;
+            if (text == QLatin1String("json"))
+                o.csv = false;
+            else if (text == QLatin1String("csv"))
+                o.csv = true;
+            else
+                return QStringLiteral("Неизвестный формат %1: допускаются json и csv.").arg(quotedExcerpt(text));
+            return {};
+        }
+        return CommandWords::unknownOption(opt.word);
+    });
+    if (!error.isEmpty() || o.help)
+        return error;
     if (o.folder.isEmpty())
         return QStringLiteral("Не задана папка журнала.");
     return {};

@@ -6,6 +6,7 @@
 #include "journal/gridfile.h"
 #include "journal/journalfolder.h"
 #include "journal/journalsession.h"
+#include "rating/commandwords.h"
 #include "rating/dynamics.h"
 #include "rating/resultgrids.h"
 #include "rating/resultscommand.h"
@@ -59,63 +60,29 @@ QString parseOptions(const QStringList &args, Options &o)
         return QStringLiteral("Неизвестный вид отчёта %1: допускаются journal, dossier, ticket, themes, plan и catalogue.")
             .arg(quotedExcerpt(first));
 
-    bool positionalOnly = false;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &word = args[i];
-        const bool option = !positionalOnly && word.startsWith(u'-') && word.size() > 1;
-        if (!option) {
-            if (!o.folder.isNull())
-                return QStringLiteral("Лишний параметр %1: папка журнала уже задана (%2).")
-                    .arg(quotedExcerpt(word), quotedExcerpt(o.folder));
-            o.folder = word;
-            continue;
-        }
-        if (word == QLatin1String("--")) {
-            positionalOnly = true;
-            continue;
-        }
-        if (word == QLatin1String("-h") || word == QLatin1String("--help")) {
-            o.help = true;
-            return {};
-        }
-        QString name = word;
-        std::optional<QString> inlineValue;
-        const qsizetype eq = word.indexOf(u'=');
-        if (word.startsWith(QLatin1String("--")) && eq > 0) {
-            name = word.left(eq);
-            inlineValue = word.mid(eq + 1);
-        }
-        std::optional<QString> *slot = nullptr;
-        if (name == QLatin1String("--data"))
+    const QString error = CommandWords::walk(args, 1, o.folder, o.help, [&o](const CommandWords::Option &opt, const CommandWords::ValueReader &value) -> QString {
+        const QString &name = opt.name;
+        if (name == QLatin1String("--data")) {
             o.rootGiven = true;
-        else if (name == QLatin1String("--t3"))
-            slot = &o.t3;
-        else if (name == QLatin1String("--t4"))
-            slot = &o.t4;
-        else if (name == QLatin1String("--t5"))
-            slot = &o.t5;
-        else if (name == QLatin1String("--student"))
-            slot = &o.student;
-        else if (name == QLatin1String("--date"))
-            slot = &o.date;
-        else if (name == QLatin1String("-o") || name == QLatin1String("--output"))
-            slot = &o.output;
-        else
-            return QStringLiteral("Неизвестный параметр %1.").arg(quotedExcerpt(word));
-        QString value;
-        if (inlineValue) {
-            value = *inlineValue;
-        } else {
-            // A following option is no value ("--t3 --date"); "--t3=..." takes any text.
-            if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--")))
-                return QStringLiteral("После %1 нужно значение.").arg(quotedExcerpt(name));
-            value = args[++i];
+            return value(o.root);
         }
-        if (slot)
-            *slot = value;
-        else
-            o.root = value;
-    }
+        std::optional<QString> *slot = name == QLatin1String("--t3")        ? &o.t3
+                                       : name == QLatin1String("--t4")      ? &o.t4
+                                       : name == QLatin1String("--t5")      ? &o.t5
+                                       : name == QLatin1String("--student") ? &o.student
+                                       : name == QLatin1String("--date")    ? &o.date
+                                       : name == QLatin1String("-o") || name == QLatin1String("--output") ? &o.output
+                                                                                                         : nullptr;
+        if (!slot)
+            return CommandWords::unknownOption(opt.word);
+        QString text;
+        const QString e = value(text);
+        if (e.isEmpty())
+            *slot = text;
+        return e;
+    });
+    if (!error.isEmpty() || o.help)
+        return error;
     if (o.kind != Kind::Catalogue && o.folder.isEmpty())
         return QStringLiteral("Не задана папка журнала.");
     if ((o.kind == Kind::Dossier || o.kind == Kind::Ticket) && !o.student)
