@@ -2,6 +2,7 @@
 #include "access/ui/tparoli1.h"
 #include "controls/gridview.h"
 #include "doubles/recordingservices.h"
+#include "doubles/typing.h"
 #include "journal/grid.h"
 
 #include <QApplication>
@@ -17,17 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Key presses carrying the characters, as a keyboard layout delivers them.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &release);
-    }
-}
 
 // The cell editor the teacher types into (closed ones may linger until deleted).
 QLineEdit *openEditor(QWidget *view)

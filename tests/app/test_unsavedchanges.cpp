@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "controls/gridview.h"
 #include "doubles/recordingservices.h"
+#include "doubles/typing.h"
 #include "journal/ui/tgurnaliform.h"
 #include "rating/resultgrids.h"
 #include "rating/ui/tprocent.h"
@@ -40,17 +41,6 @@ void drag(GridView *view, const QPoint &from, const QPoint &to)
     sendMouse(target, QEvent::MouseMove, target->mapFrom(view, (from + to) / 2), Qt::LeftButton);
     sendMouse(target, QEvent::MouseMove, target->mapFrom(view, to), Qt::LeftButton);
     sendMouse(target, QEvent::MouseButtonRelease, target->mapFrom(view, to), Qt::NoButton);
-}
-
-// Key presses carrying the characters, as a keyboard layout delivers them.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &release);
-    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "controls/gridview.h"
 #include "controls/gridmodel.h"
+#include "doubles/typing.h"
 #include "journal/grid.h"
 #include "journal/gridops.h"
 
@@ -39,17 +40,6 @@ void drag(GridView &view, const QPoint &from, const QPoint &to)
     sendMouse(target, QEvent::MouseMove, target->mapFrom(&view, (from + to) / 2), Qt::LeftButton);
     sendMouse(target, QEvent::MouseMove, target->mapFrom(&view, to), Qt::LeftButton);
     sendMouse(target, QEvent::MouseButtonRelease, target->mapFrom(&view, to), Qt::NoButton);
-}
-
-// Key presses carrying the characters, as a keyboard layout delivers them.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &release);
-    }
 }
 
 QLineEdit *openEditorByTyping(GridView &view, const QString &text)
