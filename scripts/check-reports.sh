@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds every report of the demo data root with "zhurnal report", converts each
 # document to PDF with LibreOffice and checks the text the PDF shows (pdftotext),
-# its fonts and its pages. Installs libreoffice-writer-nogui and poppler-utils
-# when missing. Not part of the test command: LibreOffice takes its time.
+# its fonts and its pages. Installs poppler-utils when missing, and
+# libreoffice-writer-nogui only when no LibreOffice ("soffice") is there: the
+# full word processor must never be swapped for the headless one. Not part of
+# the test command: LibreOffice takes its time.
 # Usage: scripts/check-reports.sh [BUILD_DIR] [OUTPUT_DIR]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -13,7 +15,8 @@ zhurnal="$build/src/app/zhurnal"
 demo="$here/examples/demo"
 [ -x "$zhurnal" ] || { echo "Нет программы $zhurnal: сначала соберите проект (scripts/setup.sh)." >&2; exit 2; }
 
-packages=(libreoffice-writer-nogui poppler-utils fonts-liberation)
+packages=(poppler-utils fonts-liberation)
+command -v soffice >/dev/null 2>&1 || packages+=(libreoffice-writer-nogui)
 "$here/scripts/install-packages.sh" "${packages[@]}"
 
 date=08.12.2026
