@@ -127,7 +127,7 @@ bool isRealFolder(const QString &path)
 
 bool isInside(const QString &path, const QString &folder)
 {
-    return path.startsWith(folder + u'/');
+    return path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
 }
 
 } // namespace
