@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -111,7 +112,6 @@ QString writeFailure(const QString &path, int savedErrno, qint64 bytesNeeded)
         return QStringLiteral("файл только для чтения");
     return savedErrno ? reasonOf(savedErrno, true) : QStringLiteral("неизвестная ошибка записи");
 }
-
 
 namespace {
 
