@@ -1,13 +1,13 @@
 #include "access/accessfile.h"
 
 #include "journal/cp1251.h"
+#include "journal/durablefile.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cmath>
@@ -124,23 +124,14 @@ AccessFileContents read(const QString &path)
 
 void write(const QString &path, const QList<QByteArray> &records)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(u"Не удалось создать файл %1: %2"_s.arg(fileName(path), file.errorString()));
-    // The file holds passwords: its owner alone may read it, from the first byte on.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
-        throw FileError(u"Не удалось закрыть файл %1 от других пользователей: %2"_s.arg(fileName(path), file.errorString()));
-    }
+    QByteArray bytes;
+    bytes.reserve(records.size() * AccessLayout::kRecordSize);
     for (const QByteArray &record : records) {
         Q_ASSERT(record.size() == AccessLayout::kRecordSize);
-        if (file.write(record) != record.size()) {
-            file.cancelWriting();
-            throw FileError(u"Не удалось записать файл %1: %2"_s.arg(fileName(path), file.errorString()));
-        }
+        bytes += record;
     }
-    if (!file.commit())
-        throw FileError(u"Не удалось записать файл %1: %2"_s.arg(fileName(path), file.errorString()));
+    // The file holds passwords: its owner alone may read it, from the first byte on.
+    DurableFile::write(path, bytes, DurableFile::Permissions::OwnerOnly);
 }
 
 void write(const QString &path, const QList<AccessRecord> &records)
@@ -155,8 +146,13 @@ AccessFileContents openOrCreate(const QString &path, const QDate &today)
 {
     if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
         return read(path);
-    const QList<AccessRecord> records = defaultRecords(today);
-    write(path, records);
+    // A file that cannot be written whole is not made at all (an empty one
+    // would lock everybody out even after the disk is freed).
+    try {
+        write(path, defaultRecords(today));
+    } catch (const FileError &e) {
+        throw FileError(u"Таблица доступа не создана, поэтому войти в программу пока нельзя. %1"_s.arg(e.message()));
+    }
     return read(path);
 }
 

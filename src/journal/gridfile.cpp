@@ -1,6 +1,7 @@
 #include "journal/gridfile.h"
 
 #include "journal/cp1251.h"
+#include "journal/durablefile.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/grid.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -18,7 +18,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -129,103 +128,6 @@ QString tooLarge(const QString &path, qint64 cols, qint64 rows)
 // A data file larger than this is refused before it is read.
 constexpr qint64 kMaxFileSize = qint64(1) << 30;
 
-// Why a system call on a data file failed, in words a teacher reads.
-QString reasonOf(int error, bool forWriting)
-{
-    switch (error) {
-    case ENOENT:
-        return forWriting ? QStringLiteral("нет такой папки") : QStringLiteral("файл не найден");
-    case EACCES:
-        return forWriting ? QStringLiteral("нет прав на запись") : QStringLiteral("нет прав на чтение");
-    case EPERM:
-        return QStringLiteral("файл защищён от изменения (заблокирован)");
-    case ENOSPC:
-        return QStringLiteral("на диске нет места");
-    case EDQUOT:
-        return QStringLiteral("превышена дисковая квота");
-    case EROFS:
-        return QStringLiteral("диск доступен только для чтения");
-    case ELOOP:
-        return QStringLiteral("это символическая ссылка, а не файл");
-    case EISDIR:
-        return QStringLiteral("это папка, а не файл");
-    case ENOTDIR:
-        return QStringLiteral("часть пути не является папкой");
-    case ENAMETOOLONG:
-        return QStringLiteral("слишком длинное имя");
-    case EBUSY:
-    case ETXTBSY:
-    case EAGAIN:
-        return QStringLiteral("файл занят другой программой");
-    case EMFILE:
-    case ENFILE:
-        return QStringLiteral("открыто слишком много файлов");
-    case EFBIG:
-        return QStringLiteral("файл слишком велик");
-    case ENOMEM:
-        return QStringLiteral("недостаточно памяти");
-    case EIO:
-        return QStringLiteral("ошибка ввода-вывода на диске");
-    default:
-        return QStringLiteral("системная ошибка %1").arg(error);
-    }
-}
-
-// What stands at a path, not following a link: the reason it is no regular
-// file, or an empty text (also when nothing is there).
-QString notRegularFile(const QByteArray &native, bool *exists = nullptr)
-{
-    struct stat st{};
-    if (::lstat(native.constData(), &st) != 0) {
-        if (exists)
-            *exists = false;
-        return {};
-    }
-    if (exists)
-        *exists = true;
-    if (S_ISREG(st.st_mode))
-        return {};
-    if (S_ISLNK(st.st_mode))
-        return QStringLiteral("это символическая ссылка, а не файл");
-    if (S_ISDIR(st.st_mode))
-        return QStringLiteral("это папка, а не файл");
-    if (S_ISFIFO(st.st_mode))
-        return QStringLiteral("это канал, а не файл");
-    if (S_ISSOCK(st.st_mode))
-        return QStringLiteral("это сокет, а не файл");
-    return QStringLiteral("это устройство, а не файл");
-}
-
-// Why a write into a folder failed: the saved error number when it says
-// something, otherwise what the folder and its disk show now.
-QString writeFailure(const QString &path, int savedErrno, qint64 bytesNeeded)
-{
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    switch (savedErrno) {
-    case ENOSPC: case EDQUOT: case EROFS: case EPERM: case EBUSY: case ETXTBSY: case EIO: case EFBIG:
-    case ENAMETOOLONG: case ENOTDIR:
-        return reasonOf(savedErrno, true);
-    default:
-        break;
-    }
-    struct stat st{};
-    if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return QStringLiteral("нет папки %1").arg(quoted(QFileInfo(path).path()));
-    struct statvfs fs{};
-    if (::statvfs(dir.constData(), &fs) == 0) {
-        if (fs.f_flag & ST_RDONLY)
-            return reasonOf(EROFS, true);
-        if (qint64(fs.f_bavail) * qint64(fs.f_frsize) < bytesNeeded + 4096)
-            return reasonOf(ENOSPC, true);
-    }
-    if (::access(dir.constData(), W_OK) != 0)
-        return QStringLiteral("папка %1 только для чтения").arg(quoted(QFileInfo(path).path()));
-    const QByteArray native = QFile::encodeName(path);
-    if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
-        return QStringLiteral("файл только для чтения");
-    return savedErrno ? reasonOf(savedErrno, true) : QStringLiteral("неизвестная ошибка записи");
-}
-
 class FdCloser
 {
 public:
@@ -248,17 +150,17 @@ QByteArray readWholeFile(const QString &path)
     const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        QString reason = error == ELOOP || error == ENXIO ? notRegularFile(native) : QString();
+        QString reason = error == ELOOP || error == ENXIO ? DurableFile::notRegularFile(path) : QString();
         if (reason.isEmpty())
-            reason = reasonOf(error, false);
+            reason = DurableFile::reasonOf(error, false);
         throw FileError(QStringLiteral("Не удалось открыть файл %1: %2.").arg(quoted(path), reason));
     }
     FdCloser closer(fd);
     struct stat st{};
     if (::fstat(fd, &st) != 0)
-        throw FileError(QStringLiteral("Не удалось прочитать файл %1: %2.").arg(quoted(path), reasonOf(errno, false)));
+        throw FileError(QStringLiteral("Не удалось прочитать файл %1: %2.").arg(quoted(path), DurableFile::reasonOf(errno, false)));
     if (!S_ISREG(st.st_mode)) {
-        QString reason = notRegularFile(native);
+        QString reason = DurableFile::notRegularFile(path);
         if (reason.isEmpty())
             reason = QStringLiteral("это не обычный файл");
         throw FileError(QStringLiteral("Файл %1 не прочитан: %2.").arg(quoted(path), reason));
@@ -283,7 +185,7 @@ QByteArray readWholeFile(const QString &path)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw FileError(QStringLiteral("Ошибка чтения файла %1: %2.").arg(quoted(path), reasonOf(errno, false)));
+            throw FileError(QStringLiteral("Ошибка чтения файла %1: %2.").arg(quoted(path), DurableFile::reasonOf(errno, false)));
         }
         if (got == 0)
             break;
@@ -295,35 +197,7 @@ QByteArray readWholeFile(const QString &path)
 
 void writeWholeFile(const QString &path, const QByteArray &bytes)
 {
-    // A link or a special file in the place of a data file is never written
-    // through: the save stops before anything is written.
-    const QByteArray native = QFile::encodeName(path);
-    bool exists = false;
-    const QString special = notRegularFile(native, &exists);
-    if (!special.isEmpty())
-        throw FileError(QStringLiteral("Файл %1 не записан: %2.").arg(quoted(path), special));
-    if (exists && ::access(native.constData(), W_OK) != 0)
-        throw FileError(QStringLiteral("Файл %1 не записан: файл только для чтения.").arg(quoted(path)));
-
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        const int error = errno;
-        throw FileError(QStringLiteral("Не удалось создать файл %1: %2.").arg(quoted(path), writeFailure(path, error, bytes.size())));
-    }
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int error = errno;
-        file.cancelWriting();
-        throw FileError(QStringLiteral("Ошибка записи файла %1: %2. Прежний файл сохранён.")
-                            .arg(quoted(path), writeFailure(path, error, bytes.size())));
-    }
-    errno = 0;
-    if (!file.commit()) {
-        const int error = errno;
-        throw FileError(QStringLiteral("Не удалось записать файл %1: %2. Прежний файл сохранён.")
-                            .arg(quoted(path), writeFailure(path, error, bytes.size())));
-    }
+    DurableFile::write(path, bytes);
 }
 
 void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid)
@@ -470,12 +344,17 @@ void parseColumnWidths(const QString &path, const QByteArray &bytes, Grid &grid,
     }
 }
 
-void WriteColumnWidths(const QString &path, const Grid &grid)
+QByteArray columnWidthsBytes(const Grid &grid)
 {
     QByteArray out;
     for (int i = 0; i < grid.colCount(); ++i)
         out += QByteArray::number(grid.colWidth(i)) + "\r\n";
-    writeWholeFile(path, out);
+    return out;
+}
+
+void WriteColumnWidths(const QString &path, const Grid &grid)
+{
+    writeWholeFile(path, columnWidthsBytes(grid));
 }
 
 QStringList readTextLines(const QString &path)

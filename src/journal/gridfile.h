@@ -29,12 +29,15 @@ void ReadColumnWidths(const QString &path, Grid &grid, Grid *companion);
 // The same for the file's bytes (path only names the file in messages).
 void parseColumnWidths(const QString &path, const QByteArray &bytes, Grid &grid, Grid *companion);
 void WriteColumnWidths(const QString &path, const Grid &grid);
+// The widths file's bytes, for a save that writes several files as one.
+QByteArray columnWidthsBytes(const Grid &grid);
 
 // The grid file's bytes and their parse, for callers that hold the bytes already.
 QByteArray gridFileBytes(const QString &path, const Grid &grid, const CellNamer &namer = {});
 void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid);
 
-// Reads a whole file (FileError naming it) and writes one through QSaveFile.
+// Reads a whole file (FileError naming it) and writes one through DurableFile::write:
+// every byte on the disk before it replaces the old file, which stays intact otherwise.
 QByteArray readWholeFile(const QString &path);
 void writeWholeFile(const QString &path, const QByteArray &bytes);
 

@@ -2,6 +2,7 @@
 
 #include "journal/catalogue.h"
 #include "journal/cp1251.h"
+#include "journal/durablefile.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/gridfile.h"
@@ -286,8 +287,14 @@ void JournalSession::writeJournal(const JournalIdentity &target)
     // Checked again: the catalogue window may have run since prepareSave().
     m_folderPath = JournalFolder::create(m_root, target.group, target.folder);
     const QDir dir(rootPath(m_folderPath));
-    WriteGridFile(dir.filePath(kSpStud), m_journal, journalCellNamer(m_journal));
-    WriteColumnWidths(dir.filePath(kColSpStud), m_journal);
-    WriteGridFile(dir.filePath(kSpTem), m_themes);
+    // The three files are one save: all of them are written under temporary
+    // names before any takes its place, so a failure leaves the journal as it was.
+    const QString spStud = dir.filePath(kSpStud);
+    const QString spTem = dir.filePath(kSpTem);
+    DurableFile::StagedWrites save;
+    save.add(spStud, gridFileBytes(spStud, m_journal, journalCellNamer(m_journal)));
+    save.add(dir.filePath(kColSpStud), columnWidthsBytes(m_journal));
+    save.add(spTem, gridFileBytes(spTem, m_themes));
+    save.commit();
     markJournalUnchanged();
 }

@@ -1,5 +1,6 @@
 #include "reports/docxdocument.h"
 
+#include "journal/durablefile.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "reports/docxwriter.h"
@@ -7,14 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 DocxDocument::DocxDocument(const QString &dataRoot, const QString &reportName, const QDateTime &when, Opener open)
     : m_dataRoot(dataRoot), m_reportName(reportName), m_when(when), m_open(std::move(open))
 {
 }
 
-DocxDocument::DocxDocument(const QString &filePath) : m_filePath(filePath) {}
+DocxDocument::DocxDocument(const QString &filePath, const QString &dataRoot) : m_dataRoot(dataRoot), m_filePath(filePath) {}
 
 void DocxDocument::StartReport()
 {
@@ -106,11 +106,73 @@ void DocxDocument::ShowReport()
                               m_written);
 }
 
+namespace {
+
+// The names of the data root's own files: a report never takes one of them
+// inside the root, where it would stand in for a journal, the catalogue, the
+// scale or the access table.
+bool isDataFileName(const QString &name)
+{
+    for (const char *data : {"SpStud.txt", "ColSpStud.txt", "SpTem.txt", "Gurnali.txt", "Pasport.txt", "Dostup.dat"})
+        if (name.compare(QLatin1String(data), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool isRealFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
+}
+
+bool isInside(const QString &path, const QString &folder)
+{
+    return path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
+}
+
+} // namespace
+
+QString DocxDocument::checkedOutputFile() const
+{
+    // Checked on the canonical folder, so that no link on the way hides where
+    // the file lands; the file itself must be a regular file or nothing.
+    const QFileInfo given(m_filePath);
+    const QString folder = QFileInfo(given.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        throw FileError(QStringLiteral("Отчёт не записан в %1: нет папки %2.")
+                            .arg(quotedPath(m_filePath), quotedPath(given.absolutePath())));
+    const QString target = folder == u'/' ? u'/' + given.fileName() : folder + u'/' + given.fileName();
+    bool exists = false;
+    const QString special = DurableFile::notRegularFile(target, &exists);
+    if (!special.isEmpty() || given.fileName().isEmpty())
+        throw FileError(QStringLiteral("Отчёт не записан в %1: %2.")
+                            .arg(quotedPath(m_filePath), special.isEmpty() ? QStringLiteral("это папка, а не файл") : special));
+    // Inside the data root a report may replace only a file of its reports
+    // folder: any other file there may be data the program lives on.
+    const QString root = m_dataRoot.isEmpty() ? QString() : QFileInfo(m_dataRoot).canonicalFilePath();
+    if (!root.isEmpty() && isInside(target, root)) {
+        const QString reports = reportsFolder(root);
+        const bool inReports = isRealFolder(reports) && isInside(target, reports);
+        if (!inReports && exists)
+            throw FileError(QStringLiteral("Отчёт не записан в %1: этот файл лежит в папке данных %2, а там отчёт "
+                                           "заменяет только файлы папки «Отчёты». Укажите другое имя.")
+                                .arg(quotedPath(m_filePath), quotedPath(root)));
+        if (!inReports && isDataFileName(given.fileName()))
+            throw FileError(QStringLiteral("Отчёт не записан в %1: %2 — имя файла данных, а файл лежит в папке данных %3. "
+                                           "Укажите другое имя.")
+                                .arg(quotedPath(m_filePath), quotedExcerpt(given.fileName()), quotedPath(root)));
+    }
+    DurableFile::checkReplaceable(target);
+    return target;
+}
+
 void DocxDocument::writeFile(const QByteArray &bytes)
 {
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(QStringLiteral("Не удалось записать отчёт в файл %1: %2.").arg(quotedPath(m_filePath), file.errorString()));
+    // Written whole beside the target, then renamed over it: whatever stood
+    // there is replaced, never written through.
+    DurableFile::StagedFile file(checkedOutputFile(), DurableFile::Permissions::Kept);
+    file.write(bytes);
+    file.replaceTarget();
     m_written = QFileInfo(m_filePath).absoluteFilePath();
 }
 
@@ -123,24 +185,16 @@ void DocxDocument::writeIntoReportsFolder(const QByteArray &bytes)
     if (!info.exists() && !QDir().mkpath(folder))
         throw FileError(QStringLiteral("Отчёт не записан: не удалось создать папку %1.").arg(quotedPath(folder)));
     const QString base = QDir(folder).filePath(fileBaseName(m_reportName, m_when));
+    // Written whole under a temporary name first, then named: a report cut
+    // short never stands under a report's name, and no report there is replaced.
+    DurableFile::StagedFile file(base + QStringLiteral(".docx"), DurableFile::Permissions::New);
+    file.write(bytes);
     for (int n = 1; n <= 1000; ++n) {
         const QString path = n == 1 ? base + QStringLiteral(".docx") : base + QStringLiteral(" (%1).docx").arg(n);
-        QFile file(path);
-        // NewOnly: a file that is there, or one made meanwhile, is never replaced.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-                continue;
-            throw FileError(QStringLiteral("Не удалось записать отчёт в файл %1: %2.").arg(quotedPath(path), file.errorString()));
+        if (file.takeNameIfFree(path)) {
+            m_written = QFileInfo(path).absoluteFilePath();
+            return;
         }
-        if (file.write(bytes) != bytes.size() || !file.flush()) {
-            const QString why = file.errorString();
-            file.close();
-            file.remove();
-            throw FileError(QStringLiteral("Не удалось записать отчёт в файл %1: %2.").arg(quotedPath(path), why));
-        }
-        file.close();
-        m_written = QFileInfo(path).absoluteFilePath();
-        return;
     }
     throw FileError(QStringLiteral("Отчёт не записан: в папке %1 уже слишком много отчётов с именем %2.")
                         .arg(quotedPath(folder), quotedExcerpt(fileBaseName(m_reportName, m_when))));

@@ -33,8 +33,11 @@ public:
     // over a file that is there (the next one gets " (2)", " (3)" ...), then
     // opens it with `open`.
     DocxDocument(const QString &dataRoot, const QString &reportName, const QDateTime &when, Opener open);
-    // ShowReport writes exactly this file (replacing it) and opens nothing.
-    explicit DocxDocument(const QString &filePath);
+    // ShowReport writes exactly this file and opens nothing. It replaces a
+    // regular file there (not a link, a device or a pipe); inside the data
+    // root `dataRoot`, when given, it replaces only files of the reports
+    // folder and never takes the name of a data file.
+    explicit DocxDocument(const QString &filePath, const QString &dataRoot = QString());
 
     void StartReport() override;
     void SetDocumentFontSize(int points) override;
@@ -64,6 +67,8 @@ public:
 private:
     void writeIntoReportsFolder(const QByteArray &bytes);
     void writeFile(const QByteArray &bytes);
+    // The -o file's canonical path, FileError naming it when it may not be written.
+    QString checkedOutputFile() const;
 
     DocumentContent m_content;
     QString m_dataRoot;

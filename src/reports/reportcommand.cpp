@@ -148,7 +148,7 @@ QString buildReport(const Options &o, const std::function<bool(const QString &)>
     case Kind::Plan: name = Reports::thematicPlanName(); break;
     case Kind::Catalogue: name = Reports::catalogueName(); break;
     }
-    std::unique_ptr<DocxDocument> doc = o.output ? std::make_unique<DocxDocument>(*o.output)
+    std::unique_ptr<DocxDocument> doc = o.output ? std::make_unique<DocxDocument>(*o.output, root)
                                                  : std::make_unique<DocxDocument>(root, name, QDateTime::currentDateTime(), open);
 
     const Reports::MainWindowView view{session.journal(), session.themes(), session.summi(), session.itog(),

@@ -5,6 +5,7 @@
 #include "rating/resultgrids.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -206,6 +207,60 @@ private Q_SLOTS:
         } catch (const FileError &e) {
             QVERIFY2(e.message().contains(u"столбец 3, строка 1"_s), qPrintable(e.message()));
         }
+    }
+
+    // A save writes the three files of a journal or none of them: a file that
+    // cannot be replaced stops it before the first byte, and the message names it.
+    void aSaveIsAllOrNothing_data()
+    {
+        QTest::addColumn<SessionEdit>("damage"); // done to the folder after the load
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("reason");
+        const auto folder = [this] { return m_dir->filePath(u"G1/A"_s); };
+        QTest::newRow("read-only widths file") << SessionEdit([folder](JournalSession &) {
+            QVERIFY(QFile::setPermissions(folder() + u"/ColSpStud.txt"_s, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        }) << u"ColSpStud.txt"_s << u"только для чтения"_s;
+        QTest::newRow("theme file replaced by a link") << SessionEdit([this, folder](JournalSession &) {
+            QVERIFY(QFile::rename(folder() + u"/SpTem.txt"_s, m_dir->filePath(u"elsewhere.txt"_s)));
+            QVERIFY(QFile::link(m_dir->filePath(u"elsewhere.txt"_s), folder() + u"/SpTem.txt"_s));
+        }) << u"SpTem.txt"_s << u"символическая ссылка"_s;
+        QTest::newRow("widths file replaced by a folder") << SessionEdit([folder](JournalSession &) {
+            QVERIFY(QFile::remove(folder() + u"/ColSpStud.txt"_s));
+            QVERIFY(QDir(folder()).mkdir(u"ColSpStud.txt"_s));
+        }) << u"ColSpStud.txt"_s << u"это папка"_s;
+    }
+    void aSaveIsAllOrNothing()
+    {
+        QFETCH(SessionEdit, damage);
+        QFETCH(QString, named);
+        QFETCH(QString, reason);
+        write(u"G1/A/ColSpStud.txt"_s, "22\r\n130\r\n40\r\n");
+        JournalSession s(m_dir->path());
+        s.load(identity(u"A"_s));
+        damage(s);
+        // What the root holds, byte for byte, hidden files too.
+        const auto files = [this] {
+            QMap<QString, QByteArray> all;
+            QDirIterator it(m_dir->path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile f(it.next());
+                all[it.filePath()] = it.fileInfo().isSymLink() ? "<link>" : f.open(QIODevice::ReadOnly) ? f.readAll() : "<folder>";
+            }
+            return all;
+        };
+        const auto before = files();
+        s.journal().setCell(2, 4, u"99"_s);
+        s.journal().setColWidth(1, 200);
+        s.themes().setCell(3, 1, u"Ветвления"_s);
+        try {
+            s.prepareSave(identity(u"A"_s));
+            s.writeJournal(identity(u"A"_s));
+            QFAIL("saved");
+        } catch (const FileError &e) {
+            QVERIFY2(e.message().contains(named) && e.message().contains(reason), qPrintable(e.message()));
+        }
+        QCOMPARE(files(), before);
     }
 };
 

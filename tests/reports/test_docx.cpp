@@ -193,6 +193,31 @@ private Q_SLOTS:
                                       folder + u"/Досье Петров_Пётр_ «2» 08.12.2026 09-05-07 (3).docx"_s}));
     }
 
+    // A file or a link that is there under a report's name is never replaced
+    // nor written through, and the written report leaves no temporary file.
+    void anExistingReportIsNeverReplaced()
+    {
+        QTemporaryDir root;
+        const QString folder = root.filePath(u"Отчёты"_s);
+        QVERIFY(QDir().mkpath(folder));
+        const QString first = folder + u"/Билет Ли 08.12.2026 09-05-07.docx"_s;
+        QFile foreign(first);
+        QVERIFY(foreign.open(QIODevice::WriteOnly) && foreign.write("чужой документ") > 0);
+        foreign.close();
+        const QString missing = root.filePath(u"нет такого"_s);
+        QVERIFY(QFile::link(missing, folder + u"/Билет Ли 08.12.2026 09-05-07 (2).docx"_s));
+
+        DocxDocument doc(root.path(), u"Билет Ли"_s, QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)), [](const QString &) { return true; });
+        buildSample(doc);
+        doc.ShowReport();
+        QCOMPARE(doc.writtenPath(), folder + u"/Билет Ли 08.12.2026 09-05-07 (3).docx"_s);
+        QVERIFY(readDocxFile(doc.writtenPath()).ok);
+        QVERIFY(foreign.open(QIODevice::ReadOnly));
+        QCOMPARE(foreign.readAll(), QByteArray("чужой документ"));
+        QVERIFY(!QFileInfo::exists(missing));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), 3);
+    }
+
     // A report that stops before ShowReport writes nothing at all.
     void nothingWrittenBeforeShowReport()
     {

@@ -8,6 +8,10 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 // "zhurnal report" as the teacher or a script runs it: the built program,
@@ -156,6 +160,77 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(r.out, QString());
         QVERIFY(!QFileInfo::exists(file));
+    }
+
+    // What -o may replace: a regular file outside the data root or in its
+    // reports folder; never a device, a pipe, a link or a data file of the root.
+    void outputTargets_data()
+    {
+        QTest::addColumn<QString>("target"); // "@" stands for the data root, "~" for a folder outside it
+        QTest::addColumn<QString>("make");   // what stands there first
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("device") << u"~/null"_s << u"device"_s << 1 << u"это устройство, а не файл"_s;
+        QTest::newRow("pipe") << u"~/pipe"_s << u"pipe"_s << 1 << u"это канал, а не файл"_s;
+        QTest::newRow("link to a file outside the root") << u"~/link.docx"_s << u"link"_s << 1 << u"это символическая ссылка, а не файл"_s;
+        QTest::newRow("the journal's own file") << u"@/G1/Inf/SpStud.txt"_s << u""_s << 1 << u"лежит в папке данных"_s;
+        QTest::newRow("the scale") << u"@/Baza/Pasport.txt"_s << u""_s << 1 << u"лежит в папке данных"_s;
+        QTest::newRow("a data file's name, not there yet") << u"@/Dostup.dat"_s << u""_s << 1 << u"имя файла данных"_s;
+        QTest::newRow("a report in the reports folder") << u"@/Отчёты/старый.docx"_s << u"file"_s << 0 << u""_s;
+        QTest::newRow("a file outside the root") << u"~/старый.docx"_s << u"file"_s << 0 << u""_s;
+    }
+    void outputTargets()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, make);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        FixtureRoot root;
+        QTemporaryDir outside;
+        target.replace(u"@"_s, root.path()).replace(u"~"_s, outside.path());
+        const QByteArray native = QFile::encodeName(target);
+        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+        if (make == u"device" && (geteuid() != 0 || ::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0))
+            QSKIP("no device can be made here");
+        if (make == u"pipe")
+            QVERIFY(::mkfifo(native.constData(), 0666) == 0);
+        if (make == u"link") {
+            QFile f(outside.filePath(u"поодаль.docx"_s));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("чужой файл") > 0);
+            f.close();
+            QVERIFY(QFile::link(f.fileName(), target));
+        }
+        if (make == u"file")
+            QVERIFY(QFile(target).open(QIODevice::WriteOnly));
+        // What stands at the path, not following a link.
+        const auto state = [&] {
+            struct stat st{};
+            if (::lstat(native.constData(), &st) != 0)
+                return u"nothing"_s;
+            QFile f(target);
+            const QString bytes = S_ISREG(st.st_mode) && f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toHex()) : QString();
+            return u"%1 %2 %3 %4"_s.arg(st.st_mode, 0, 8).arg(st.st_rdev).arg(QFileInfo(target).symLinkTarget(), bytes);
+        };
+        const QString before = state();
+        const QString outsideFile = outside.filePath(u"поодаль.docx"_s);
+        const QByteArray outsideBytes = QFile::exists(outsideFile) ? [&] { QFile f(outsideFile); f.open(QIODevice::ReadOnly); return f.readAll(); }() : QByteArray();
+
+        const Run r = run({u"plan"_s, u"G1/Inf"_s, u"--data"_s, root.path(), u"-o"_s, target});
+        QCOMPARE(r.code, code);
+        if (code != 0) {
+            QVERIFY2(r.err.contains(target) && r.err.contains(message), qPrintable(r.err));
+            QCOMPARE(state(), before);
+        } else {
+            QVERIFY2(readDocxFile(target).ok, qPrintable(r.err));
+        }
+        if (!outsideBytes.isEmpty()) {
+            QFile f(outsideFile);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), outsideBytes);
+        }
+        // No temporary file stays beside the target.
+        const auto hidden = QDir(QFileInfo(target).path()).entryList(QDir::Hidden | QDir::Files | QDir::System).filter(u".zhurnal-"_s);
+        QCOMPARE(hidden, QStringList());
     }
 
     // Without -o the document goes into the root's reports folder and is opened.
