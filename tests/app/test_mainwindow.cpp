@@ -278,7 +278,7 @@ private Q_SLOTS:
         messages().answers = {true};
         f()->SaveTabClick();
         QCOMPARE(errors(), QStringList());
-        QCOMPARE(questions(), QStringList{u"Такая папки есть|Записать в неё видимый журнал?"_s});
+        QCOMPARE(questions(), QStringList{u"Такая папка есть|Записать в неё видимый журнал?"_s});
         QCOMPARE(m_root->bytes(u"G1/Inf/SpStud.txt"_s), stud);
         QCOMPARE(m_root->bytes(u"G1/Inf/SpTem.txt"_s), tem);
         QCOMPARE(m_root->bytes(u"G1/Inf/ColSpStud.txt"_s), widths);
