@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -279,6 +280,13 @@ private Q_SLOTS:
         f()->SaveTabClick();
         QCOMPARE(errors(), QStringList());
         QCOMPARE(questions(), QStringList{u"Такая папка есть|Записать в неё видимый журнал?"_s});
+        // The teacher asked for the save: Enter answers "Да".
+        QCOMPARE(messages().shown.last().byDefault, Messages::Answer::Yes);
+        const QString said = f()->findChild<QStatusBar *>()->currentMessage();
+        QVERIFY2(QRegularExpression(u"^Журнал записан: G1/Inf \\d\\d:\\d\\d:\\d\\d$"_s).match(said).hasMatch(), qPrintable(said));
+        messages().answers = {false};
+        f()->SaveTabClick();
+        QCOMPARE(f()->findChild<QStatusBar *>()->currentMessage(), u"Журнал не записан"_s);
         QCOMPARE(m_root->bytes(u"G1/Inf/SpStud.txt"_s), stud);
         QCOMPARE(m_root->bytes(u"G1/Inf/SpTem.txt"_s), tem);
         QCOMPARE(m_root->bytes(u"G1/Inf/ColSpStud.txt"_s), widths);
