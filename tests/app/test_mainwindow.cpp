@@ -266,6 +266,32 @@ private Q_SLOTS:
         QCOMPARE(session().itog().cell(1, 1), opened ? QStringLiteral("Андреев Антон") : QString());
     }
 
+    // "Запомнить шкалу" regrades the open journal: the results never show
+    // grades of another scale than the one saved.
+    void savingTheScaleRecalculatesTheJournal()
+    {
+        f()->FormShow();
+        QCOMPARE(errors(), QStringList());
+        const auto fives = [] {
+            int n = 0;
+            for (int r = 1; r < session().itog().rowCount(); ++r)
+                n += session().itog().cell(5, r).trimmed() == u"5"_s;
+            return n;
+        };
+        const int before = fives();
+        QVERIFY(before < session().itog().rowCount() - 1);
+        for (const char *name : {"TriProc", "ChetProc", "PaytProc"}) {
+            QLineEdit *edit = ctl<QLineEdit>(running().procent, QLatin1String(name));
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, u"1"_s);
+        }
+        QCOMPARE(fives(), before); // typed, not yet saved
+        QTest::mouseClick(ctl<QToolButton>(running().procent, u"SaveTab"_s), Qt::LeftButton);
+        QCOMPARE(errors(), QStringList());
+        QVERIFY2(fives() > before, qPrintable(QString::number(fives())));
+    }
+
     void savingIntoTheOpenJournalRewritesItByteForByte()
     {
         f()->FormShow();
