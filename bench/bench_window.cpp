@@ -45,7 +45,7 @@ class QuietMessages : public Messages
 {
 public:
     int errors = 0;
-    bool question(QWidget *, const QString &, const QString &) override { return true; }
+    bool question(QWidget *, const QString &, const QString &, Answer) override { return true; }
     Answer questionWithCancel(QWidget *, const QString &, const QString &) override { return Answer::No; }
     void warning(QWidget *, const QString &, const QString &) override {}
     void information(QWidget *, const QString &, const QString &) override {}

@@ -206,6 +206,7 @@ QStringList fromRecord(const AccessRecord &record)
 QList<AccessRecord> toRecords(const QList<QStringList> &rows)
 {
     QList<AccessRecord> records;
+    QList<int> rowOf; // the row (from 1) of each record
     for (int i = 0; i < rows.size(); ++i) {
         const QStringList &row = rows.at(i);
         const auto cell = [&row](int c) { return row.value(c); };
@@ -227,7 +228,17 @@ QList<AccessRecord> toRecords(const QList<QStringList> &rows)
                                           .arg(i + 1)
                                           .arg(quotedExcerpt(text)));
         }
+        // Two users with one code: the file would hold both, and removing one
+        // by its code would be ambiguous.
+        for (qsizetype k = 0; k < records.size(); ++k) {
+            if (trimBlanks(records.at(k).code) == trimBlanks(r.code))
+                throw ConversionError(u"Строка %1 таблицы доступа: код %2 уже есть в строке %3. Таблица не записана."_s
+                                          .arg(i + 1)
+                                          .arg(quotedExcerpt(r.code))
+                                          .arg(rowOf.at(k)));
+        }
         records.append(r);
+        rowOf.append(i + 1);
     }
     return records;
 }
@@ -241,8 +252,17 @@ void save(const QString &path, const QList<QStringList> &rows)
     // The users beyond the editor's ten stay in the file as they were.
     if (QFileInfo::exists(path)) {
         const AccessFileContents old = AccessFile::read(path);
-        for (qsizetype k = AccessLayout::kTableSize; k < old.raw.size(); ++k)
+        for (qsizetype k = AccessLayout::kTableSize; k < old.raw.size(); ++k) {
+            const QString code = trimBlanks(old.records.at(k).code);
+            for (int i = 0; i < rows.size(); ++i) {
+                if (!code.isEmpty() && trimBlanks(rows.at(i).value(0).left(AccessLayout::kCodeSize)) == code)
+                    throw ConversionError(u"Строка %1 таблицы доступа: код %2 уже есть у пользователя %3 файла, которого нет в таблице. Таблица не записана."_s
+                                              .arg(i + 1)
+                                              .arg(quotedExcerpt(code))
+                                              .arg(k + 1));
+            }
             bytes.append(old.raw.at(k));
+        }
     }
     AccessFile::write(path, bytes);
 }

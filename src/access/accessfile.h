@@ -92,8 +92,9 @@ QStringList fromRecord(const AccessRecord &record);
 
 // The records that the rows give, in row order: rows with a blank code are
 // skipped; texts longer than a field are cut (code 2, name 20, password 6,
-// access 1). Every row is checked first: an invalid date or a character cp1251
-// cannot hold throws a ConversionError naming the row (counted from 1) and the text.
+// access 1). Every row is checked first: an invalid date, a character cp1251
+// cannot hold or a code (blanks at its ends aside) that an earlier row already
+// has throws a ConversionError naming the row (counted from 1) and the text.
 QList<AccessRecord> toRecords(const QList<QStringList> &rows);
 
 // Saves the editor: the records of the rows, then the records of the file

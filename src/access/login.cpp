@@ -20,7 +20,9 @@ QString Login::initialMessage()
 bool Login::check(const QString &typed)
 {
     m_granted = true;
-    const QString password = AccessRows::trimBlanks(typed).left(AccessLayout::kPasswordSize);
+    // The whole typed text counts: a longer one is not the password, even
+    // when it starts with it.
+    const QString password = AccessRows::trimBlanks(typed);
     bool matched = false;
     for (const AccessEntry &entry : std::as_const(m_table)) {
         if (AccessRows::trimBlanks(entry.password) == password) {

@@ -24,9 +24,9 @@ public:
 
     static QString initialMessage();
 
-    // The password check: the typed text without blanks at its ends, cut to 6
-    // characters, picks the first user with that password; then the current
-    // user's letter decides. Returns the entry flag.
+    // The password check: the typed text without blanks at its ends picks the
+    // first user whose password it equals whole; then the current user's
+    // letter decides. Returns the entry flag.
     bool check(const QString &typed);
 
     // After a refused check: counts the refusal and numbers the message line;
@@ -40,8 +40,11 @@ public:
     int attempts() const { return m_attempts; }
     // After the fourth refusal "Дальше" is gone for the run.
     bool closed() const { return m_attempts > 3; }
-    // The grading scale may be changed by the administrator ("Z") alone.
-    bool scaleAllowed() const { return m_current.access == QLatin1String("Z"); }
+    // The current user is the administrator (letter "Z"): he alone may
+    // change the grading scale and the access table.
+    bool administrator() const { return m_current.access == QLatin1String("Z"); }
+    bool scaleAllowed() const { return administrator(); }
+    bool accessEditorAllowed() const { return administrator(); }
 
 private:
     QList<AccessEntry> m_table;

@@ -46,8 +46,9 @@ void Program::connectWindows()
         zapusk->hide();
         form1->exec();
     });
-    // Only the administrator may change the grading scale.
+    // Only the administrator may change the grading scale and the access table.
     QObject::connect(zapusk, &TZapusk::scaleForbidden, form1, &TForm1::forbidScale);
+    QObject::connect(zapusk, &TZapusk::accessEditorForbidden, form1, &TForm1::forbidAccessEditor);
 
     // The journal load shows the plan and the thresholds it read.
     QObject::connect(s, &JournalSession::journalLoaded, tema, [this] { tema->show(); });
@@ -66,6 +67,9 @@ void Program::connectWindows()
         tema->raise();
     });
     QObject::connect(form1, &TForm1::scaleRequested, procent, [this] { procent->exec(); });
+    // A saved scale regrades the open journal, so that the results and the
+    // reports never show grades of another scale beside it.
+    QObject::connect(procent, &TProcent::scaleSaved, form1, &TForm1::Peres4etClick);
     QObject::connect(form1, &TForm1::accessRequested, paroli, [this] { paroli->exec(); });
     QObject::connect(form1, &TForm1::catalogueRequested, gurnali, [this] { gurnali->exec(); });
     QObject::connect(form1, &TForm1::dynamicsRequested, stolbItogo, &TStolbItogo::showDynamics);

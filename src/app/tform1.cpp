@@ -12,6 +12,7 @@
 #include "journal/excerpt.h"
 #include "journal/gridops.h"
 #include "journal/journallayout.h"
+#include "journal/journalplace.h"
 #include "rating/dynamics.h"
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
@@ -36,6 +37,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTime>
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
@@ -456,8 +458,12 @@ void TForm1::closeEvent(QCloseEvent *event)
         return;
     }
     event->ignore();
-    if (mayDropJournal())
-        leave();
+    if (!mayDropJournal())
+        return;
+    leave();
+    // Accepted, the close counts as the window's closing, as after "Выход":
+    // the desktop and the application see the journal window gone.
+    event->accept();
 }
 
 void TForm1::reject()
@@ -563,16 +569,23 @@ bool TForm1::saveJournal()
                                  Komment->text()};
     m_session.prepareSave(target);
     if (m_session.catalogueEntryOf(target) < 0) {
-        if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?")))
+        if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?"))) {
+            StatusBar->showMessage(QStringLiteral("Журнал не записан"));
             return false;
+        }
         m_session.addToCatalogue(target);
         refreshAllGrids();
         Q_EMIT newCatalogueEntryAdded();
-    } else if (!Services::messages().question(this, QStringLiteral("Такая папки есть"), QStringLiteral("Записать в неё видимый журнал?"))) {
+    } else if (!Services::messages().question(this, QStringLiteral("Такая папка есть"), QStringLiteral("Записать в неё видимый журнал?"),
+                                              Messages::Answer::Yes)) {
+        // The teacher asked for the save (Ctrl+S, Enter): "Да" is the default.
+        StatusBar->showMessage(QStringLiteral("Журнал не записан"));
         return false;
     }
     m_session.writeJournal(target);
-    StatusBar->showMessage(QStringLiteral("Журнал записан в папку %1.").arg(quotedExcerpt(m_session.folderPath())), 8000);
+    // The time tells one save from the next.
+    StatusBar->showMessage(QStringLiteral("Журнал записан: %1 %2")
+                               .arg(m_session.folderPath(), QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
     return true;
 }
 
@@ -676,9 +689,24 @@ void TForm1::N7Click()
     Q_EMIT scaleRequested();
 }
 
+namespace {
+// A menu item the current user may not use: greyed, and its hint says why.
+void closeItem(QAction *item)
+{
+    item->setEnabled(false);
+    item->setStatusTip(QStringLiteral("Вам доступ закрыт"));
+    item->setToolTip(QStringLiteral("Вам доступ закрыт"));
+}
+} // namespace
+
 void TForm1::forbidScale()
 {
-    N7->setEnabled(false);
+    closeItem(N7);
+}
+
+void TForm1::forbidAccessEditor()
+{
+    closeItem(N8);
 }
 
 void TForm1::N8Click()
@@ -756,14 +784,28 @@ void TForm1::PlusStrClick()
     runHandler(this, [this] { GridOps::insertRowBelow(m_journal, selectedRow(), JournalLayout::kStudentNumberOffset); });
 }
 
+bool TForm1::mayDelete(const QString &question)
+{
+    // No question when nothing would go.
+    return question.isEmpty() || Services::messages().question(this, QStringLiteral("Удаление"), question);
+}
+
 void TForm1::MinusStrClick()
 {
-    runHandler(this, [this] { GridOps::deleteRow(m_journal, selectedRow()); });
+    runHandler(this, [this] {
+        const int row = selectedRow();
+        if (mayDelete(JournalPlace::rowDeletion(m_journal, row)))
+            GridOps::deleteRow(m_journal, row);
+    });
 }
 
 void TForm1::DelStrokiClick()
 {
-    runHandler(this, [this] { GridOps::deleteRowsBelow(m_journal, selectedRow()); });
+    runHandler(this, [this] {
+        const int row = selectedRow();
+        if (mayDelete(JournalPlace::rowsBelowDeletion(m_journal, row)))
+            GridOps::deleteRowsBelow(m_journal, row);
+    });
 }
 
 void TForm1::columnOperation(const std::function<void(int)> &operation)
@@ -782,17 +824,32 @@ void TForm1::PlusStolbClick()
 
 void TForm1::MinusStolbClick()
 {
-    columnOperation([this](int selected) { GridOps::deleteColumn(m_journal, selected); });
+    columnOperation([this](int selected) {
+        if (mayDelete(JournalPlace::columnDeletion(m_journal, selected)))
+            GridOps::deleteColumn(m_journal, selected);
+    });
 }
 
 void TForm1::DelStolbiClick()
 {
-    columnOperation([this](int selected) { GridOps::deleteColumnsRight(m_journal, selected); });
+    columnOperation([this](int selected) {
+        if (mayDelete(JournalPlace::columnsRightDeletion(m_journal, selected)))
+            GridOps::deleteColumnsRight(m_journal, selected);
+    });
 }
 
-void TForm1::SpisokStRowMoved(int, int)
+void TForm1::SpisokStRowMoved(int, int to)
 {
-    runHandler(this, [this] { GridOps::renumberStudents(m_journal); });
+    runHandler(this, [this, to] {
+        GridOps::renumberStudents(m_journal);
+        // The selection goes with the dragged student, so that the row buttons
+        // act on him and not on whoever now stands in his old place.
+        if (to >= JournalLayout::kFirstStudentRow && to < m_journal.rowCount()) {
+            const int col = std::max(SpisokSt->currentCol(), int(JournalLayout::kFirstLessonCol));
+            SpisokSt->setCurrentCell(col, to);
+            selectJournalCell(col, to);
+        }
+    });
 }
 
 void TForm1::RedSpisokClick()

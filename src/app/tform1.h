@@ -51,6 +51,8 @@ public:
     // The user who entered may not change the grading scale: "Шкала перевода"
     // is disabled for the rest of the run.
     void forbidScale();
+    // The same for "Сервис → Доступ": only the administrator edits the access table.
+    void forbidAccessEditor();
 
 Q_SIGNALS:
     // A journal cell was clicked: the code of its column, for the plan.
@@ -133,6 +135,9 @@ private:
     // Runs a column operation and gives the dynamics grid the journal's column count.
     void columnOperation(const std::function<void(int selected)> &operation);
     int selectedRow() const;
+    // Before a row or column deletion: the question naming what goes; true
+    // to delete (also when the question is empty: nothing goes).
+    bool mayDelete(const QString &question);
     // Selects the student and the lesson of a journal cell (a click or a key).
     void selectJournalCell(int col, int row);
     // The recalculation with the thresholds of the grading-scale window.

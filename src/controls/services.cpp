@@ -16,10 +16,10 @@ namespace {
 class BoxMessages : public Messages
 {
 public:
-    bool question(QWidget *parent, const QString &caption, const QString &text) override
+    bool question(QWidget *parent, const QString &caption, const QString &text, Answer byDefault = Answer::No) override
     {
-        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            == QMessageBox::Yes;
+        const QMessageBox::StandardButton enter = byDefault == Answer::Yes ? QMessageBox::Yes : QMessageBox::No;
+        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, enter) == QMessageBox::Yes;
     }
     Answer questionWithCancel(QWidget *parent, const QString &caption, const QString &text) override
     {

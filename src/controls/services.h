@@ -13,8 +13,10 @@ public:
     enum class Kind { Question, ThreeWayQuestion, Warning, Information, Error };
     enum class Answer { Yes, No, Cancel };
     virtual ~Messages() = default;
-    // A Yes/No question; true for Yes.
-    virtual bool question(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // A Yes/No question; true for Yes. Enter gives byDefault: "Нет" before a
+    // step that destroys or creates something, "Да" where the teacher has just
+    // asked for the step and the question only confirms it.
+    virtual bool question(QWidget *parent, const QString &caption, const QString &text, Answer byDefault = Answer::No) = 0;
     // A Yes/No/Cancel question ("Да", "Нет", "Отмена"); closing the box is Cancel.
     virtual Answer questionWithCancel(QWidget *parent, const QString &caption, const QString &text) = 0;
     virtual void warning(QWidget *parent, const QString &caption, const QString &text) = 0;

@@ -91,3 +91,17 @@ QString oneLine(QStringView text)
     }
     return out;
 }
+
+QString counted(qint64 n, QStringView one, QStringView few, QStringView many)
+{
+    const qint64 units = (n < 0 ? -n : n) % 10;
+    const qint64 tens = (n < 0 ? -n : n) % 100;
+    QStringView form = many;
+    if (tens < 11 || tens > 14) {
+        if (units == 1)
+            form = one;
+        else if (units >= 2 && units <= 4)
+            form = few;
+    }
+    return QString::number(n) + u' ' + form.toString();
+}

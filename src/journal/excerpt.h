@@ -27,3 +27,8 @@ bool hasControlCharacter(QStringView text);
 // The text with every line break (CR LF, LF or lone CR) turned into one blank,
 // as a one-line field takes a pasted text.
 QString oneLine(QStringView text);
+
+// A count with its noun in the form Russian gives it after that number: the
+// forms for 1 (and 21, 31, ...), for 2-4 (22-24, ...) and for the rest (5-20,
+// 11-14, 25, ...): counted(7, u"урок", u"урока", u"уроков") is "7 уроков".
+QString counted(qint64 n, QStringView one, QStringView few, QStringView many);

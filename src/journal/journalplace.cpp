@@ -63,4 +63,48 @@ QString message(const Grid &journal, int col, int row, const QString &detail)
     return QStringLiteral("Журнал, ") + describe(journal, col, row) + QStringLiteral(": ") + detail;
 }
 
+// The ranges follow GridOps: deleteRow and deleteColumn act from index 1 to
+// the last; the deletions below and to the right keep selected + 1.
+QString rowDeletion(const Grid &journal, int row)
+{
+    if (row < 1 || row >= journal.rowCount())
+        return QString();
+    if (row < kFirstStudentRow)
+        return QStringLiteral("Удалить строку %1 заголовка журнала?").arg(row);
+    const QStringView name = QStringView(journal.cell(kNameCol, row)).trimmed();
+    if (name.isEmpty())
+        return QStringLiteral("Удалить ученика %1 (без имени)?").arg(row - kStudentNumberOffset);
+    return QStringLiteral("Удалить ученика %1?").arg(quotedExcerpt(name));
+}
+
+QString rowsBelowDeletion(const Grid &journal, int row)
+{
+    const qint64 going = qint64(journal.rowCount()) - (qint64(row) + 1);
+    if (going <= 0)
+        return QString();
+    // Below a student or the weight row only students go.
+    if (row >= kFirstStudentRow - 1)
+        return QStringLiteral("Удалить %1?").arg(counted(going, u"ученика", u"учеников", u"учеников"));
+    return QStringLiteral("Удалить %1?").arg(counted(going, u"строку", u"строки", u"строк"));
+}
+
+QString columnDeletion(const Grid &journal, int col)
+{
+    if (col < 1 || col >= journal.colCount())
+        return QString();
+    if (col < kFirstLessonCol)
+        return QStringLiteral("Удалить столбец %1 (ФИО)?").arg(col);
+    return QStringLiteral("Удалить урок %1?").arg(lesson(journal, col));
+}
+
+QString columnsRightDeletion(const Grid &journal, int col)
+{
+    const qint64 going = qint64(journal.colCount()) - (qint64(col) + 1);
+    if (going <= 0)
+        return QString();
+    if (col >= kFirstLessonCol - 1)
+        return QStringLiteral("Удалить %1?").arg(counted(going, u"урок", u"урока", u"уроков"));
+    return QStringLiteral("Удалить %1?").arg(counted(going, u"столбец", u"столбца", u"столбцов"));
+}
+
 } // namespace JournalPlace

@@ -16,4 +16,14 @@ QString describe(const Grid &journal, int col, int row);
 // "Журнал, <the place>: <detail>": the whole message about a journal cell.
 QString message(const Grid &journal, int col, int row, const QString &detail);
 
+// The questions asked before a deletion in the journal grid, naming what
+// goes; each is empty when the selection deletes nothing (the operation then
+// leaves the grid alone). "Удалить ученика «Иванов Иван»?" for the row,
+// "Удалить 22 учеников?" for the rows below it, "Удалить урок 5 от «08.09»?"
+// for the column, "Удалить 7 уроков?" for the columns right of it.
+QString rowDeletion(const Grid &journal, int row);
+QString rowsBelowDeletion(const Grid &journal, int row);
+QString columnDeletion(const Grid &journal, int col);
+QString columnsRightDeletion(const Grid &journal, int col);
+
 } // namespace JournalPlace

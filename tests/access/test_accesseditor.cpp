@@ -124,6 +124,30 @@ private Q_SLOTS:
         QVERIFY(!(v->model()->flags(v->model()->index(0, 0)) & Qt::ItemIsEditable));
     }
 
+    // A user removed and the editor shown again in the same run: the table is
+    // the file as it now is, and a code typed twice is refused by its row.
+    void reopenedEditorShowsTheFileAndRefusesACodeTwice()
+    {
+        showEditor();
+        typeInto(0, 3, u"02"_s);
+        save();
+        QCOMPARE(m_messages.errors().size(), 1);
+        QVERIFY2(m_messages.errors().first().startsWith(u"Строка 3 таблицы доступа: код «02» уже есть в строке 2."_s),
+                 qPrintable(m_messages.errors().first()));
+        QCOMPARE(onDisk().at(2).code, u"03"_s); // the file stays as it was
+
+        typeInto(0, 3, QString());
+        save();
+        QCOMPARE(onDisk().size(), 3);
+        m_editor->hide();
+        showEditor();
+        QCOMPARE(row(3).section(QLatin1Char('|'), 0, 0), u"04"_s);
+        QCOMPARE(row(4), u"||||"_s);
+        save();
+        QCOMPARE(onDisk().size(), 3);
+        QCOMPARE(onDisk().at(2).code, u"04"_s);
+    }
+
     void tabMovesFromCellToCell()
     {
         showEditor();

@@ -6,6 +6,8 @@
 #include "controls/tdxfcolorbutton.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <QtTest>
@@ -66,6 +68,47 @@ private Q_SLOTS:
                                                                           {u"03"_s, QDate(2026, 1, 1), u"В"_s, u"xxxxxx"_s, u"X"_s}});
         m_session->restartOn(root.path());
         QTEST(enter(password), "outcome");
+    }
+
+    // The program as main() runs it: the login window shown, the event loop
+    // started; "Дальше", then the journal window closed by the desktop's close
+    // box (a close event to its window) or by "Выход". The loop must end.
+    void closingTheJournalWindowEndsTheProgram_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("close box") << true;
+        QTest::newRow("Выход") << false;
+    }
+    void closingTheJournalWindowEndsTheProgram()
+    {
+        QFETCH(bool, closeBox);
+        TZapusk *login = running().zapusk;
+        login->show();
+        bool timedOut = false;
+        QTimer::singleShot(0, login, [login] {
+            auto *dalee = login->findChild<TdxfColorButton *>(u"Dalee"_s);
+            QTest::mouseClick(dalee, Qt::LeftButton, {}, dalee->rect().center());
+        });
+        QTimer::singleShot(300, running().form1, [closeBox] {
+            TForm1 *f = running().form1;
+            if (closeBox) {
+                QCloseEvent close;
+                QCoreApplication::sendEvent(f->windowHandle(), &close);
+            } else {
+                ctl<QAction>(f, u"N1"_s)->trigger();
+            }
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, qApp, [&timedOut] {
+            timedOut = true;
+            QCoreApplication::exit(1);
+        });
+        watchdog.start(10000);
+        QApplication::exec();
+        QVERIFY(!timedOut);
+        QVERIFY(!running().form1->isVisible());
+        QVERIFY(!login->isVisible());
     }
 };
 

@@ -134,8 +134,11 @@ private Q_SLOTS:
         QTest::newRow("blanks around, mouse") << u"  580317  "_s << false << true << false << u"Админ"_s << start;
         QTest::newRow("blanks around, Enter") << u" abcDEF"_s << true << true << true << u"Учитель"_s << start;
         QTest::newRow("case differs") << u"ABCDEF"_s << false << false << false << u"Админ"_s << u"1 Что-то я Вас не припоминаю"_s;
-        QTest::newRow("more than six") << u"abcDEFxyz"_s << true << true << true << u"Учитель"_s << start;
-        QTest::newRow("twelve at most") << u"abcDEFxyz1234567"_s << false << true << true << u"Учитель"_s << start;
+        // The whole typed text must be the password: one that merely starts with it is not.
+        QTest::newRow("more than six") << u"abcDEFxyz"_s << true << false << false << u"Админ"_s << u"1 Что-то я Вас не припоминаю"_s;
+        QTest::newRow("user's password after the preset") << u"580317271828"_s << false << false << false << u"Админ"_s
+                                                          << u"1 Что-то я Вас не припоминаю"_s;
+        QTest::newRow("twelve at most") << u"abcDEFxyz1234567"_s << false << false << false << u"Админ"_s << u"1 Что-то я Вас не припоминаю"_s;
         QTest::newRow("W enters, scale locked") << u"abcDEF"_s << false << true << true << u"Учитель"_s << start;
         QTest::newRow("X refused") << u"777"_s << true << false << true << u"Гость"_s << u"1 Вам доступ закрыт"_s;
         QTest::newRow("same password twice, first taken") << u"abcDEF"_s << true << true << true << u"Учитель"_s << start;
@@ -148,11 +151,17 @@ private Q_SLOTS:
         QVERIFY(start());
         QSignalSpy admitted(m_window.get(), &TZapusk::admitted);
         QSignalSpy locked(m_window.get(), &TZapusk::scaleForbidden);
-        type(typed);
+        QSignalSpy editorLocked(m_window.get(), &TZapusk::accessEditorForbidden);
+        // Typed straight into the box focused at the first showing: the preset
+        // password is selected, and the typing replaces it.
+        QCOMPARE(QApplication::focusWidget(), password());
+        QCOMPARE(password()->selectedText(), u"580317"_s);
+        QTest::keyClicks(password(), typed);
         QCOMPARE(password()->text(), typed.left(12));
         pressDalee(byEnter);
         QTEST(admitted.count() == 1, "admitted");
         QTEST(locked.count() > 0, "scaleLocked");
+        QTEST(editorLocked.count() > 0, "scaleLocked"); // the access editor goes with the scale
         QTEST(m_window->login().currentUser().name, "user");
         QTEST(message(), "message");
     }

@@ -259,7 +259,7 @@ class TestEveryControl : public QObject
                      asked << box.caption;
                  return QStringLiteral("on disk %1, asked %2").arg(savedCell(root().file(QStringLiteral("G1/Inf/SpStud.txt")), 2, 5), asked.join(QLatin1Char(',')));
              },
-             u"on disk 5, asked Такая папки есть"_s},
+             u"on disk 5, asked Такая папка есть"_s},
             {"Form1", "SaveTab", " (new journal)", [this] {
                  ctl<QLineEdit>(f(), QStringLiteral("PapkaName"))->setText(QStringLiteral("Fiz"));
                  messages().answers = {true};

@@ -220,6 +220,42 @@ private Q_SLOTS:
         }
     }
 
+    // After a drag the row buttons act on the dragged student; every deletion
+    // asks first, naming what goes, and "Нет" deletes nothing.
+    void dragCarriesTheSelectionAndDeletionsAsk_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("student") << u"MinusStr"_s << u"Удалить ученика «Васильев Глеб»?"_s;
+        QTest::newRow("students below") << u"DelStroki"_s << u"Удалить 2 учеников?"_s;
+        QTest::newRow("lesson") << u"MinusStolb"_s << u"Удалить урок 2 от «08.09»?"_s;
+        QTest::newRow("lessons right") << u"DelStolbi"_s << u"Удалить 1 урок?"_s;
+    }
+    void dragCarriesTheSelectionAndDeletionsAsk()
+    {
+        QFETCH(QString, button);
+        clickCell(journalView(), 3, 5);
+        dragRow(journalView(), 6, 4);
+        QCOMPARE(session().journal().cell(1, 4), u"Васильев Глеб"_s);
+        QCOMPARE(text("NStroki"), u"4"_s);
+        QCOMPARE(text("FIO"), u"Васильев Глеб"_s);
+        const Grid before = session().journal();
+        m_session->messages.answers = {false};
+        press(button.toLatin1().constData());
+        QCOMPARE(m_session->messages.shown.size(), 1);
+        QTEST(m_session->messages.shown.first().text, "question");
+        QCOMPARE(session().journal().rowCount(), before.rowCount());
+        QCOMPARE(session().journal().colCount(), before.colCount());
+        m_session->messages.answers = {true};
+        press(button.toLatin1().constData());
+        if (button == u"MinusStr"_s) {
+            QCOMPARE(session().journal().rowCount(), before.rowCount() - 1);
+            for (int r = 4; r < session().journal().rowCount(); ++r)
+                QVERIFY(session().journal().cell(1, r) != u"Васильев Глеб"_s);
+        }
+        QCOMPARE(m_session->messages.errors(), QStringList());
+    }
+
     void marksStayWhileTheirRowsStay()
     {
         // A recalculation rewrites the result grid, not the journal: the

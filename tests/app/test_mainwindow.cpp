@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -265,6 +266,32 @@ private Q_SLOTS:
         QCOMPARE(session().itog().cell(1, 1), opened ? QStringLiteral("Андреев Антон") : QString());
     }
 
+    // "Запомнить шкалу" regrades the open journal: the results never show
+    // grades of another scale than the one saved.
+    void savingTheScaleRecalculatesTheJournal()
+    {
+        f()->FormShow();
+        QCOMPARE(errors(), QStringList());
+        const auto fives = [] {
+            int n = 0;
+            for (int r = 1; r < session().itog().rowCount(); ++r)
+                n += session().itog().cell(5, r).trimmed() == u"5"_s;
+            return n;
+        };
+        const int before = fives();
+        QVERIFY(before < session().itog().rowCount() - 1);
+        for (const char *name : {"TriProc", "ChetProc", "PaytProc"}) {
+            QLineEdit *edit = ctl<QLineEdit>(running().procent, QLatin1String(name));
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, u"1"_s);
+        }
+        QCOMPARE(fives(), before); // typed, not yet saved
+        QTest::mouseClick(ctl<QToolButton>(running().procent, u"SaveTab"_s), Qt::LeftButton);
+        QCOMPARE(errors(), QStringList());
+        QVERIFY2(fives() > before, qPrintable(QString::number(fives())));
+    }
+
     void savingIntoTheOpenJournalRewritesItByteForByte()
     {
         f()->FormShow();
@@ -278,7 +305,14 @@ private Q_SLOTS:
         messages().answers = {true};
         f()->SaveTabClick();
         QCOMPARE(errors(), QStringList());
-        QCOMPARE(questions(), QStringList{u"Такая папки есть|Записать в неё видимый журнал?"_s});
+        QCOMPARE(questions(), QStringList{u"Такая папка есть|Записать в неё видимый журнал?"_s});
+        // The teacher asked for the save: Enter answers "Да".
+        QCOMPARE(messages().shown.last().byDefault, Messages::Answer::Yes);
+        const QString said = f()->findChild<QStatusBar *>()->currentMessage();
+        QVERIFY2(QRegularExpression(u"^Журнал записан: G1/Inf \\d\\d:\\d\\d:\\d\\d$"_s).match(said).hasMatch(), qPrintable(said));
+        messages().answers = {false};
+        f()->SaveTabClick();
+        QCOMPARE(f()->findChild<QStatusBar *>()->currentMessage(), u"Журнал не записан"_s);
         QCOMPARE(m_root->bytes(u"G1/Inf/SpStud.txt"_s), stud);
         QCOMPARE(m_root->bytes(u"G1/Inf/SpTem.txt"_s), tem);
         QCOMPARE(m_root->bytes(u"G1/Inf/ColSpStud.txt"_s), widths);

@@ -342,7 +342,7 @@ private Q_SLOTS:
         messages().answers = {true};
         QTest::mouseClick(ctl<QToolButton>(f(), QStringLiteral("SaveTab")), Qt::LeftButton);
         QCOMPARE(messages().errors(), QStringList());
-        QCOMPARE(messages().shown.last().caption, QStringLiteral("Такая папки есть"));
+        QCOMPARE(messages().shown.last().caption, QStringLiteral("Такая папка есть"));
         QVERIFY(m_root->bytes(QStringLiteral("G1/Lead/SpStud.txt")).contains(*Cp1251::encode(QStringLiteral("Лидия Л."))));
         QCOMPARE(m_root->bytes(QStringLiteral("G1/ Lead/SpStud.txt")), spaced);
         // It is now the open journal, so its entry cannot be deleted.

@@ -1,8 +1,8 @@
 #include "doubles/recordingservices.h"
 
-bool RecordingMessages::question(QWidget *, const QString &caption, const QString &text)
+bool RecordingMessages::question(QWidget *, const QString &caption, const QString &text, Answer byDefault)
 {
-    shown.append({Kind::Question, caption, text});
+    shown.append({Kind::Question, caption, text, byDefault});
     return answers.isEmpty() ? true : answers.takeFirst();
 }
 Messages::Answer RecordingMessages::questionWithCancel(QWidget *, const QString &caption, const QString &text)

@@ -18,11 +18,13 @@ public:
         Kind kind;
         QString caption;
         QString text;
+        // The button Enter would press (Yes/No questions; Yes for the others).
+        Answer byDefault = Answer::Yes;
     };
     QList<bool> answers;
     QList<Answer> threeWayAnswers;
     QList<Entry> shown;
-    bool question(QWidget *, const QString &caption, const QString &text) override;
+    bool question(QWidget *, const QString &caption, const QString &text, Answer byDefault = Answer::No) override;
     Answer questionWithCancel(QWidget *, const QString &caption, const QString &text) override;
     // The texts of the Yes/No/Cancel questions asked so far.
     QStringList threeWayQuestions() const;

@@ -63,15 +63,21 @@ void TParoli1::fillFromFile()
     const QStringList headers = {u"Код"_s, u"Дата"_s, u"ФИО"_s, u"Пароль"_s, u"Доступ"_s};
     for (int c = 0; c < AccessRows::kColumns; ++c)
         m_table.setCell(c, 0, headers.at(c));
-    runHandler(this, [this] {
+    // The table shows the file as it is now: a row of a user removed since
+    // the last showing would be written again by the next save.
+    for (int r = 1; r < m_table.rowCount(); ++r)
+        for (int c = 0; c < AccessRows::kColumns; ++c)
+            m_table.setCell(c, r, QString());
+    const bool read = runHandler(this, [this] {
         const AccessFileContents contents = AccessFile::read(m_accessFile);
-        // Rows below the last record keep what they held.
         for (int k = 0; k < contents.records.size() && k < AccessLayout::kTableSize; ++k) {
             const QStringList row = AccessRows::fromRecord(contents.records.at(k));
             for (int c = 0; c < AccessRows::kColumns; ++c)
                 m_table.setCell(c, k + 1, row.at(c));
         }
     });
+    // An empty table saved over a file that could not be read would lock everybody out.
+    ZapDostup->setEnabled(read);
     TabDost->setCurrentCell(0, 1);
 }
 

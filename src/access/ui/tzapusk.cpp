@@ -72,6 +72,10 @@ TZapusk::TZapusk(const QString &accessFile, QWidget *parent) : QWidget(parent)
     NomZamka->setMaxLength(12);
     NomZamka->setEchoMode(QLineEdit::Password);
     NomZamka->setGeometry(10, 24, 216, 26);
+    // The preset password is selected whenever the box takes the focus, so
+    // that what the teacher types replaces it instead of trailing it.
+    NomZamka->selectAll();
+    NomZamka->installEventFilter(this);
 
     OpisProgr = colorButton(this, u"OpisProgr"_s, u"Описание программы"_s, QColor(255, 255, 0), {25, 25});
     OpisProgr->setGlyph(QPixmap(u":/access/help.png"_s));
@@ -142,6 +146,8 @@ bool TZapusk::ProveritDostup()
     const bool granted = m_login->check(NomZamka->text());
     if (!m_login->scaleAllowed())
         Q_EMIT scaleForbidden();
+    if (!m_login->accessEditorAllowed())
+        Q_EMIT accessEditorForbidden();
     showLogin();
     return granted;
 }
@@ -151,10 +157,16 @@ void TZapusk::DaleeClick()
     if (!ProveritDostup()) {
         m_login->countRefusal();
         showLogin();
+        // The next try replaces the refused text.
+        NomZamka->setFocus(Qt::OtherFocusReason);
+        NomZamka->selectAll();
         return;
     }
     Q_EMIT admitted();
+    // The journal window's run is over, and so is the program's. Hidden behind
+    // that window, the login window's closing alone would not end it.
     close();
+    QCoreApplication::quit();
 }
 
 void TZapusk::dxfColorButton1Click()
@@ -212,6 +224,16 @@ void TZapusk::PismoClick()
         if (!Services::platform().openAddress(address))
             throw ZError(u"Не удалось создать письмо автору (%1)."_s.arg(QString::fromLatin1(AuthorContacts::kMail)));
     });
+}
+
+bool TZapusk::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click places the cursor where it lands; every other way in (Tab, the
+    // window's activation at the first showing) selects the whole text.
+    if (watched == NomZamka && event->type() == QEvent::FocusIn
+        && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason)
+        NomZamka->selectAll();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TZapusk::keyPressEvent(QKeyEvent *event)

@@ -28,7 +28,8 @@ public:
     const Login &login() const { return *m_login; }
 
     // The password check: sets the current user, the entry flag and the
-    // message line; a user other than the administrator locks the grading scale.
+    // message line; a user other than the administrator locks the grading
+    // scale and the access editor.
     bool ProveritDostup();
 
     // The help page on the login, as the help button opens it; empty when none is found.
@@ -38,6 +39,8 @@ Q_SIGNALS:
     void admitted();
     // The current user may not change the grading scale (nothing unlocks it again).
     void scaleForbidden();
+    // The current user may not open the access editor (nothing unlocks it again).
+    void accessEditorForbidden();
 
 public Q_SLOTS:
     void DaleeClick();
@@ -47,6 +50,7 @@ public Q_SLOTS:
     void PismoClick();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -75,9 +75,11 @@ TProcent::TProcent(Thresholds &thresholds, const QString &scaleFile, QWidget *pa
 
 void TProcent::SaveTabClick()
 {
-    runHandler(this, [this] {
+    const bool saved = runHandler(this, [this] {
         GradingScale::writeFile(m_scaleFile, Thresholds{TriProc->text(), ChetProc->text(), PaytProc->text()});
     });
+    if (saved)
+        Q_EMIT scaleSaved();
 }
 
 void TProcent::showThresholds()

@@ -20,6 +20,10 @@ public:
     // The edits show the thresholds as they now stand (after a load read them).
     void showThresholds();
 
+Q_SIGNALS:
+    // The thresholds were written: the open journal's grades are to follow them.
+    void scaleSaved();
+
 public Q_SLOTS:
     void SaveTabClick();
 
