@@ -1,5 +1,6 @@
 #include "journal/journallock.h"
 
+#include "journal/durablefile.h"
 #include "journal/excerpt.h"
 
 #include <QCoreApplication>
@@ -109,13 +110,10 @@ bool JournalLock::claim(const QString &folder)
             m_refusal = holderMessage(lockHolderOf(path));
             m_heldElsewhere = true;
             break;
-        case QLockFile::PermissionError:
-            m_refusal = QStringLiteral("В папке %1 нельзя создать файл %2: нет прав на запись")
-                            .arg(quotedPath(folder), quotedExcerpt(QString::fromLatin1(kFileName)));
-            break;
         default:
-            m_refusal = QStringLiteral("В папке %1 не удалось создать файл %2")
-                            .arg(quotedPath(folder), quotedExcerpt(QString::fromLatin1(kFileName)));
+            m_refusal = QStringLiteral("В папке %1 не удалось создать файл %2: %3")
+                            .arg(quotedPath(folder), quotedExcerpt(QString::fromLatin1(kFileName)),
+                                 DurableFile::writeFailure(path, 0, 256));
             break;
         }
         return false;

@@ -64,8 +64,9 @@ public:
                              .arg(quotedPath(cataloguePath),
                                   holder.host.isEmpty() ? QStringLiteral("(неизвестном)") : quotedExcerpt(holder.host)));
         }
-        throw FileError(QStringLiteral("Список журналов %1 не записан: не удалось создать файл %2.")
-                            .arg(quotedPath(cataloguePath), quotedPath(lockPath)));
+        throw FileError(QStringLiteral("Список журналов %1 не записан: не удалось создать файл %2: %3.")
+                            .arg(quotedPath(cataloguePath), quotedPath(lockPath),
+                                 DurableFile::writeFailure(lockPath, 0, 256)));
     }
 
 private:
@@ -80,11 +81,11 @@ QString catalogueConflict(const QString &cataloguePath)
         .arg(quotedPath(cataloguePath));
 }
 
-// A journal folder that another program holds: what a save into it says.
+// A journal folder whose lock this program cannot take: what a save into it says.
 QString notSavedInto(const QString &refusal, const QString &folder)
 {
-    return QStringLiteral("%1.\nЖурнал не записан в папку %2: записать его туда может только та программа. "
-                          "Чтобы сохранить эти правки, впишите в поле «Папка» другое имя.")
+    return QStringLiteral("%1.\nЖурнал не записан в папку %2. Чтобы сохранить эти правки, впишите в поле «Папка» "
+                          "другое имя.")
         .arg(refusal, quotedPath(folder));
 }
 
@@ -542,7 +543,9 @@ QStringList JournalSession::changedOnDisk(const JournalIdentity &target) const
         return changed;
     const QDir dir(rootPath(m_folderPath));
     for (const auto &[name, recorded] : m_diskState) {
-        if (diskFileOf(dir.filePath(name)) != recorded)
+        // A file that is gone holds nothing of another program that a save could overwrite.
+        const DiskFile now = diskFileOf(dir.filePath(name));
+        if (now.present && now != recorded)
             changed << name;
     }
     return changed;

@@ -141,9 +141,9 @@ public:
     // folder's is only tried. ZError naming the holder when another program has it.
     void claimForSave(const JournalIdentity &target);
     // The files of the current journal ("SpStud.txt", "ColSpStud.txt",
-    // "SpTem.txt") whose size, modification time or bytes differ from what
-    // the last load or save left, when the target is the current journal's
-    // folder; empty otherwise.
+    // "SpTem.txt") that are there and whose size, modification time or bytes
+    // differ from what the last load or save left, when the target is the
+    // current journal's folder; empty otherwise.
     QStringList changedOnDisk(const JournalIdentity &target) const;
     // writeJournal(), then the lock of the folder written (with locking on)
     // and the state of its files as the next save compares them.
