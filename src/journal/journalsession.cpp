@@ -219,7 +219,8 @@ void JournalSession::saveCatalogue()
     const CatalogueLock lock(rootPath(kCatalogueLock), path);
     if (!m_catalogueOnDisk.isEmpty() && catalogueFingerprint(path) != m_catalogueOnDisk)
         throw ZError(QStringLiteral("Список журналов %1 не записан: его изменила другая программа после того, "
-                                    "как он был прочитан здесь, и её записи пропали бы.")
+                                    "как он был прочитан здесь, и её записи пропали бы. Закройте окно без "
+                                    "сохранения: список будет прочитан заново, и правки можно будет повторить.")
                          .arg(quotedPath(path)));
     writeCatalogue(m_catalogue);
 }

@@ -415,6 +415,11 @@ private Q_SLOTS:
         QCOMPARE(catalogueFolders(onDisk), (QStringList{u"A1"_s, u"A2"_s, u"B1"_s, u"B2"_s, u"Inf"_s, u"Math"_s}));
         for (int r = 1; r < onDisk.rowCount(); ++r)
             QVERIFY(onDisk.cell(Catalogue::CommentCol, r) != u"правка"_s);
+        // Closed without saving, the window shows the file as the other program left it.
+        messages().threeWayAnswers = {Answer::No};
+        g()->reject();
+        QCOMPARE(catalogueFolders(session().catalogue()), catalogueFolders(onDisk));
+        QVERIFY(!session().catalogueModified());
     }
 };
 

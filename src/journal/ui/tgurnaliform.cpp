@@ -149,6 +149,14 @@ void TGurnaliForm::done(int result)
                 return;
             break;
         case Messages::Answer::No:
+            // Edits that can no longer be saved over the other program's file
+            // give way to that file.
+            if (!runHandler(this, [this] {
+                    if (m_session.catalogueChangedOnDisk())
+                        m_session.readCatalogue();
+                    GurSp->refresh();
+                }))
+                return;
             break;
         }
     }
