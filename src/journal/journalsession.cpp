@@ -500,6 +500,9 @@ QString JournalSession::readOnlyReason() const
 void JournalSession::claimForSave(const JournalIdentity &target)
 {
     refreshCatalogue();
+    // A new journal's entry could not be added: refused before its folder is made.
+    if (catalogueEntryOf(target) < 0)
+        checkCatalogueChangeable();
     if (!m_lockJournals)
         return;
     const QString path = JournalFolder::path(target.group, target.folder);

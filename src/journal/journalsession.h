@@ -136,7 +136,8 @@ public:
     // program holds its lock), or an empty text.
     QString readOnlyReason() const;
     // Before a save asks anything: the catalogue read again when another
-    // program changed it (refreshCatalogue()), and, with locking on, the lock
+    // program changed it (refreshCatalogue()), for a journal the catalogue does
+    // not know checkCatalogueChangeable(), and, with locking on, the lock
     // of the target folder: the current journal's is taken, another existing
     // folder's is only tried. ZError naming the holder when another program has it.
     void claimForSave(const JournalIdentity &target);
