@@ -47,6 +47,11 @@ public:
     int errors = 0;
     bool question(QWidget *, const QString &, const QString &, Answer) override { return true; }
     Answer questionWithCancel(QWidget *, const QString &, const QString &) override { return Answer::No; }
+    Answer questionWithButtons(QWidget *, const QString &, const QString &, const QString &, const QString &,
+                               const QString &) override
+    {
+        return Answer::Cancel;
+    }
     void warning(QWidget *, const QString &, const QString &) override {}
     void information(QWidget *, const QString &, const QString &) override {}
     void error(QWidget *, const QString &text) override

@@ -95,6 +95,10 @@ TForm1::TForm1(JournalSession &session, QWidget *parent)
     FormCreate();
     connect(&m_session, &JournalSession::journalSwitched, this, &TForm1::journalSwitched);
     connect(&m_session, &JournalSession::journalLoaded, this, [this] { showIndicators(); });
+    // Other computers of the school open the same data root: the journal
+    // open here is locked, and one open elsewhere is only read.
+    connect(&m_session, &JournalSession::journalReadOnly, this, &TForm1::showReadOnly);
+    m_session.setJournalLocking(true);
 }
 
 void TForm1::buildMenu()
@@ -568,6 +572,8 @@ bool TForm1::saveJournal()
     const JournalIdentity target{Gruppa->text(), PredmNaz->text(), PapkaName->text(), Semestr->text(), GodS->text(),
                                  Komment->text()};
     m_session.prepareSave(target);
+    if (!mayWriteOverDisk(target))
+        return false;
     if (m_session.catalogueEntryOf(target) < 0) {
         if (!Services::messages().question(this, QStringLiteral("Такой папки нет"), QStringLiteral("Создать папку и записать в неё журнал?"))) {
             StatusBar->showMessage(QStringLiteral("Журнал не записан"));
@@ -582,11 +588,47 @@ bool TForm1::saveJournal()
         StatusBar->showMessage(QStringLiteral("Журнал не записан"));
         return false;
     }
-    m_session.writeJournal(target);
+    m_session.saveJournal(target);
     // The time tells one save from the next.
     StatusBar->showMessage(QStringLiteral("Журнал записан: %1 %2")
                                .arg(m_session.folderPath(), QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
     return true;
+}
+
+bool TForm1::mayWriteOverDisk(const JournalIdentity &target)
+{
+    m_session.claimForSave(target);
+    const QStringList changed = m_session.changedOnDisk(target);
+    if (changed.isEmpty())
+        return true;
+    QStringList files;
+    for (const QString &name : changed)
+        files << quotedExcerpt(name);
+    const QString caption = QStringLiteral("Журнал изменён на диске другой программой");
+    const QString text =
+        QStringLiteral("%1: в папке %2 изменены %3.\n«Перезаписать» — записать видимый журнал поверх; "
+                       "«Загрузить заново» — прочитать журнал с диска, правки этой программы пропадут; "
+                       "«Отмена» — ничего не делать.")
+            .arg(caption, quotedExcerpt(m_session.folderPath()), files.join(QStringLiteral(", ")));
+    switch (Services::messages().questionWithButtons(this, caption, text, QStringLiteral("Перезаписать"),
+                                                     QStringLiteral("Загрузить заново"), QStringLiteral("Отмена"))) {
+    case Messages::Answer::Yes:
+        return true;
+    case Messages::Answer::No:
+        m_session.reload();
+        return false;
+    case Messages::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TForm1::showReadOnly(const QString &reason)
+{
+    Services::messages().warning(this, QStringLiteral("Журнал только для чтения"),
+                                 QStringLiteral("%1.\nЖурнал открыт только для чтения: записать его можно "
+                                                "в другую папку (поле «Папка»).")
+                                     .arg(reason));
 }
 
 void TForm1::GirObClick()

@@ -145,6 +145,13 @@ private:
     void showIndicators();
     // The save with its checks and questions; true when the files were written.
     bool saveJournal();
+    // Before a save writes anything: the target folder's lock (another
+    // program's journal is refused with its holder), and the question when
+    // another program changed the journal's files since they were read here.
+    // True to go on writing.
+    bool mayWriteOverDisk(const JournalIdentity &target);
+    // A journal another program holds has been opened: reading only.
+    void showReadOnly(const QString &reason);
     // Before the open journal is dropped (exit, another journal, reload): with
     // unsaved changes, asks whether to save them. True to go on: nothing was
     // changed, the teacher said No, or said Yes and the save succeeded.

@@ -8,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QUrl>
 #include <QWidget>
 
@@ -33,6 +34,23 @@ public:
         default:
             return Answer::Cancel;
         }
+    }
+    Answer questionWithButtons(QWidget *parent, const QString &caption, const QString &text, const QString &yes,
+                               const QString &no, const QString &cancel) override
+    {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+        QPushButton *yesButton = box.addButton(yes, QMessageBox::YesRole);
+        QPushButton *noButton = box.addButton(no, QMessageBox::NoRole);
+        QPushButton *cancelButton = box.addButton(cancel, QMessageBox::RejectRole);
+        // Both other answers change something: Enter must not pick one by accident.
+        box.setDefaultButton(cancelButton);
+        box.setEscapeButton(cancelButton);
+        box.exec();
+        if (box.clickedButton() == yesButton)
+            return Answer::Yes;
+        if (box.clickedButton() == noButton)
+            return Answer::No;
+        return Answer::Cancel;
     }
     void warning(QWidget *parent, const QString &caption, const QString &text) override
     {

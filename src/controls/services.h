@@ -10,7 +10,7 @@ class QWidget;
 class Messages
 {
 public:
-    enum class Kind { Question, ThreeWayQuestion, Warning, Information, Error };
+    enum class Kind { Question, ThreeWayQuestion, ChoiceQuestion, Warning, Information, Error };
     enum class Answer { Yes, No, Cancel };
     virtual ~Messages() = default;
     // A Yes/No question; true for Yes. Enter gives byDefault: "Нет" before a
@@ -19,6 +19,10 @@ public:
     virtual bool question(QWidget *parent, const QString &caption, const QString &text, Answer byDefault = Answer::No) = 0;
     // A Yes/No/Cancel question ("Да", "Нет", "Отмена"); closing the box is Cancel.
     virtual Answer questionWithCancel(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // A question with three buttons of the given captions, answered Yes, No and
+    // Cancel in that order; Escape and the close box are Cancel, the default.
+    virtual Answer questionWithButtons(QWidget *parent, const QString &caption, const QString &text,
+                                       const QString &yes, const QString &no, const QString &cancel) = 0;
     virtual void warning(QWidget *parent, const QString &caption, const QString &text) = 0;
     virtual void information(QWidget *parent, const QString &caption, const QString &text) = 0;
     virtual void error(QWidget *parent, const QString &text) = 0;

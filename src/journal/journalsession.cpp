@@ -6,6 +6,7 @@
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/gridfile.h"
+#include "journal/gridops.h"
 #include "journal/journalfolder.h"
 #include "journal/journallayout.h"
 #include "journal/journalplace.h"
@@ -15,6 +16,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <cstring>
 #include <optional>
@@ -25,6 +27,67 @@ const QString kSpStud = QStringLiteral("SpStud.txt");
 const QString kSpTem = QStringLiteral("SpTem.txt");
 const QString kColSpStud = QStringLiteral("ColSpStud.txt");
 const QString kPasport = QStringLiteral("Baza/Pasport.txt");
+// Held only while the catalogue is read again and written: a few milliseconds.
+const QString kCatalogueLock = QStringLiteral("Baza/Gurnali.lock");
+constexpr int kCatalogueWaitMs = 10000;
+constexpr int kCatalogueStaleMs = 30000;
+// What a file that is not there is taken as, beside the fingerprints of bytes.
+const QByteArray kNoFile = QByteArrayLiteral("no file");
+
+QByteArray bytesFingerprint(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+}
+
+// The catalogue file's bytes as they are now, or kNoFile.
+QByteArray catalogueFingerprint(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return kNoFile;
+    return bytesFingerprint(readWholeFile(path));
+}
+
+// The catalogue's lock, for one read-again-and-write: other programs wait for it.
+class CatalogueLock
+{
+public:
+    CatalogueLock(const QString &lockPath, const QString &cataloguePath) : m_file(lockPath)
+    {
+        m_file.setStaleLockTime(kCatalogueStaleMs);
+        if (m_file.tryLock(kCatalogueWaitMs))
+            return;
+        if (m_file.error() == QLockFile::LockFailedError) {
+            const LockHolder holder = lockHolderOf(lockPath);
+            throw ZError(QStringLiteral("Список журналов %1 сейчас записывает программа на компьютере %2; "
+                                        "ничего не изменено, попробуйте ещё раз.")
+                             .arg(quotedPath(cataloguePath),
+                                  holder.host.isEmpty() ? QStringLiteral("(неизвестном)") : quotedExcerpt(holder.host)));
+        }
+        throw FileError(QStringLiteral("Список журналов %1 не записан: не удалось создать файл %2: %3.")
+                            .arg(quotedPath(cataloguePath), quotedPath(lockPath),
+                                 DurableFile::writeFailure(lockPath, 0, 256)));
+    }
+
+private:
+    QLockFile m_file;
+};
+
+QString catalogueConflict(const QString &cataloguePath)
+{
+    return QStringLiteral("Список журналов %1 изменён на диске другой программой, а в окне «Список журналов» "
+                          "есть незаписанные правки: записать их — значит потерять записи той программы. "
+                          "Ничего не изменено.")
+        .arg(quotedPath(cataloguePath));
+}
+
+// A journal folder whose lock this program cannot take: what a save into it says.
+QString notSavedInto(const QString &refusal, const QString &folder)
+{
+    return QStringLiteral("%1.\nЖурнал не записан в папку %2. Чтобы сохранить эти правки, впишите в поле «Папка» "
+                          "другое имя.")
+        .arg(refusal, quotedPath(folder));
+}
 
 Grid makeItogShown()
 {
@@ -143,14 +206,90 @@ QString JournalSession::rootPath(const QString &relative) const
 
 void JournalSession::readCatalogue()
 {
-    ReadGridFile(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
+    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const QByteArray bytes = readWholeFile(path);
+    parseGridFile(path, bytes, m_catalogue);
+    m_catalogueOnDisk = bytesFingerprint(bytes);
     markCatalogueUnchanged();
 }
 
 void JournalSession::saveCatalogue()
 {
-    WriteGridFile(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
+    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const CatalogueLock lock(rootPath(kCatalogueLock), path);
+    if (!m_catalogueOnDisk.isEmpty() && catalogueFingerprint(path) != m_catalogueOnDisk)
+        throw ZError(QStringLiteral("Список журналов %1 не записан: его изменила другая программа после того, "
+                                    "как он был прочитан здесь, и её записи пропали бы. Закройте окно без "
+                                    "сохранения: список будет прочитан заново, и правки можно будет повторить.")
+                         .arg(quotedPath(path)));
+    writeCatalogue(m_catalogue);
+}
+
+void JournalSession::writeCatalogue(const Grid &catalogue)
+{
+    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const QByteArray bytes = gridFileBytes(path, catalogue);
+    writeWholeFile(path, bytes);
+    if (&catalogue != &m_catalogue)
+        m_catalogue = catalogue;
+    m_catalogueOnDisk = bytesFingerprint(bytes);
     markCatalogueUnchanged();
+}
+
+bool JournalSession::catalogueChangedOnDisk() const
+{
+    return !m_catalogueOnDisk.isEmpty()
+        && catalogueFingerprint(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile))) != m_catalogueOnDisk;
+}
+
+bool JournalSession::refreshCatalogue()
+{
+    if (catalogueModified() || !catalogueChangedOnDisk())
+        return false;
+    readCatalogue();
+    return true;
+}
+
+void JournalSession::checkCatalogueChangeable() const
+{
+    if (catalogueModified() && catalogueChangedOnDisk())
+        throw ZError(catalogueConflict(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile))));
+}
+
+void JournalSession::changeCatalogue(const std::function<void(Grid &)> &change)
+{
+    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const CatalogueLock lock(rootPath(kCatalogueLock), path);
+    Grid catalogue = m_catalogue;
+    if (!m_catalogueOnDisk.isEmpty()) {
+        const QFileInfo info(path);
+        const bool present = info.exists() || info.isSymLink();
+        const QByteArray bytes = present ? readWholeFile(path) : QByteArray();
+        if ((present ? bytesFingerprint(bytes) : kNoFile) != m_catalogueOnDisk) {
+            if (catalogueModified())
+                throw ZError(catalogueConflict(path));
+            if (present)
+                parseGridFile(path, bytes, catalogue);
+        }
+    }
+    change(catalogue);
+    writeCatalogue(catalogue);
+}
+
+void JournalSession::removeFromCatalogue(int row, const QString &group, const QString &folder)
+{
+    changeCatalogue([&](Grid &catalogue) {
+        auto holds = [&](int r) {
+            return r >= 1 && r < catalogue.rowCount() && catalogue.cell(Catalogue::GroupCol, r) == group
+                && catalogue.cell(Catalogue::FolderCol, r) == folder;
+        };
+        int r = row;
+        if (!holds(r))
+            for (r = 1; r < catalogue.rowCount() && !holds(r); ++r) {
+            }
+        if (holds(r))
+            GridOps::deleteRow(catalogue, r);
+    });
 }
 
 JournalIdentity JournalSession::catalogueEntry(int row) const
@@ -184,18 +323,34 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     // is missing must not stand on screen under the previous identity.
     Grid journal = m_journal;
     Grid themes = m_themes;
-    ReadGridFile(dir.filePath(kSpStud), journal);
-    ReadGridFile(dir.filePath(kSpTem), themes);
+    // The bytes read are what a save later compares the files on disk with.
+    const QByteArray journalBytes = readWholeFile(dir.filePath(kSpStud));
+    parseGridFile(dir.filePath(kSpStud), journalBytes, journal);
+    const QByteArray themeBytes = readWholeFile(dir.filePath(kSpTem));
+    parseGridFile(dir.filePath(kSpTem), themeBytes, themes);
+    const DiskFile journalState = diskFileOf(dir.filePath(kSpStud), &journalBytes);
+    const DiskFile themeState = diskFileOf(dir.filePath(kSpTem), &themeBytes);
     m_journal = std::move(journal);
     m_themes = std::move(themes);
     m_folderPath = path;
     if (identity)
         m_identity = *identity;
+    lockCurrentFolder();
     markJournalUnchanged();
     clearResults();
     Q_EMIT journalSwitched(identity != nullptr);
     m_summi.setColCount(m_journal.colCount());
-    ReadColumnWidths(dir.filePath(kColSpStud), m_journal, &m_summi);
+    // Read as ReadColumnWidths() does: only a path where nothing is keeps the widths.
+    const QString widthsPath = dir.filePath(kColSpStud);
+    const QFileInfo widthsInfo(widthsPath);
+    DiskFile widths;
+    if (widthsInfo.exists() || widthsInfo.isSymLink()) {
+        const QByteArray widthBytes = readWholeFile(widthsPath);
+        parseColumnWidths(widthsPath, widthBytes, m_journal, &m_summi);
+        widths = diskFileOf(widthsPath, &widthBytes);
+    }
+    m_diskStateFolder = path;
+    m_diskState = {{kSpStud, journalState}, {kColSpStud, widths}, {kSpTem, themeState}};
     markJournalUnchanged();
     ResultGrids::writeSummiCodes(m_journal, m_summi);
     // The scale comes before the recalculation, so that the grades on screen
@@ -211,6 +366,9 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     }
     recalculate();
     Q_EMIT journalLoaded();
+    const QString readOnly = readOnlyReason();
+    if (!readOnly.isEmpty())
+        Q_EMIT journalReadOnly(readOnly);
     if (scaleFailure)
         throw *scaleFailure;
 }
@@ -277,9 +435,18 @@ int JournalSession::catalogueEntryOf(const JournalIdentity &target) const
 
 void JournalSession::addToCatalogue(const JournalIdentity &target)
 {
-    m_folderPath = JournalFolder::create(m_root, target.group, target.folder);
-    Catalogue::addEntryAtTop(m_catalogue, target.folder, target.group, target.term, target.subject);
-    saveCatalogue();
+    const QString folder = JournalFolder::create(m_root, target.group, target.folder);
+    if (m_lockJournals && !JournalFolder::sameFolder(m_root, folder, m_folderPath)) {
+        JournalLock probe;
+        if (!probe.claim(rootPath(folder)))
+            throw ZError(notSavedInto(probe.refusal(), folder));
+    }
+    changeCatalogue([&](Grid &catalogue) {
+        // Another program may have made this journal's entry since this one read the file.
+        if (Catalogue::findEntry(catalogue, folder) < 0)
+            Catalogue::addEntryAtTop(catalogue, target.folder, target.group, target.term, target.subject);
+    });
+    m_folderPath = folder;
 }
 
 void JournalSession::writeJournal(const JournalIdentity &target)
@@ -297,4 +464,120 @@ void JournalSession::writeJournal(const JournalIdentity &target)
     save.add(spTem, gridFileBytes(spTem, m_themes));
     save.commit();
     markJournalUnchanged();
+}
+
+void JournalSession::setJournalLocking(bool on)
+{
+    m_lockJournals = on;
+    if (on)
+        lockCurrentFolder();
+    else
+        m_lock.release();
+}
+
+void JournalSession::lockCurrentFolder()
+{
+    if (!m_lockJournals || m_folderPath.isEmpty())
+        return;
+    m_lock.claim(rootPath(m_folderPath));
+}
+
+QString JournalSession::readOnlyReason() const
+{
+    if (!m_lockJournals || m_folderPath.isEmpty())
+        return {};
+    const QString folder = rootPath(m_folderPath);
+    if (m_lock.folder() == folder) {
+        if (m_lock.isHeld())
+            return {};
+        if (!m_lock.refusal().isEmpty())
+            return m_lock.refusal();
+    }
+    // Held once and lost: another program has taken the lock over since.
+    return JournalLock::holderMessage(lockHolderOf(QDir(folder).filePath(QString::fromLatin1(JournalLock::kFileName))));
+}
+
+void JournalSession::claimForSave(const JournalIdentity &target)
+{
+    refreshCatalogue();
+    // A new journal's entry could not be added: refused before its folder is made.
+    if (catalogueEntryOf(target) < 0)
+        checkCatalogueChangeable();
+    if (!m_lockJournals)
+        return;
+    const QString path = JournalFolder::path(target.group, target.folder);
+    if (!QFileInfo(rootPath(path)).isDir())
+        return; // the save makes it, and locks it then
+    if (!m_folderPath.isEmpty() && (path == m_folderPath || JournalFolder::sameFolder(m_root, path, m_folderPath))) {
+        // Another program that had it may have ended meanwhile.
+        if (!m_lock.claim(rootPath(m_folderPath)))
+            throw ZError(notSavedInto(m_lock.refusal(), m_folderPath));
+        return;
+    }
+    JournalLock probe;
+    if (!probe.claim(rootPath(path)))
+        throw ZError(notSavedInto(probe.refusal(), path));
+}
+
+JournalSession::DiskFile JournalSession::diskFileOf(const QString &path, const QByteArray *bytes)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    DiskFile file{true, info.size(), info.lastModified(), {}};
+    if (bytes) {
+        file.fingerprint = bytesFingerprint(*bytes);
+        return file;
+    }
+    try {
+        file.fingerprint = bytesFingerprint(readWholeFile(path));
+    } catch (const ZError &) {
+        // Unreadable: certainly not what was loaded.
+        file.fingerprint = QByteArrayLiteral("unreadable");
+    }
+    return file;
+}
+
+QStringList JournalSession::changedOnDisk(const JournalIdentity &target) const
+{
+    QStringList changed;
+    const QString path = JournalFolder::path(target.group, target.folder);
+    if (m_folderPath.isEmpty() || m_diskStateFolder != m_folderPath
+        || (path != m_folderPath && !JournalFolder::sameFolder(m_root, path, m_folderPath)))
+        return changed;
+    const QDir dir(rootPath(m_folderPath));
+    for (const auto &[name, recorded] : m_diskState) {
+        // A file that is gone holds nothing of another program that a save could overwrite.
+        const DiskFile now = diskFileOf(dir.filePath(name));
+        if (now.present && now != recorded)
+            changed << name;
+    }
+    return changed;
+}
+
+void JournalSession::recordDiskState()
+{
+    // The bytes the save has just written, made again: a program that rewrote
+    // a file meanwhile does not pass for this one.
+    const QDir dir(rootPath(m_folderPath));
+    const QByteArray written[] = {gridFileBytes(dir.filePath(kSpStud), m_journal), columnWidthsBytes(m_journal),
+                                  gridFileBytes(dir.filePath(kSpTem), m_themes)};
+    const QString names[] = {kSpStud, kColSpStud, kSpTem};
+    m_diskStateFolder = m_folderPath;
+    m_diskState.clear();
+    for (int i = 0; i < 3; ++i)
+        m_diskState.append({names[i], diskFileOf(dir.filePath(names[i]), &written[i])});
+}
+
+void JournalSession::saveJournal(const JournalIdentity &target)
+{
+    try {
+        writeJournal(target);
+    } catch (...) {
+        // A folder made by the failed save is still the current one.
+        lockCurrentFolder();
+        throw;
+    }
+    lockCurrentFolder();
+    recordDiskState();
 }

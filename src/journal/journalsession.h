@@ -1,9 +1,11 @@
 #pragma once
 
 #include "journal/grid.h"
+#include "journal/journallock.h"
 #include "rating/gradingscale.h"
 #include "rating/recalculation.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -62,7 +64,23 @@ public:
 
     // "Baza/Gurnali.txt" into the catalogue grid.
     void readCatalogue();
+    // The catalogue grid into "Baza/Gurnali.txt", under the catalogue's lock
+    // "Baza/Gurnali.lock". Refused (ZError) when another program changed the
+    // file since this one read or wrote it: writing the grid would drop its
+    // entries.
     void saveCatalogue();
+    // True when the file differs from what this program last read or wrote.
+    bool catalogueChangedOnDisk() const;
+    // Reads the catalogue again when another program changed the file and the
+    // grid holds no edits of this one; true when it did.
+    bool refreshCatalogue();
+    // ZError when the catalogue cannot be changed now without losing entries:
+    // the file was changed by another program and the grid has edits too.
+    void checkCatalogueChangeable() const;
+    // Removes the entry of a deleted journal: the entry in `row` when it still
+    // holds these group and folder texts, else the first that does (the file,
+    // read again under the lock, may have moved it). Saved at once.
+    void removeFromCatalogue(int row, const QString &group, const QString &folder);
     // True when the catalogue grid differs from what was last read or saved.
     bool catalogueModified() const;
     // The identity of catalogue entry `row` (texts as they stand).
@@ -101,11 +119,36 @@ public:
     // The catalogue entry of the target's folder, or -1.
     int catalogueEntryOf(const JournalIdentity &target) const;
     // A journal the catalogue does not know: its folder (created when missing)
-    // becomes the current one, and a new first catalogue entry is saved at once.
+    // becomes the current one, and a new first catalogue entry is saved at once,
+    // into the file as it stands on disk (read again under the catalogue's
+    // lock), unless another program has made that entry meanwhile.
     void addToCatalogue(const JournalIdentity &target);
     // "SpStud.txt", "ColSpStud.txt" and "SpTem.txt" into the target's folder
     // (created when missing), which becomes the current journal folder.
     void writeJournal(const JournalIdentity &target);
+
+    // Sharing the data root with other programs (the window; the commands only
+    // read). With locking on, the journal folder that a load or a save makes
+    // current is locked (JournalLock); a journal whose lock another program
+    // holds is open for reading only.
+    void setJournalLocking(bool on);
+    // Why the current journal may not be written into its folder (another
+    // program holds its lock), or an empty text.
+    QString readOnlyReason() const;
+    // Before a save asks anything: the catalogue read again when another
+    // program changed it (refreshCatalogue()), for a journal the catalogue does
+    // not know checkCatalogueChangeable(), and, with locking on, the lock
+    // of the target folder: the current journal's is taken, another existing
+    // folder's is only tried. ZError naming the holder when another program has it.
+    void claimForSave(const JournalIdentity &target);
+    // The files of the current journal ("SpStud.txt", "ColSpStud.txt",
+    // "SpTem.txt") that are there and whose size, modification time or bytes
+    // differ from what the last load or save left, when the target is the
+    // current journal's folder; empty otherwise.
+    QStringList changedOnDisk(const JournalIdentity &target) const;
+    // writeJournal(), then the lock of the folder written (with locking on)
+    // and the state of its files as the next save compares them.
+    void saveJournal(const JournalIdentity &target);
 
 Q_SIGNALS:
     // The grids hold another journal (or the same one read again); with a new
@@ -115,6 +158,8 @@ Q_SIGNALS:
     void journalLoaded();
     // The thresholds were read from the scale file.
     void thresholdsRead();
+    // A load has opened a journal whose lock another program holds: reading only.
+    void journalReadOnly(const QString &reason);
 
 private:
     void loadFolder(const QString &group, const QString &folder, const JournalIdentity *identity);
@@ -124,6 +169,29 @@ private:
     // unchanged state.
     void markJournalUnchanged();
     void markCatalogueUnchanged();
+    // Runs `change` on the catalogue under its lock and writes the result: on
+    // the grid as it stands when the file is as this program left it, on the
+    // file read again when another program changed it and the grid holds no
+    // edits, refused otherwise.
+    void changeCatalogue(const std::function<void(Grid &)> &change);
+    // Writes a catalogue grid (the lock held) and makes it the current one.
+    void writeCatalogue(const Grid &catalogue);
+    // The current folder's lock follows m_folderPath.
+    void lockCurrentFolder();
+    // What a save compares: one journal file as it is on disk.
+    struct DiskFile
+    {
+        bool present = false;
+        qint64 size = -1;
+        QDateTime modified;
+        QByteArray fingerprint; // of the bytes
+
+        bool operator==(const DiskFile &) const = default;
+    };
+    // A file as it is now; `bytes`, when given, are what was read from it or
+    // written to it (the fingerprint is theirs, not of a later rewrite).
+    static DiskFile diskFileOf(const QString &path, const QByteArray *bytes = nullptr);
+    void recordDiskState();
 
     QString m_root;
     Grid m_catalogue;
@@ -138,4 +206,9 @@ private:
     JournalIdentity m_identity;
     QByteArray m_unchangedJournal;   // fingerprint of the journal and theme grids
     QByteArray m_unchangedCatalogue; // fingerprint of the catalogue grid
+    QByteArray m_catalogueOnDisk;    // fingerprint of the file's bytes last read or written; empty before
+    bool m_lockJournals = false;
+    JournalLock m_lock; // of the current journal folder, when locking is on
+    QString m_diskStateFolder; // the folder whose files m_diskState describes
+    QList<std::pair<QString, DiskFile>> m_diskState; // file name, state after the last load or save
 };

@@ -10,6 +10,12 @@ Messages::Answer RecordingMessages::questionWithCancel(QWidget *, const QString 
     shown.append({Kind::ThreeWayQuestion, caption, text});
     return threeWayAnswers.isEmpty() ? Answer::No : threeWayAnswers.takeFirst();
 }
+Messages::Answer RecordingMessages::questionWithButtons(QWidget *, const QString &caption, const QString &text,
+                                                        const QString &yes, const QString &no, const QString &cancel)
+{
+    shown.append({Kind::ChoiceQuestion, caption, text + u'\n' + yes + u'\n' + no + u'\n' + cancel});
+    return choiceAnswers.isEmpty() ? Answer::Cancel : choiceAnswers.takeFirst();
+}
 QStringList RecordingMessages::threeWayQuestions() const
 {
     QStringList out;

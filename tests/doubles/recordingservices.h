@@ -23,9 +23,13 @@ public:
     };
     QList<bool> answers;
     QList<Answer> threeWayAnswers;
+    QList<Answer> choiceAnswers; // for questionWithButtons(); Cancel when empty
     QList<Entry> shown;
     bool question(QWidget *, const QString &caption, const QString &text, Answer byDefault = Answer::No) override;
     Answer questionWithCancel(QWidget *, const QString &caption, const QString &text) override;
+    // Recorded with the text followed by the three captions, one a line.
+    Answer questionWithButtons(QWidget *, const QString &caption, const QString &text, const QString &yes,
+                               const QString &no, const QString &cancel) override;
     // The texts of the Yes/No/Cancel questions asked so far.
     QStringList threeWayQuestions() const;
     void warning(QWidget *, const QString &caption, const QString &text) override;

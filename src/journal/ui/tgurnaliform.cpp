@@ -105,6 +105,8 @@ void TGurnaliForm::showEvent(QShowEvent *event)
 
 void TGurnaliForm::FormShow()
 {
+    // Another program may have added or removed a journal since the file was read.
+    runHandler(this, [this] { refreshFromDisk(); });
     GurSp->setCurrentRow(1);
     m_deletionList.clear();
     DelStroku->hide();
@@ -113,6 +115,12 @@ void TGurnaliForm::FormShow()
 void TGurnaliForm::saveCatalogue()
 {
     m_session.saveCatalogue();
+}
+
+void TGurnaliForm::refreshFromDisk()
+{
+    if (m_session.refreshCatalogue())
+        GurSp->refresh();
 }
 
 void TGurnaliForm::completeNewEntry()
@@ -141,6 +149,14 @@ void TGurnaliForm::done(int result)
                 return;
             break;
         case Messages::Answer::No:
+            // Edits that can no longer be saved over the other program's file
+            // give way to that file.
+            if (!runHandler(this, [this] {
+                    if (m_session.catalogueChangedOnDisk())
+                        m_session.readCatalogue();
+                    GurSp->refresh();
+                }))
+                return;
             break;
         }
     }
@@ -200,6 +216,7 @@ void TGurnaliForm::RedaktirClick()
 void TGurnaliForm::DobStrNigeClick()
 {
     runHandler(this, [this] {
+        refreshFromDisk();
         GridOps::insertRowBelow(m_gurSp, GridOps::parseSelection(StrGurn->text()), GridOps::kListNumberOffset);
     });
 }
@@ -224,6 +241,15 @@ void TGurnaliForm::DelStrokuClick()
         // edit mode since the click): only a journal folder inside its group
         // folder, and never the open journal's, may be emptied.
         const QString path = Catalogue::checkDeletableFolder(root, group, folder, m_session.folderPath());
+        // A journal open in another program is its own; so is the catalogue entry
+        // when both the file and this grid have changes the other does not know.
+        const auto refuseHeldElsewhere = [&] {
+            const QString holder = JournalLock::heldElsewhereMessage(m_session.rootPath(path));
+            if (!holder.isEmpty())
+                throw ZError(QStringLiteral("%1.\nПапка %2 не удалена.").arg(holder, quotedExcerpt(path)));
+            m_session.checkCatalogueChangeable();
+        };
+        refuseHeldElsewhere();
         // The window stays responsive during the walk, but its buttons wait:
         // an entry moved or inserted meanwhile would change what row a is.
         const QList<QWidget *> buttons = {Zagruzit, Redaktir, DobStrNige, PerStroki, DelStroku, SaveTab, PrintRD};
@@ -251,10 +277,12 @@ void TGurnaliForm::DelStrokuClick()
             throw ZError(QStringLiteral("Строка %1 изменилась, пока готовилось удаление папки %2; ничего не удалено.")
                              .arg(a)
                              .arg(quotedExcerpt(path)));
+        // The other program may have opened it during the question.
+        refuseHeldElsewhere();
         const Catalogue::Deletion deletion =
             Catalogue::deleteJournalFiles(root, group, folder, m_session.folderPath(), m_deletionList);
-        GridOps::deleteRow(m_gurSp, a);
-        saveCatalogue();
+        m_session.removeFromCatalogue(a, group, folder);
+        GurSp->refresh();
         close();
         const QString failures = Catalogue::deletionFailureMessage(deletion);
         if (!failures.isEmpty())

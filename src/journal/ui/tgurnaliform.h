@@ -53,6 +53,9 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    // The catalogue read again when another program changed its file and this
+    // window holds no edits.
+    void refreshFromDisk();
 
     JournalSession &m_session;
     Grid &m_gurSp;
