@@ -24,7 +24,6 @@ namespace {
 const QString kSpStud = QStringLiteral("SpStud.txt");
 const QString kSpTem = QStringLiteral("SpTem.txt");
 const QString kColSpStud = QStringLiteral("ColSpStud.txt");
-const QString kPasport = QStringLiteral("Baza/Pasport.txt");
 
 Grid makeItogShown()
 {
@@ -143,13 +142,13 @@ QString JournalSession::rootPath(const QString &relative) const
 
 void JournalSession::readCatalogue()
 {
-    ReadGridFile(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
+    ReadGridFile(JournalFolder::checkedDataFile(m_root, QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
     markCatalogueUnchanged();
 }
 
 void JournalSession::saveCatalogue()
 {
-    WriteGridFile(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
+    WriteGridFile(JournalFolder::checkedDataFile(m_root, QString::fromLatin1(Catalogue::kCatalogueFile)), m_catalogue);
     markCatalogueUnchanged();
 }
 
@@ -204,7 +203,7 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     // recalculated with them, and the failure is reported at the end.
     std::optional<ZError> scaleFailure;
     try {
-        m_thresholds = GradingScale::readFile(rootPath(kPasport));
+        m_thresholds = GradingScale::readFile(GradingScale::scaleFile(m_root));
         Q_EMIT thresholdsRead();
     } catch (const ZError &e) {
         scaleFailure = e;
