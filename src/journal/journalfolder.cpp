@@ -93,7 +93,8 @@ QString checkedDataPath(const QString &dataRoot, const QString &relative, bool w
         deepestFolder = here;
     }
     if (kindAt(deepestFolder) == Kind::Directory && !canonicallyInside(dataRoot, deepestFolder))
-        throw refused(QStringLiteral("путь к нему выходит за пределы папки данных"));
+        throw refused(wantFolder ? QStringLiteral("путь к ней выходит за пределы папки данных")
+                                 : QStringLiteral("путь к нему выходит за пределы папки данных"));
     return absolute;
 }
 
