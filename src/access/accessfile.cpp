@@ -4,6 +4,8 @@
 #include "journal/durablefile.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
+#include "journal/gridfile.h"
+#include "journal/journalfolder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +40,10 @@ QString fileName(const QString &path)
 {
     return quotedPath(path);
 }
+
+// About 21 000 records: far more users than a teacher's program has, and
+// little enough to read at every start.
+constexpr qint64 kMaxFileSize = qint64(1) << 20;
 
 } // namespace
 
@@ -88,6 +94,12 @@ AccessRecord decode(const char *bytes)
 
 namespace AccessFile {
 
+QString checkedPath(const QString &path)
+{
+    const QFileInfo info(path);
+    return JournalFolder::checkedDataFile(info.absolutePath(), info.fileName());
+}
+
 QList<AccessRecord> defaultRecords(const QDate &today)
 {
     return {
@@ -100,25 +112,20 @@ QList<AccessRecord> defaultRecords(const QDate &today)
 
 AccessFileContents read(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        throw FileError(u"%1 не является файлом: таблицу доступа прочитать нельзя."_s.arg(fileName(path)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(u"Не удалось открыть файл %1: %2"_s.arg(fileName(path), file.errorString()));
+    const QByteArray bytes = readWholeFile(checkedPath(path), kMaxFileSize,
+                                           u"Файл %1 слишком велик: таблица доступа не бывает больше 1 МБ "
+                                           "(около 21 000 записей). Таблица не прочитана."_s
+                                               .arg(fileName(QFileInfo(path).fileName())));
     AccessFileContents contents;
-    char record[AccessLayout::kRecordSize];
-    for (;;) {
-        const qint64 got = file.read(record, AccessLayout::kRecordSize);
-        if (got < 0)
-            throw FileError(u"Не удалось прочитать файл %1: %2"_s.arg(fileName(path), file.errorString()));
-        if (got < AccessLayout::kRecordSize) {
-            contents.trailingBytes = got;
-            break;
-        }
+    const qsizetype whole = bytes.size() / AccessLayout::kRecordSize;
+    contents.raw.reserve(whole);
+    contents.records.reserve(whole);
+    for (qsizetype k = 0; k < whole; ++k) {
+        const char *record = bytes.constData() + k * AccessLayout::kRecordSize;
         contents.raw.append(QByteArray(record, AccessLayout::kRecordSize));
         contents.records.append(AccessLayout::decode(record));
     }
+    contents.trailingBytes = bytes.size() - whole * AccessLayout::kRecordSize;
     return contents;
 }
 
@@ -131,7 +138,7 @@ void write(const QString &path, const QList<QByteArray> &records)
         bytes += record;
     }
     // The file holds passwords: its owner alone may read it, from the first byte on.
-    DurableFile::write(path, bytes, DurableFile::Permissions::OwnerOnly);
+    DurableFile::write(checkedPath(path), bytes, DurableFile::Permissions::OwnerOnly);
 }
 
 void write(const QString &path, const QList<AccessRecord> &records)
@@ -144,7 +151,9 @@ void write(const QString &path, const QList<AccessRecord> &records)
 
 AccessFileContents openOrCreate(const QString &path, const QDate &today)
 {
-    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+    bool exists = false;
+    DurableFile::notRegularFile(checkedPath(path), &exists);
+    if (exists)
         return read(path);
     // A file that cannot be written whole is not made at all (an empty one
     // would lock everybody out even after the disk is freed).
@@ -250,7 +259,9 @@ void save(const QString &path, const QList<QStringList> &rows)
     for (const AccessRecord &r : records)
         bytes.append(AccessLayout::encode(r));
     // The users beyond the editor's ten stay in the file as they were.
-    if (QFileInfo::exists(path)) {
+    bool exists = false;
+    DurableFile::notRegularFile(AccessFile::checkedPath(path), &exists);
+    if (exists) {
         const AccessFileContents old = AccessFile::read(path);
         for (qsizetype k = AccessLayout::kTableSize; k < old.raw.size(); ++k) {
             const QString code = trimBlanks(old.records.at(k).code);

@@ -61,6 +61,12 @@ inline constexpr char kFileName[] = "Dostup.dat";
 // The records of a fresh file, each dated `today`: the administrator and three users.
 QList<AccessRecord> defaultRecords(const QDate &today);
 
+// The file "Dostup.dat" of the data root at `path`, checked as the root's data
+// files are (JournalFolder::checkedDataFile): a regular file, not a symbolic
+// link, or nothing. Every read and write below checks it first.
+QString checkedPath(const QString &path);
+
+// The whole records of the file; one over 1 MB is refused unread.
 AccessFileContents read(const QString &path);
 void write(const QString &path, const QList<QByteArray> &records);
 void write(const QString &path, const QList<AccessRecord> &records);

@@ -19,7 +19,7 @@ Program::Program(const QString &dataRoot) : m_session(std::make_unique<JournalSe
     // runs modally and appear over it.
     stolbItogo = new TStolbItogo(s.summi(), form1);
     tema = new TTema(s.themes(), form1);
-    procent = new TProcent(s.thresholds(), s.rootPath(QStringLiteral("Baza/Pasport.txt")), form1);
+    procent = new TProcent(s.thresholds(), s.dataRoot(), form1);
     gurnali = new TGurnaliForm(s, form1);
     paroli = new TParoli1(accessFile, form1);
     connectWindows();

@@ -144,6 +144,14 @@ private:
 
 QByteArray readWholeFile(const QString &path)
 {
+    return readWholeFile(path, kMaxFileSize,
+                         QStringLiteral("Файл %1 не прочитан: он больше %2 МБ, таких файлов журнал не бывает.")
+                             .arg(quoted(path))
+                             .arg(kMaxFileSize >> 20));
+}
+
+QByteArray readWholeFile(const QString &path, qint64 maxSize, const QString &tooBigMessage)
+{
     const QByteArray native = QFile::encodeName(path);
     // No link is followed, and nothing waits: a FIFO or a device opens at once
     // and is then refused as no regular file.
@@ -165,21 +173,18 @@ QByteArray readWholeFile(const QString &path)
             reason = QStringLiteral("это не обычный файл");
         throw FileError(QStringLiteral("Файл %1 не прочитан: %2.").arg(quoted(path), reason));
     }
-    auto tooBig = [&path] {
-        return FileError(QStringLiteral("Файл %1 не прочитан: он больше %2 МБ, таких файлов журнал не бывает.")
-                             .arg(quoted(path))
-                             .arg(kMaxFileSize >> 20));
-    };
-    if (st.st_size > kMaxFileSize)
+    auto tooBig = [&tooBigMessage] { return FileError(tooBigMessage); };
+    // The size of the file opened, not of whatever the name points to now.
+    if (st.st_size > maxSize)
         throw tooBig();
     QByteArray bytes;
     bytes.resize(qsizetype(st.st_size) + 1); // one byte more tells that the file has not grown
     qsizetype have = 0;
     for (;;) {
         if (have == bytes.size()) {
-            if (bytes.size() > kMaxFileSize)
+            if (bytes.size() > maxSize)
                 throw tooBig();
-            bytes.resize(std::min<qsizetype>(bytes.size() * 2 + 4096, kMaxFileSize + 1));
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2 + 4096, maxSize + 1));
         }
         const ssize_t got = ::read(fd, bytes.data() + have, size_t(bytes.size() - have));
         if (got < 0) {

@@ -39,6 +39,9 @@ void parseGridFile(const QString &path, const QByteArray &bytes, Grid &grid);
 // Reads a whole file (FileError naming it) and writes one through DurableFile::write:
 // every byte on the disk before it replaces the old file, which stays intact otherwise.
 QByteArray readWholeFile(const QString &path);
+// The same for a file that may hold at most maxSize bytes: a larger one is
+// refused with tooBigMessage, by the size of the opened file, before a byte is read.
+QByteArray readWholeFile(const QString &path, qint64 maxSize, const QString &tooBigMessage);
 void writeWholeFile(const QString &path, const QByteArray &bytes);
 
 // The lines of a small cp1251 text file (LF or CR LF; lone CRs dropped).

@@ -49,5 +49,29 @@ QString create(const QString &dataRoot, const QString &group, const QString &fol
 // (equal canonical paths); false when either is empty or does not exist.
 bool sameFolder(const QString &dataRoot, const QString &a, const QString &b);
 
+// A journal folder named by a path (absolute, as the commands without a window
+// take it), checked as GROUP/FOLDER is: neither the folder nor its group folder
+// (the folder it lies in) is a symbolic link or no directory; when it lies in
+// the data root, no folder on the way from the root is either, so that its
+// canonical path stays inside the canonical root. A missing part ends the
+// checks (the read then names the missing file). Returns the path cleaned of
+// "." and ".."; ZError naming the folder otherwise.
+QString checkedPath(const QString &dataRoot, const QString &folderPath);
+
+// The data root's own folders and files ("Baza", "Baza/Gurnali.txt",
+// "Baza/Pasport.txt", "Отчёты", "Dostup.dat"), given relative to the root with
+// "/" between the parts. Every folder on the way must be a real directory
+// (not a symbolic link), the last part a regular file (checkedDataFile) or a
+// real directory (checkedDataFolder), and the canonical path of what stands
+// there must lie inside the canonical root: nothing of the program's is read
+// or written through a link out of the root. A part that is missing ends the
+// checks: a read then fails on the missing file, a save on the missing folder.
+// Return the absolute path; FileError naming the file or folder otherwise.
+QString checkedDataFile(const QString &dataRoot, const QString &relative);
+QString checkedDataFolder(const QString &dataRoot, const QString &relative);
+// checkedDataFolder(), then makes the folder when it is missing (one level,
+// in a checked folder of the root).
+QString createdDataFolder(const QString &dataRoot, const QString &relative);
+
 } // namespace JournalFolder
 

@@ -26,7 +26,12 @@ namespace {
 const QString kSpStud = QStringLiteral("SpStud.txt");
 const QString kSpTem = QStringLiteral("SpTem.txt");
 const QString kColSpStud = QStringLiteral("ColSpStud.txt");
-const QString kPasport = QStringLiteral("Baza/Pasport.txt");
+// "Baza/Gurnali.txt", reached through real folders of the data root only.
+QString cataloguePath(const QString &root)
+{
+    return JournalFolder::checkedDataFile(root, QString::fromLatin1(Catalogue::kCatalogueFile));
+}
+
 // Held only while the catalogue is read again and written: a few milliseconds.
 const QString kCatalogueLock = QStringLiteral("Baza/Gurnali.lock");
 constexpr int kCatalogueWaitMs = 10000;
@@ -206,7 +211,7 @@ QString JournalSession::rootPath(const QString &relative) const
 
 void JournalSession::readCatalogue()
 {
-    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const QString path = cataloguePath(m_root);
     const QByteArray bytes = readWholeFile(path);
     parseGridFile(path, bytes, m_catalogue);
     m_catalogueOnDisk = bytesFingerprint(bytes);
@@ -215,7 +220,8 @@ void JournalSession::readCatalogue()
 
 void JournalSession::saveCatalogue()
 {
-    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const QString path = cataloguePath(m_root);
+    // The lock file lies beside the catalogue, in the checked "Baza" folder.
     const CatalogueLock lock(rootPath(kCatalogueLock), path);
     if (!m_catalogueOnDisk.isEmpty() && catalogueFingerprint(path) != m_catalogueOnDisk)
         throw ZError(QStringLiteral("Список журналов %1 не записан: его изменила другая программа после того, "
@@ -227,7 +233,7 @@ void JournalSession::saveCatalogue()
 
 void JournalSession::writeCatalogue(const Grid &catalogue)
 {
-    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const QString path = cataloguePath(m_root);
     const QByteArray bytes = gridFileBytes(path, catalogue);
     writeWholeFile(path, bytes);
     if (&catalogue != &m_catalogue)
@@ -239,7 +245,7 @@ void JournalSession::writeCatalogue(const Grid &catalogue)
 bool JournalSession::catalogueChangedOnDisk() const
 {
     return !m_catalogueOnDisk.isEmpty()
-        && catalogueFingerprint(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile))) != m_catalogueOnDisk;
+        && catalogueFingerprint(cataloguePath(m_root)) != m_catalogueOnDisk;
 }
 
 bool JournalSession::refreshCatalogue()
@@ -253,12 +259,12 @@ bool JournalSession::refreshCatalogue()
 void JournalSession::checkCatalogueChangeable() const
 {
     if (catalogueModified() && catalogueChangedOnDisk())
-        throw ZError(catalogueConflict(rootPath(QString::fromLatin1(Catalogue::kCatalogueFile))));
+        throw ZError(catalogueConflict(cataloguePath(m_root)));
 }
 
 void JournalSession::changeCatalogue(const std::function<void(Grid &)> &change)
 {
-    const QString path = rootPath(QString::fromLatin1(Catalogue::kCatalogueFile));
+    const QString path = cataloguePath(m_root);
     const CatalogueLock lock(rootPath(kCatalogueLock), path);
     Grid catalogue = m_catalogue;
     if (!m_catalogueOnDisk.isEmpty()) {
@@ -359,7 +365,7 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     // recalculated with them, and the failure is reported at the end.
     std::optional<ZError> scaleFailure;
     try {
-        m_thresholds = GradingScale::readFile(rootPath(kPasport));
+        m_thresholds = GradingScale::readFile(GradingScale::scaleFile(m_root));
         Q_EMIT thresholdsRead();
     } catch (const ZError &e) {
         scaleFailure = e;

@@ -3,6 +3,7 @@
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/gridfile.h"
+#include "journal/journalfolder.h"
 #include "rating/rounding.h"
 
 #include <QStringList>
@@ -63,6 +64,11 @@ const QString &tenPointGrade(qint64 percent)
     if (percent > 90)
         return texts[10];
     return texts[size_t((percent + 9) / 10)];
+}
+
+QString scaleFile(const QString &dataRoot)
+{
+    return JournalFolder::checkedDataFile(dataRoot, QString::fromLatin1(kScaleFile));
 }
 
 Thresholds readFile(const QString &path)

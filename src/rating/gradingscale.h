@@ -36,6 +36,12 @@ const QString &fivePointGrade(qint64 percent, const ScaleValues &scale);
 // the texts below 10 carry two leading blanks.
 const QString &tenPointGrade(qint64 percent);
 
+// The scale file of the data root, relative to it.
+inline constexpr char kScaleFile[] = "Baza/Pasport.txt";
+// Its absolute path, checked before every read and write as the root's data
+// files are (JournalFolder::checkedDataFile): no link on the way or at it.
+QString scaleFile(const QString &dataRoot);
+
 // "Baza/Pasport.txt": the three texts on three lines, as typed. Reading takes
 // the first three lines; a line the file lacks reads as an empty text.
 Thresholds readFile(const QString &path);

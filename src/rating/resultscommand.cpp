@@ -5,6 +5,7 @@
 #include "journal/grid.h"
 #include "journal/journalsession.h"
 #include "journal/gridfile.h"
+#include "journal/journalfolder.h"
 #include "rating/commandwords.h"
 #include "rating/dynamics.h"
 #include "rating/gradingscale.h"
@@ -224,13 +225,13 @@ int guarded(QTextStream &err, const QString &journalFolder, const std::function<
 
 QString commandJournalFolder(const QString &folder, const QString &rootOption)
 {
-    if (QDir::isAbsolutePath(folder))
-        return folder;
     const QString root = rootOption.isEmpty() ? QDir::currentPath() : rootOption;
+    if (QDir::isAbsolutePath(folder))
+        return JournalFolder::checkedPath(root, folder);
     const QString inRoot = QDir(root).absoluteFilePath(folder);
     if (!rootOption.isEmpty() && !QFileInfo(inRoot).isDir() && QFileInfo(folder).isDir())
-        return QDir::current().absoluteFilePath(folder);
-    return inRoot;
+        return JournalFolder::checkedPath(root, QDir::current().absoluteFilePath(folder));
+    return JournalFolder::checkedPath(root, inRoot);
 }
 
 QString commandDataRootProblem(const QString &rootOption, bool rootGiven)
@@ -252,7 +253,7 @@ Thresholds commandThresholds(const QString &root, const std::optional<QString> &
 {
     Thresholds thresholds;
     if (!t3 || !t4 || !t5) {
-        const QString pasport = QDir(root).filePath(QStringLiteral("Baza/Pasport.txt"));
+        const QString pasport = GradingScale::scaleFile(root);
         if (QFileInfo::exists(pasport))
             thresholds = GradingScale::readFile(pasport);
     }

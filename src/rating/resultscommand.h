@@ -40,7 +40,9 @@ QString resultsUsageText();
 // What the commands that read one journal share.
 // The journal folder as an absolute path: an absolute one as it is; a relative
 // one inside the --data root (the working directory without it), or in the
-// working directory when the root has no such folder.
+// working directory when the root has no such folder. Checked as the window
+// checks a journal folder (JournalFolder::checkedPath): ZError when it is a
+// symbolic link or lies in one.
 QString commandJournalFolder(const QString &folder, const QString &rootOption);
 // Why the text after --data names no data root (empty, missing, no folder), or
 // an empty text when it does or when --data was not given.

@@ -3,6 +3,7 @@
 #include "journal/durablefile.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
+#include "journal/journalfolder.h"
 #include "reports/docxwriter.h"
 
 #include <QDir>
@@ -178,12 +179,14 @@ void DocxDocument::writeFile(const QByteArray &bytes)
 
 void DocxDocument::writeIntoReportsFolder(const QByteArray &bytes)
 {
-    const QString folder = reportsFolder(m_dataRoot);
-    const QFileInfo info(folder);
-    if (info.exists() && !info.isDir())
-        throw FileError(QStringLiteral("Отчёт не записан: %1 не папка.").arg(quotedPath(folder)));
-    if (!info.exists() && !QDir().mkpath(folder))
-        throw FileError(QStringLiteral("Отчёт не записан: не удалось создать папку %1.").arg(quotedPath(folder)));
+    // A real folder of the data root, made when missing: a link there would
+    // send the report out of the root.
+    QString folder;
+    try {
+        folder = JournalFolder::createdDataFolder(m_dataRoot, QStringLiteral("Отчёты"));
+    } catch (const ZError &e) {
+        throw FileError(QStringLiteral("Отчёт не записан. %1").arg(e.message()));
+    }
     const QString base = QDir(folder).filePath(fileBaseName(m_reportName, m_when));
     // Written whole under a temporary name first, then named: a report cut
     // short never stands under a report's name, and no report there is replaced.

@@ -29,7 +29,7 @@ public:
     using Opener = std::function<bool(const QString &path)>;
 
     // ShowReport writes into the data root's folder "Отчёты" (made when
-    // missing) as "NAME ДД.ММ.ГГГГ ЧЧ-ММ-СС.docx" for the moment `when`, never
+    // missing; refused when it is a link or lies out of the root) as "NAME ДД.ММ.ГГГГ ЧЧ-ММ-СС.docx" for the moment `when`, never
     // over a file that is there (the next one gets " (2)", " (3)" ...), then
     // opens it with `open`.
     DocxDocument(const QString &dataRoot, const QString &reportName, const QDateTime &when, Opener open);

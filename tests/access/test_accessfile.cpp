@@ -2,6 +2,7 @@
 #include "journal/errors.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -140,6 +141,33 @@ private Q_SLOTS:
         QVERIFY2(message.contains(u"повреждён"_s) && message.contains(u"Dostup.dat"_s), qPrintable(message));
         writeBytes(m_file, QByteArray());
         QVERIFY(!AccessFile::read(m_file).damaged());
+    }
+
+    // A table grown past any real use is refused before it is read, by the
+    // size of the opened file; one at the limit still opens.
+    void sizeLimit_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("just over 1 MB") << (qint64(1) << 20) + 1 << false;
+        QTest::newRow("exactly 1 MB") << (qint64(1) << 20) << true;
+    }
+    void sizeLimit()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, accepted);
+        writeBytes(m_file, AccessLayout::encode(user(1)));
+        QVERIFY(QFile::resize(m_file, size)); // sparse: no disk blocks behind the zeros
+        try {
+            const AccessFileContents read = AccessFile::openOrCreate(m_file, QDate(2026, 12, 8));
+            QVERIFY(accepted);
+            QCOMPARE(read.records.size(), size / AccessLayout::kRecordSize);
+            QCOMPARE(read.records.first(), user(1));
+        } catch (const FileError &e) {
+            QVERIFY2(!accepted, qPrintable(e.message()));
+            QVERIFY2(e.message().contains(u"«Dostup.dat» слишком велик"_s), qPrintable(e.message()));
+        }
+        QCOMPARE(QFileInfo(m_file).size(), size);
     }
 
     void fieldCuts_data()

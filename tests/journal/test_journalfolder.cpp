@@ -1,6 +1,15 @@
+#include "access/accessfile.h"
+#include "journal/catalogue.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
+#include "journal/gridfile.h"
 #include "journal/journalfolder.h"
+#include "journal/journallayout.h"
+#include "journal/journalsession.h"
+#include "rating/gradingscale.h"
+#include "rating/resultscommand.h"
+#include "reports/docxdocument.h"
+#include "themes/themes.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -9,7 +18,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
+
+// What a test does with a data root.
+using Action = std::function<void(const QString &root)>;
 
 // A data root with two journals of group "G1", files and links where a
 // journal folder or a group folder could be, and a folder outside the root.
@@ -179,6 +193,107 @@ private Q_SLOTS:
         QFETCH(bool, same);
         QCOMPARE(JournalFolder::sameFolder(m_root, a, b), same);
         QCOMPARE(JournalFolder::sameFolder(m_root, b, a), same);
+    }
+
+    // The data root's own folders and files, and a journal folder a command
+    // names, each replaced by a link to a copy outside the root: every read and
+    // save of the program refuses it, naming it, and the copy outside keeps
+    // every byte, with nothing added.
+    void linksOutOfTheRootAreRefused_data()
+    {
+        QTest::addColumn<QString>("linked");  // in the root
+        QTest::addColumn<QString>("target");  // in the folder outside
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QStringList>("message");
+        const auto results = [](const QStringList &args) {
+            return [args](const QString &root) {
+                QString out, err;
+                QTextStream o(&out), e(&err);
+                QStringList words = args;
+                words.replaceInStrings(u"@"_s, root);
+                if (runResultsCommand(words + QStringList{u"--data"_s, root}, o, e) != 0)
+                    throw ZError(err);
+            };
+        };
+        QTest::newRow("catalogue read, Baza linked") << u"Baza"_s << u"Baza"_s
+            << Action([](const QString &root) { JournalSession(root).readCatalogue(); })
+            << QStringList{u"Файл «Baza/Gurnali.txt» недоступен"_s, u"папка «Baza» — символическая ссылка"_s};
+        QTest::newRow("catalogue save, Baza linked") << u"Baza"_s << u"Baza"_s
+            << Action([](const QString &root) { JournalSession(root).saveCatalogue(); })
+            << QStringList{u"Файл «Baza/Gurnali.txt» недоступен"_s, u"папка «Baza» — символическая ссылка"_s};
+        QTest::newRow("scale read at a load, Baza linked") << u"Baza"_s << u"Baza"_s
+            << Action([](const QString &root) { JournalSession(root).load({u"G1"_s, {}, u"Inf"_s, {}, {}, {}}); })
+            << QStringList{u"Файл «Baza/Pasport.txt» недоступен"_s, u"папка «Baza» — символическая ссылка"_s};
+        QTest::newRow("scale save, Baza linked") << u"Baza"_s << u"Baza"_s
+            << Action([](const QString &root) { GradingScale::writeFile(GradingScale::scaleFile(root), {}); })
+            << QStringList{u"Файл «Baza/Pasport.txt» недоступен"_s, u"папка «Baza» — символическая ссылка"_s};
+        QTest::newRow("report, Отчёты linked") << u"Отчёты"_s << u"Отчёты"_s << Action([](const QString &root) {
+            DocxDocument doc(root, u"Список журналов"_s, QDateTime::currentDateTime(), {});
+            doc.StartReport();
+            doc.AppendText(u"текст"_s);
+            doc.ShowReport();
+        }) << QStringList{u"Отчёт не записан"_s, u"Папка «Отчёты» недоступна: это символическая ссылка"_s};
+        QTest::newRow("access table read, Dostup.dat linked") << u"Dostup.dat"_s << u"Dostup.dat"_s
+            << Action([](const QString &root) { AccessFile::openOrCreate(root + u"/Dostup.dat"_s, QDate(2026, 12, 8)); })
+            << QStringList{u"Файл «Dostup.dat» недоступен: это символическая ссылка"_s};
+        QTest::newRow("access editor save, Dostup.dat linked") << u"Dostup.dat"_s << u"Dostup.dat"_s
+            << Action([](const QString &root) {
+                   AccessRows::save(root + u"/Dostup.dat"_s, {{u"01"_s, u"08.12.2026"_s, u"Новый"_s, u"111111"_s, u"Z"_s}});
+               })
+            << QStringList{u"Файл «Dostup.dat» недоступен: это символическая ссылка"_s};
+        QTest::newRow("results, group linked") << u"G2"_s << u"G"_s << Action(results({u"G2/Inf"_s}))
+            << QStringList{u"Папка журнала «G2/Inf» недоступна: папка группы «G2» — символическая ссылка."_s};
+        QTest::newRow("results, group linked, absolute path") << u"G2"_s << u"G"_s << Action(results({u"@/G2/Inf"_s}))
+            << QStringList{u"Папка журнала «G2/Inf» недоступна: папка группы «G2» — символическая ссылка."_s};
+        QTest::newRow("results, journal folder linked") << u"G1/Ext"_s << u"G/Inf"_s << Action(results({u"G1/Ext"_s}))
+            << QStringList{u"Папка журнала «G1/Ext» недоступна: это символическая ссылка."_s};
+        QTest::newRow("results, linked group on the way back") << u"G2"_s << u"G"_s << Action(results({u"G2/../G1/Inf/../../G2/Inf"_s}))
+            << QStringList{u"папка группы «G2» — символическая ссылка."_s};
+    }
+    void linksOutOfTheRootAreRefused()
+    {
+        QFETCH(QString, linked);
+        QFETCH(QString, target);
+        QFETCH(Action, action);
+        QFETCH(QStringList, message);
+        QTemporaryDir tmp;
+        const QString root = tmp.filePath(u"root"_s);
+        const QString outside = tmp.filePath(u"outside"_s);
+        // The same files in the root and outside it, so that a link followed
+        // would read and write without a failure; the outside ones hold other texts.
+        Grid catalogue = Catalogue::makeGrid();
+        Grid journal = JournalLayout::makeJournalGrid();
+        for (int c = JournalLayout::kFirstLessonCol; c < journal.colCount(); ++c)
+            journal.setCell(c, JournalLayout::kWeightRow, u"1"_s);
+        for (const auto &[base, mark] : {std::pair{root, u"внутри"_s}, std::pair{outside, u"снаружи"_s}}) {
+            for (const QString &dir : {u"/Baza"_s, u"/Отчёты"_s, u"/G1/Inf"_s, u"/G/Inf"_s})
+                QVERIFY(QDir().mkpath(base + dir));
+            catalogue.setCell(Catalogue::CommentCol, 1, mark);
+            WriteGridFile(base + u"/Baza/Gurnali.txt"_s, catalogue);
+            GradingScale::writeFile(base + u"/Baza/Pasport.txt"_s, {base == root ? u"50"_s : u"55"_s, u"60"_s, u"80"_s});
+            AccessFile::write(base + u"/Dostup.dat"_s, QList<AccessRecord>{{u"09"_s, QDate(2026, 1, 1), mark, u"123456"_s, u"W"_s}});
+            for (const QString &folder : {u"/G1/Inf"_s, u"/G/Inf"_s}) {
+                WriteGridFile(base + folder + u"/SpStud.txt"_s, journal);
+                WriteGridFile(base + folder + u"/SpTem.txt"_s, Themes::makeGrid());
+            }
+        }
+        QVERIFY(QFileInfo(root + u'/' + linked).isDir() ? QDir(root + u'/' + linked).removeRecursively()
+                                                        : QFile::remove(root + u'/' + linked) || !QFileInfo::exists(root + u'/' + linked));
+        QVERIFY(QFile::link(outside + u'/' + target, root + u'/' + linked));
+        const auto snapshot = [&outside] {
+            QStringList out;
+            for (const QString &path : listing(outside)) {
+                QFile f(path);
+                out << path + u' ' + QString::fromLatin1(f.open(QIODevice::ReadOnly) ? f.readAll().toHex() : QByteArray());
+            }
+            return out;
+        };
+        const QStringList before = snapshot();
+
+        const QString refused = refusal([&] { action(root); });
+        for (const QString &part : message)
+            QVERIFY2(refused.contains(part), qPrintable(refused));
+        QCOMPARE(snapshot(), before);
     }
 
     void existsSeesLinksAsTheyAre()

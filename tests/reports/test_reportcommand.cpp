@@ -5,6 +5,7 @@
 #include "reports/reportcommand.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
 
@@ -231,6 +232,67 @@ private Q_SLOTS:
         // No temporary file stays beside the target.
         const auto hidden = QDir(QFileInfo(target).path()).entryList(QDir::Hidden | QDir::Files | QDir::System).filter(u".zhurnal-"_s);
         QCOMPARE(hidden, QStringList());
+    }
+
+    // A group folder, a journal folder or "Baza" that is a link to a copy
+    // outside the root: the command refuses as the window does, naming it, and
+    // writes no document; the copy keeps every byte.
+    void linksOutOfTheRoot_data()
+    {
+        QTest::addColumn<QString>("linked"); // in the root, to the same path outside
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("group linked") << u"G2"_s << QStringList{u"journal"_s, u"G2/Inf"_s}
+                                      << u"Папка журнала «G2/Inf» недоступна: папка группы «G2» — символическая ссылка."_s;
+        QTest::newRow("group linked, absolute path") << u"G2"_s << QStringList{u"themes"_s, u"@/G2/Inf"_s}
+                                                     << u"Папка журнала «G2/Inf» недоступна: папка группы «G2» — символическая ссылка."_s;
+        QTest::newRow("journal folder linked") << u"G1/Ext"_s << QStringList{u"plan"_s, u"G1/Ext"_s}
+                                               << u"Папка журнала «G1/Ext» недоступна: это символическая ссылка."_s;
+        QTest::newRow("Baza linked, catalogue") << u"Baza"_s << QStringList{u"catalogue"_s}
+                                                << u"Файл «Baza/Gurnali.txt» недоступен: папка «Baza» — символическая ссылка."_s;
+        QTest::newRow("Baza linked, journal") << u"Baza"_s << QStringList{u"journal"_s, u"G1/Inf"_s}
+                                              << u"Файл «Baza/Gurnali.txt» недоступен: папка «Baza» — символическая ссылка."_s;
+    }
+    void linksOutOfTheRoot()
+    {
+        QFETCH(QString, linked);
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        FixtureRoot root;
+        QTemporaryDir outside;
+        // The outside copy: the fixture's catalogue, scale and journals.
+        QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString relative = QDir(root.path()).relativeFilePath(it.next());
+            QStringList copies{relative};
+            if (relative.startsWith(u"G1/Inf/"_s))
+                copies << u"G2/Inf/"_s + relative.mid(7) << u"G1/Ext/"_s + relative.mid(7);
+            for (const QString &as : copies) {
+                QVERIFY(QDir().mkpath(QFileInfo(outside.filePath(as)).path()));
+                QVERIFY(QFile::copy(it.filePath(), outside.filePath(as)));
+            }
+        }
+        if (QFileInfo(root.file(linked)).isDir())
+            QVERIFY(QDir(root.file(linked)).removeRecursively());
+        QVERIFY(QFile::link(outside.filePath(linked), root.file(linked)));
+        const auto snapshot = [&outside] {
+            QStringList out;
+            QDirIterator all(outside.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+            while (all.hasNext()) {
+                QFile f(all.next());
+                out << f.fileName() + u' ' + QString::fromLatin1(f.open(QIODevice::ReadOnly) ? f.readAll().toHex() : QByteArray());
+            }
+            out.sort();
+            return out;
+        };
+        const QStringList before = snapshot();
+        args.replaceInStrings(u"@"_s, root.path());
+        const Run r = run(args + QStringList{u"--data"_s, root.path()});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        QCOMPARE(snapshot(), before);
+        QVERIFY(!QFileInfo::exists(root.file(u"Отчёты"_s)));
     }
 
     // Without -o the document goes into the root's reports folder and is opened.

@@ -26,8 +26,8 @@ QLineEdit *thresholdEdit(const QString &name, const QString &text, QWidget *pare
 }
 } // namespace
 
-TProcent::TProcent(Thresholds &thresholds, const QString &scaleFile, QWidget *parent)
-    : QDialog(parent), m_thresholds(thresholds), m_scaleFile(scaleFile)
+TProcent::TProcent(Thresholds &thresholds, const QString &dataRoot, QWidget *parent)
+    : QDialog(parent), m_thresholds(thresholds), m_dataRoot(dataRoot)
 {
     setObjectName(QStringLiteral("Procent"));
     setWindowTitle(QStringLiteral("Шкала перевода"));
@@ -76,7 +76,7 @@ TProcent::TProcent(Thresholds &thresholds, const QString &scaleFile, QWidget *pa
 void TProcent::SaveTabClick()
 {
     const bool saved = runHandler(this, [this] {
-        GradingScale::writeFile(m_scaleFile, Thresholds{TriProc->text(), ChetProc->text(), PaytProc->text()});
+        GradingScale::writeFile(GradingScale::scaleFile(m_dataRoot), Thresholds{TriProc->text(), ChetProc->text(), PaytProc->text()});
     });
     if (saved)
         Q_EMIT scaleSaved();

@@ -14,8 +14,8 @@ class TProcent : public QDialog
 {
     Q_OBJECT
 public:
-    // scaleFile: where "Запомнить шкалу" writes the thresholds.
-    TProcent(Thresholds &thresholds, const QString &scaleFile, QWidget *parent = nullptr);
+    // dataRoot: the root whose "Baza/Pasport.txt" "Запомнить шкалу" writes.
+    TProcent(Thresholds &thresholds, const QString &dataRoot, QWidget *parent = nullptr);
 
     // The edits show the thresholds as they now stand (after a load read them).
     void showThresholds();
@@ -29,7 +29,7 @@ public Q_SLOTS:
 
 private:
     Thresholds &m_thresholds;
-    QString m_scaleFile;
+    QString m_dataRoot;
     QLineEdit *TriProc = nullptr;  // lowest percentage for grade 3
     QLineEdit *ChetProc = nullptr; // lowest percentage for grade 4
     QLineEdit *PaytProc = nullptr; // lowest percentage for grade 5

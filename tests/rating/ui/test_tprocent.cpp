@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -30,9 +31,10 @@ private Q_SLOTS:
         QFETCH(QString, clipboard);
         QFETCH(QString, kept);
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("Pasport.txt"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Baza")));
+        const QString file = dir.filePath(QStringLiteral("Baza/Pasport.txt"));
         Thresholds thresholds;
-        TProcent w(thresholds, file);
+        TProcent w(thresholds, dir.path());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto *four = w.findChild<QLineEdit *>(QStringLiteral("ChetProc"));
@@ -57,7 +59,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         Thresholds thresholds;
-        TProcent w(thresholds, dir.filePath(QStringLiteral("Pasport.txt")));
+        TProcent w(thresholds, dir.path());
         thresholds = Thresholds{QStringLiteral("55"), QStringLiteral("75"), QStringLiteral("90")};
         w.showThresholds();
         QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("TriProc"))->text(), QStringLiteral("55"));
