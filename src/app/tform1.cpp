@@ -96,8 +96,9 @@ TForm1::TForm1(JournalSession &session, QWidget *parent)
     connect(&m_session, &JournalSession::journalSwitched, this, &TForm1::journalSwitched);
     connect(&m_session, &JournalSession::journalLoaded, this, [this] { showIndicators(); });
     // Other computers of the school open the same data root: the journal
-    // open here is locked, and one open elsewhere is only read.
-    connect(&m_session, &JournalSession::journalReadOnly, this, &TForm1::showReadOnly);
+    // open here is locked, and one open elsewhere is only read. The notice
+    // waits until the load has shown the whole journal and its results.
+    connect(&m_session, &JournalSession::journalReadOnly, this, &TForm1::showReadOnly, Qt::QueuedConnection);
     m_session.setJournalLocking(true);
 }
 

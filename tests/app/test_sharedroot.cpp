@@ -163,6 +163,8 @@ private:
         f()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f()));
         QTRY_COMPARE(session().folderPath(), u"G1/Inf"_s);
+        // The read-only notice comes once the load has finished.
+        QCoreApplication::processEvents();
     }
     // The journal window's save under the folder name typed into "Папка";
     // a new folder's catalogue entry window is closed as soon as it shows.
