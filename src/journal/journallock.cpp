@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <vector>
+
 namespace {
 
 // The lock files this process holds. A lock file that names this process but
@@ -133,11 +135,13 @@ void JournalLock::release()
     heldHere().remove(path);
     // A lock file that another program has taken over meanwhile is its own:
     // QLockFile would remove it by its name on unlocking, so the stale object
-    // is left as it is (one handle, on a file nobody else holds any more).
-    if (namesThisProcess(path))
+    // is kept, never destroyed, until the program ends (one handle each).
+    if (namesThisProcess(path)) {
         m_file.reset();
-    else
-        (void)m_file.release();
+    } else {
+        static auto *const abandoned = new std::vector<std::unique_ptr<QLockFile>>;
+        abandoned->push_back(std::move(m_file));
+    }
 }
 
 bool JournalLock::isHeld() const
