@@ -6,6 +6,7 @@
 #include "journal/journalsession.h"
 #include "rating/gradingscale.h"
 #include "reports/docxdocument.h"
+#include "smalltmpfs.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -148,15 +149,9 @@ private Q_SLOTS:
         QFETCH(Files, before);
         QFETCH(QString, named);
         QFETCH(Writer, writer);
-        QTemporaryDir mountPoint;
-        const QByteArray mp = QFile::encodeName(mountPoint.path());
-        if (geteuid() != 0 || mount("tmpfs", mp.constData(), "tmpfs", 0, "size=64k") != 0)
+        const SmallTmpfs mountPoint;
+        if (!mountPoint.mounted())
             QSKIP("no tmpfs can be mounted here");
-        struct Unmount
-        {
-            QByteArray mp;
-            ~Unmount() { umount2(mp.constData(), MNT_DETACH); }
-        } unmount{mp};
         const QString root = mountPoint.path();
         for (auto it = before.cbegin(); it != before.cend(); ++it) {
             QVERIFY(QDir(root).mkpath(QFileInfo(it.key()).path()));

@@ -2,6 +2,7 @@
 #include "journal/errors.h"
 #include "journal/grid.h"
 #include "journal/gridfile.h"
+#include "smalltmpfs.h"
 
 #include <QDir>
 #include <QFile>
@@ -423,15 +424,9 @@ private Q_SLOTS:
     void writeFailuresSayWhy()
     {
         // A small file system of our own: full, then read-only.
-        QTemporaryDir mountPoint;
-        const QByteArray mp = QFile::encodeName(mountPoint.path());
-        if (geteuid() != 0 || mount("tmpfs", mp.constData(), "tmpfs", 0, "size=64k") != 0)
+        const SmallTmpfs mountPoint;
+        if (!mountPoint.mounted())
             QSKIP("no tmpfs can be mounted here");
-        struct Unmount
-        {
-            QByteArray mp;
-            ~Unmount() { umount2(mp.constData(), MNT_DETACH); }
-        } unmount{mp};
         const QString file = mountPoint.filePath(QStringLiteral("SpStud.txt"));
         WriteGridFile(file, filled(1, 1));
         const QByteArray old = [&] {
@@ -445,7 +440,7 @@ private Q_SLOTS:
             QVERIFY2(e.message().contains(u("нет места")), qPrintable(e.message()));
             QVERIFY(e.message().contains(QStringLiteral("SpStud.txt")));
         }
-        QVERIFY(mount("tmpfs", mp.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k") == 0);
+        QVERIFY(mountPoint.makeReadOnly());
         try {
             WriteGridFile(file, filled(1, 1));
             QFAIL("no error");
