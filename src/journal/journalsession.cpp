@@ -342,7 +342,6 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     if (identity)
         m_identity = *identity;
     lockCurrentFolder();
-    markJournalUnchanged();
     clearResults();
     Q_EMIT journalSwitched(identity != nullptr);
     m_summi.setColCount(m_journal.colCount());
@@ -350,10 +349,16 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     const QString widthsPath = dir.filePath(kColSpStud);
     const QFileInfo widthsInfo(widthsPath);
     DiskFile widths;
-    if (widthsInfo.exists() || widthsInfo.isSymLink()) {
-        const QByteArray widthBytes = readWholeFile(widthsPath);
-        parseColumnWidths(widthsPath, widthBytes, m_journal, &m_summi);
-        widths = diskFileOf(widthsPath, &widthBytes);
+    try {
+        if (widthsInfo.exists() || widthsInfo.isSymLink()) {
+            const QByteArray widthBytes = readWholeFile(widthsPath);
+            parseColumnWidths(widthsPath, widthBytes, m_journal, &m_summi);
+            widths = diskFileOf(widthsPath, &widthBytes);
+        }
+    } catch (...) {
+        // The journal stands as read, without the widths: that is its unchanged state.
+        markJournalUnchanged();
+        throw;
     }
     m_diskStateFolder = path;
     m_diskState = {{kSpStud, journalState}, {kColSpStud, widths}, {kSpTem, themeState}};

@@ -165,6 +165,11 @@ private Q_SLOTS:
         edit(s);
         s.load(identity(u"B"_s));
         QVERIFY(!s.journalModified());
+        // A widths file that cannot be read leaves the journal as read: unchanged.
+        edit(s);
+        write(u"G1/A/ColSpStud.txt"_s, "22\r\nширокий\r\n");
+        QVERIFY_THROWS_EXCEPTION(ZError, s.load(identity(u"A"_s)));
+        QVERIFY(!s.journalModified());
     }
 
     void catalogueChangesSinceTheReadOrSave()
