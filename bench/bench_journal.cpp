@@ -1,7 +1,7 @@
 // Timings of ReadGridFile, the recalculation and WriteGridFile on synthetic
 // journals of 30 × 120, 300 × 500 and 1000 × 1000 (students × lessons), and of
 // the row and column operations on the largest one. Prints the best of several
-// runs (CPU time of the thread), in nanoseconds per cell and in MB/s of the
+// runs (CPU time of the thread; wall-clock time for the recalculation, which reads a large journal with two threads), in nanoseconds per cell and in MB/s of the
 // journal file, and checks the cost targets.
 
 #include "journal/grid.h"
@@ -33,13 +33,22 @@ double cpuSeconds()
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
 }
 
-double bestSeconds(int runs, const std::function<void()> &fn)
+// The wall-clock time, for what runs on more than one thread (the
+// recalculation of a large journal reads it with two).
+double wallSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+double bestSeconds(int runs, const std::function<void()> &fn, double (*clock)() = cpuSeconds)
 {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) {
-        const double t0 = cpuSeconds();
+        const double t0 = clock();
         fn();
-        best = std::min(best, cpuSeconds() - t0);
+        best = std::min(best, clock() - t0);
     }
     return best;
 }
@@ -83,12 +92,17 @@ Figures measure(int students, int lessons, const QString &dir)
     Grid summi = ResultGrids::makeSummi();
     summi.setColCount(journal.colCount());
     Indicators indicators;
-    const double recalc = bestSeconds(runs, [&] { recalculate(journal, Thresholds(), itog, uspev, summi, indicators); });
+    const double recalc =
+        bestSeconds(runs, [&] { recalculate(journal, Thresholds(), itog, uspev, summi, indicators); }, wallSeconds);
+    // The same journal as read from its file, whose texts of two and more
+    // characters lie each in a block of its own.
+    const double recalcRead =
+        bestSeconds(runs, [&] { recalculate(loaded, Thresholds(), itog, uspev, summi, indicators); }, wallSeconds);
 
     std::printf("%5d × %-5d %9.0f cells %5.2f MB | read %6.2f ms %5.1f ns/cell %6.1f MB/s (new grid %6.1f MB/s)"
-                " | recalc %6.2f ms %5.1f ns/cell | write %6.2f ms %6.1f MB/s\n",
+                " | recalc %6.2f ms %5.1f ns/cell (read from the file %6.2f ms) | write %6.2f ms %6.1f MB/s\n",
                 students, lessons, cells, megabytes, read * 1e3, read * 1e9 / cells, megabytes / read, megabytes / freshRead,
-                recalc * 1e3, recalc * 1e9 / cells, write * 1e3, megabytes / write);
+                recalc * 1e3, recalc * 1e9 / cells, recalcRead * 1e3, write * 1e3, megabytes / write);
     return {read * 1e9 / cells, recalc * 1e9 / cells, recalc * 1e3, megabytes / read, megabytes / freshRead};
 }
 
@@ -152,7 +166,7 @@ int main(int argc, char **argv)
 
     auto verdict = [](bool ok) { return ok ? "yes" : "NO"; };
     const bool readFast = big.readMBs >= 200 && big.freshReadMBs >= 200;
-    const bool recalcFast = big.recalcMs <= 8;
+    const bool recalcFast = big.recalcMs <= 5;
     const bool rowsFast = edits.rowInsertMs <= 3 && edits.rowDeleteMs <= 3;
     const bool columnsFast = edits.columnInsertMs <= 0.5 && edits.columnDeleteMs <= 0.5;
     const bool recalcLinear = big.recalcNsPerCell <= 1.2 * mid.recalcNsPerCell;
@@ -160,7 +174,7 @@ int main(int argc, char **argv)
     std::printf("targets on 1000 × 1000:\n");
     std::printf("  ReadGridFile ≥ 200 MB/s: %s (%.1f MB/s again, %.1f MB/s into a new grid)\n", verdict(readFast), big.readMBs,
                 big.freshReadMBs);
-    std::printf("  recalculation ≤ 8 ms: %s (%.2f ms)\n", verdict(recalcFast), big.recalcMs);
+    std::printf("  recalculation ≤ 5 ms (wall clock): %s (%.2f ms)\n", verdict(recalcFast), big.recalcMs);
     std::printf("  student row insert and delete ≤ 3 ms: %s (%.3f ms, %.3f ms)\n", verdict(rowsFast), edits.rowInsertMs,
                 edits.rowDeleteMs);
     std::printf("  lesson column insert and delete ≤ 0.5 ms: %s (%.3f ms, %.3f ms)\n", verdict(columnsFast),

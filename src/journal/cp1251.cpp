@@ -47,14 +47,18 @@ const Tables &tables()
 }
 
 // What reading needs, in storage that lives as long as the program (nothing to
-// destroy): the table of the code page, and every one-character text of it,
-// each followed by a NUL. A cell of one character refers to its text without an
+// destroy): the table of the code page, every one-character text of it, and
+// the scores of two digits ("10") and of a digit, a comma and a digit ("4,5"),
+// each followed by a NUL. A cell of such a text refers to it without an
 // allocation and without a reference count, so that copying and dropping the
-// most common cells (single-digit scores) costs no atomic operation.
+// most common cells costs no atomic operation, and the recalculation, which
+// reads a journal column by column, finds the texts of a column together.
 struct Decoding
 {
     std::array<char16_t, 256> toUnicode;
     std::array<std::array<char16_t, 2>, 256> single;
+    std::array<std::array<char16_t, 3>, 100> twoDigits;
+    std::array<std::array<char16_t, 4>, 100> decimalScores;
 };
 
 Q_DECL_COLD_FUNCTION Decoding makeDecoding()
@@ -63,6 +67,12 @@ Q_DECL_COLD_FUNCTION Decoding makeDecoding()
     d.toUnicode = tables().toUnicode;
     for (size_t b = 0; b < 256; ++b)
         d.single[b] = {d.toUnicode[b], u'\0'};
+    for (size_t i = 0; i < 100; ++i) {
+        const char16_t tens = char16_t(u'0' + i / 10);
+        const char16_t units = char16_t(u'0' + i % 10);
+        d.twoDigits[i] = {tens, units, u'\0'};
+        d.decimalScores[i] = {tens, u',', units, u'\0'};
+    }
     return d;
 }
 
@@ -75,6 +85,25 @@ inline const Decoding &decoding()
 inline QString singleChar(const Decoding &d, unsigned char byte)
 {
     return QString::fromRawData(reinterpret_cast<const QChar *>(d.single[byte].data()), 1);
+}
+
+inline unsigned digitOf(unsigned char byte)
+{
+    return unsigned(byte) - unsigned('0');
+}
+
+// The decoded text of a cell: a constant one for one character and for the
+// common scores of two or three characters, else a text of its own.
+QString decodedCell(const Decoding &d, const unsigned char *src, qsizetype size)
+{
+    if (size == 1)
+        return singleChar(d, src[0]);
+    if (size == 2 && digitOf(src[0]) <= 9 && digitOf(src[1]) <= 9)
+        return QString::fromRawData(reinterpret_cast<const QChar *>(d.twoDigits[digitOf(src[0]) * 10 + digitOf(src[1])].data()), 2);
+    if (size == 3 && digitOf(src[0]) <= 9 && src[1] == ',' && digitOf(src[2]) <= 9)
+        return QString::fromRawData(
+            reinterpret_cast<const QChar *>(d.decimalScores[digitOf(src[0]) * 10 + digitOf(src[2])].data()), 3);
+    return decode(reinterpret_cast<const char *>(src), size);
 }
 
 } // namespace
@@ -109,7 +138,7 @@ void assignShared(QString &text, const char *bytes, qsizetype size)
         if (i == size)
             return;
     }
-    text = size == 1 ? singleChar(d, src[0]) : decode(bytes, size);
+    text = decodedCell(d, src, size);
 }
 
 QString decode(const QByteArray &bytes)

@@ -10,8 +10,9 @@ namespace Cp1251 {
 QString decode(const QByteArray &bytes);
 QString decode(const char *bytes, qsizetype size);
 // Sets a text to the decoded bytes, the way the cells of a file are read: a
-// text of one character (most score cells) refers to one constant string per
-// character, never allocated and never reference-counted, and a text that
+// text of one character, and a score of two digits or of a digit, a comma and
+// a digit (most score cells), refers to one constant string per text, never
+// allocated and never reference-counted, and a text that
 // holds the decoded text already is left as it is, so that reading a journal
 // again into its grid allocates nothing for the cells that did not change.
 void assignShared(QString &text, const char *bytes, qsizetype size);

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <array>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 using namespace ResultGrids;
@@ -325,9 +327,10 @@ void writeColumnStatistics(Grid &summi, int c, int n, const ColumnScores &scores
     summi.setCell(c, SpreadRow, product(highest - lowest, w, c, kWeightRow).toString());
 }
 
-// Step 1: the column statistics, column by column from the left; a column
-// whose code contains "кт" is no lesson for the absences and the lesson count.
-void columnStatistics(const Grid &journal, Grid &summi, StudentTotals &totals)
+// Step 1, one column after the other: the column statistics, column by
+// column from the left; a column whose code contains "кт" is no lesson for
+// the absences and the lesson count.
+void columnStatisticsInOrder(const Grid &journal, Grid &summi, StudentTotals &totals)
 {
     Decimal4 accumulated;
     for (int c = kFirstLessonCol; c < journal.colCount(); ++c) {
@@ -338,6 +341,92 @@ void columnStatistics(const Grid &journal, Grid &summi, StudentTotals &totals)
         const ColumnScores scores = readColumn(journal, c, weight, lesson, totals);
         writeColumnStatistics(summi, c, totals.count(), scores, weight.value(), accumulated);
     }
+}
+
+// What the reading of one lesson column gives the column statistics.
+struct ColumnRead
+{
+    ColumnScores scores;
+    Decimal4 weight;
+    bool lesson = false;
+};
+
+// Reads lesson columns [from, to) into reads (indexed from the first lesson
+// column) and totals, writing nothing else. False when the journal must be
+// read in order instead: a cell or weight that stops the recalculation, a
+// negative weight (a student's sum may then leave the range and come back
+// between the halves), a student sum beyond the range.
+bool readColumnsQuietly(const Grid &journal, int from, int to, std::vector<ColumnRead> &reads, StudentTotals &totals) noexcept
+{
+    try {
+        for (int c = from; c < to; ++c) {
+            ColumnRead &read = reads[size_t(c - kFirstLessonCol)];
+            read.weight = weightOf(journal, c);
+            if (read.weight.raw() < 0)
+                return false;
+            read.lesson = !journal.cell(c, kCodeRow).contains(kNotLesson);
+            read.scores = readColumn(journal, c, Weight(read.weight), read.lesson, totals);
+        }
+        return std::all_of(totals.sumOverflowCol.begin(), totals.sumOverflowCol.end(), [](int col) { return col < 0; });
+    } catch (...) {
+        return false;
+    }
+}
+
+// Journals below this many score cells are read by one thread: starting a
+// second costs more than it saves.
+constexpr qint64 kCellsForTwoThreads = 150000;
+
+// Step 1 on a large journal: the left and the right half of the lesson
+// columns are read at the same time (each cell once, as in order), and the
+// statistics are then written column by column from the left, as in order.
+// False, with nothing written, when the journal must be read in order: a
+// small journal, no second thread, or anything that readColumnsQuietly()
+// leaves to the reading in order, which then stops where the rules say.
+bool columnStatisticsInHalves(const Grid &journal, Grid &summi, StudentTotals &totals)
+{
+    const int n = totals.count();
+    const int lessons = journal.colCount() - kFirstLessonCol;
+    if (n == 0 || lessons < 2 || qint64(n) * lessons < kCellsForTwoThreads || std::thread::hardware_concurrency() < 2)
+        return false;
+    const int middle = kFirstLessonCol + lessons / 2;
+    std::vector<ColumnRead> reads(static_cast<size_t>(lessons));
+    StudentTotals left(n);
+    StudentTotals right(n);
+    bool rightRead = false;
+    std::thread second;
+    try {
+        second = std::thread([&] { rightRead = readColumnsQuietly(journal, middle, journal.colCount(), reads, right); });
+    } catch (const std::system_error &) {
+        return false;
+    }
+    const bool leftRead = readColumnsQuietly(journal, kFirstLessonCol, middle, reads, left);
+    second.join();
+    if (!leftRead || !rightRead)
+        return false;
+    // The students' sums of both halves: with no negative weight a sum only
+    // grows from column to column, so it stayed in range all the way when the
+    // total is in range.
+    for (size_t k = 0; k < size_t(n); ++k) {
+        if (__builtin_add_overflow(left.sums[k], right.sums[k], &left.sums[k]))
+            return false;
+        left.absences[k] += right.absences[k];
+    }
+    left.lessonCount = int(std::count_if(reads.begin(), reads.end(), [](const ColumnRead &r) { return r.lesson; }));
+    totals = std::move(left);
+    Decimal4 accumulated;
+    for (int c = kFirstLessonCol; c < journal.colCount(); ++c) {
+        const ColumnRead &read = reads[size_t(c - kFirstLessonCol)];
+        writeColumnStatistics(summi, c, n, read.scores, read.weight, accumulated);
+    }
+    return true;
+}
+
+// Step 1.
+void columnStatistics(const Grid &journal, Grid &summi, StudentTotals &totals)
+{
+    if (!columnStatisticsInHalves(journal, summi, totals))
+        columnStatisticsInOrder(journal, summi, totals);
 }
 
 // Step 2: Itog takes N + 1 rows and each student's number and name.

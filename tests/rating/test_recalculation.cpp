@@ -231,6 +231,77 @@ private Q_SLOTS:
             QVERIFY2(message.contains(part), qPrintable(message));
     }
 
+    // A journal large enough to be read by two threads at once, made of 200
+    // copies of a small journal's two lessons, comes out as the small one with
+    // sums, absences and lesson count 200 times as large; and a failure stops
+    // it at the first cell in column order, wherever the halves meet.
+    void aLargeJournalComesOutAsItsPattern()
+    {
+        const int students = 400;
+        const int copies = 200;
+        const QStringList pattern{u"5"_s, u"4"_s, u"10"_s, u"н"_s, u""_s, u"4,5"_s, u"3"_s, u" 2 "_s, u"1,25"_s};
+        QList<QStringList> smallRows;
+        for (int k = 0; k < students; ++k)
+            smallRows << QStringList{QStringLiteral("У%1").arg(k), pattern[k % 9], pattern[(k * 5 + 3) % 9]};
+        const Grid small = makeJournal({u"т"_s, u"кт"_s}, {u"1,5"_s, u"2"_s}, smallRows);
+        QStringList codes, weights;
+        QList<QStringList> bigRows;
+        for (int i = 0; i < copies; ++i)
+            codes << u"т"_s << u"кт"_s, weights << u"1,5"_s << u"2"_s;
+        for (const QStringList &r : smallRows) {
+            QStringList big{r[0]};
+            for (int i = 0; i < copies; ++i)
+                big << r[1] << r[2];
+            bigRows << big;
+        }
+        Grid big = makeJournal(codes, weights, bigRows);
+        ResultSet s(small), b(big);
+        recalculate(small, Thresholds(), s.itog, s.uspev, s.summi, s.indicators);
+        recalculate(big, Thresholds(), b.itog, b.uspev, b.summi, b.indicators);
+        const Decimal4 times = Decimal4::fromInt(copies);
+        for (int k = 1; k <= students; ++k) {
+            QStringList expected = row(s.itog, k);
+            expected[SumCol] = (Decimal4::fromText(expected[SumCol]) * times).toString();
+            expected[AbsenceCountCol] = QString::number(expected[AbsenceCountCol].toInt() * copies);
+            QCOMPARE(row(b.itog, k), expected);
+        }
+        QCOMPARE(row(b.uspev, 1), row(s.uspev, 1));
+        QCOMPARE(row(b.uspev, 2), row(s.uspev, 2));
+        QCOMPARE((QStringList{b.indicators.uspewa, b.indicators.ka4, b.indicators.obu4}),
+                 (QStringList{s.indicators.uspewa, s.indicators.ka4, s.indicators.obu4}));
+        for (int c = 2; c < big.colCount(); ++c)
+            for (int r : {AverageRow, MinimumRow, MaximumRow, SpreadRow})
+                QCOMPARE(b.summi.cell(c, r), s.summi.cell(2 + c % 2, r));
+        QCOMPARE(b.summi.cell(big.colCount() - 1, AverageAccumulatedRow),
+                 (Decimal4::fromText(s.summi.cell(3, AverageAccumulatedRow)) * times).toString());
+
+        // No number in the right half, then in the left half too: the left one
+        // is named; the columns before it have their statistics, it has none.
+        big.setCell(300, 10, u"1,,2"_s);
+        ResultSet f(big);
+        QVERIFY2(errorOf(big, Thresholds(), f).contains(u"урок 299"_s), "the right half's cell");
+        QCOMPARE(f.summi.cell(299, AverageRow), s.summi.cell(3, AverageRow));
+        QCOMPARE(f.summi.cell(300, AverageRow), QString());
+        big.setCell(100, 20, u"5,,"_s);
+        ResultSet g(big);
+        QVERIFY2(errorOf(big, Thresholds(), g).contains(u"урок 99"_s), "the left half's cell");
+        QCOMPARE(g.summi.cell(101, AverageRow), QString());
+
+        // A student's sum that stays in range in each half and leaves it in the
+        // right one: found at its column, as in order.
+        QStringList heavy;
+        QStringList ones{u"А"_s};
+        for (int i = 0; i < 2 * copies; ++i)
+            heavy << u"3000000000000"_s, ones << u"1"_s;
+        QList<QStringList> many{ones};
+        for (int k = 1; k < students; ++k)
+            many << QStringList{QStringLiteral("Б%1").arg(k)};
+        const Grid overflow = makeJournal(QStringList(2 * copies, u"т"_s), heavy, many);
+        ResultSet o(overflow);
+        const QString message = errorOf(overflow, Thresholds(), o);
+        QVERIFY2(message.contains(u"ученик 1 «А», урок 308"_s) && message.contains(u"сумма баллов ученика"_s), qPrintable(message));
+    }
+
     void withoutStudentsEverythingIsZero()
     {
         ResultSet rs(workedExample());
