@@ -22,8 +22,9 @@ namespace {
 // layouts are made anew.
 constexpr qsizetype kMaxLaidTexts = 20000;
 
-// Takes Paste from the editor when the clipboard holds a block, which the
-// one-line editor could only join into one cell.
+// Takes Paste from the editor when the clipboard holds cells side by side (a
+// tab), which the one-line editor could only join into one cell. Lines without
+// a tab stay the editor's own paste, their breaks turned into blanks.
 class BlockPasteFilter : public QObject
 {
 public:
@@ -31,7 +32,8 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)
-            && CellBlock::isBlock(QGuiApplication::clipboard()->text())) {
+            && CellBlock::isBlock(QGuiApplication::clipboard()->text())
+            && QGuiApplication::clipboard()->text().contains(u'\t')) {
             Q_EMIT m_delegate->blockPasteRequested();
             return true;
         }

@@ -50,7 +50,7 @@ public:
 Q_SIGNALS:
     // An edit ended with the cell holding another text than when it opened.
     void typingEnded(int col, int row, const QString &before, const QString &after) const;
-    // Paste in the editor of a clipboard block (several cells): the view pastes it.
+    // Paste in the editor of cells side by side (a tab on the clipboard): the view pastes them.
     void blockPasteRequested() const;
 
 private:
