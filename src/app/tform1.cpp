@@ -582,7 +582,9 @@ void TForm1::journalSwitched(bool identityChanged)
     DatNTar->clear();
     NStroki->setText(QStringLiteral("1"));
     NStolbca->setText(QStringLiteral("1"));
-    // The edits kept belong to the journal that was open.
+    // The edits kept belong to the journal that was open (an editor still
+    // open says its last word first).
+    closeJournalEditor();
     m_undo->clear();
     if (identityChanged)
         showIdentity();
