@@ -1,7 +1,8 @@
 // Timings of the journal window on a journal of 1000 students × 1000 lessons,
 // driven as a teacher drives it, offscreen: from the press of a button to the
 // end of the repaint that follows, for the insertion of a student row ("+" of
-// "Строк"), of a lesson column ("+" of "Столб") and for the recalculation ("Σ").
+// "Строк"), of a lesson column ("+" of "Столб"), for the recalculation ("Σ"),
+// for Ctrl+Z of a student row's deletion and for Ctrl+V of a 30 × 30 block.
 // The dynamics and plan windows are open beside the journal window. Prints the
 // median and the best of several presses, in milliseconds of wall time.
 
@@ -14,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -149,6 +151,36 @@ Timing timePresses(QAbstractButton *button, const std::function<void()> &undo, i
     return {ms[ms.size() / 2], ms.front(), cpu[cpu.size() / 2], cpu.front(), handler[handler.size() / 2]};
 }
 
+// Times `action` (keys, not a button) `runs` times; `prepare` and `putBack`
+// (not timed) come before and after each.
+Timing timeAction(const std::function<void()> &prepare, const std::function<void()> &action,
+                  const std::function<void()> &putBack, int runs)
+{
+    std::vector<double> ms;
+    std::vector<double> cpu;
+    std::vector<double> handler;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        settle();
+        BENCH_COLLECT();
+        QElapsedTimer timer;
+        timer.start();
+        const double cpu0 = cpuMs();
+        action();
+        handler.push_back(cpuMs() - cpu0);
+        settle();
+        cpu.push_back(cpuMs() - cpu0);
+        BENCH_COLLECT();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        putBack();
+        settle();
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(cpu.begin(), cpu.end());
+    std::sort(handler.begin(), handler.end());
+    return {ms[ms.size() / 2], ms.front(), cpu[cpu.size() / 2], cpu.front(), handler[handler.size() / 2]};
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -220,6 +252,32 @@ int main(int argc, char **argv)
     }, runs);
     const Timing recalc = timePresses(control<QAbstractButton>(form, "Peres4et"), [] {}, runs);
 
+    // Ctrl+Z and Ctrl+V act in the journal window (the plan window beside it is left open).
+    form->activateWindow();
+    for (int i = 0; i < 100 && QApplication::activeWindow() != form; ++i)
+        QTest::qWait(10);
+    journal->setFocus();
+    const auto keys = [journal](Qt::Key key) { QTest::keyClick(journal, key, Qt::ControlModifier); };
+    const Grid &grid = program.session().journal();
+    int missed = 0;
+    const Timing rowUndo = timeAction([&] { QTest::mouseClick(minusRow, Qt::LeftButton); }, [&] { keys(Qt::Key_Z); },
+                                      [&] { missed += grid.rowCount() != students + 4; }, runs);
+    QString block;
+    for (int r = 0; r < 30; ++r) {
+        for (int c = 0; c < 30; ++c)
+            block += QString::number((r + c) % 5 + 1) + (c < 29 ? QStringLiteral("\t") : QStringLiteral("\r\n"));
+    }
+    const QString pastedOver = grid.cell(3, 5);
+    const Timing paste = timeAction([&] { QGuiApplication::clipboard()->setText(block); }, [&] { keys(Qt::Key_V); },
+                                    [&] {
+                                        missed += grid.cell(3, 5) != QStringLiteral("1");
+                                        keys(Qt::Key_Z);
+                                        missed += grid.cell(3, 5) != pastedOver;
+                                    },
+                                    runs);
+    if (missed)
+        std::fprintf(stderr, "%d undo or paste keys did not act\n", missed);
+
     if (program.session().journal().rowCount() != students + 4 || program.session().journal().colCount() != lessons + 2)
         std::fprintf(stderr, "the journal did not come back to its size\n");
     std::printf("from the press to the end of the repaint, %d presses each, target 16 ms:\n", runs);
@@ -231,6 +289,8 @@ int main(int argc, char **argv)
     line("student row insert", rowInsert);
     line("lesson column insert", colInsert);
     line("recalculation", recalc);
+    line("undo of a row delete", rowUndo);
+    line("paste of 30 × 30", paste);
     // Pictures of the windows as the presses left them, for a look.
     const QString grabs = qEnvironmentVariable("ZHURNAL_BENCH_GRAB");
     if (!grabs.isEmpty()) {

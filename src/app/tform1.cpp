@@ -11,6 +11,7 @@
 #include "journal/errors.h"
 #include "journal/excerpt.h"
 #include "journal/gridops.h"
+#include "journal/journaledits.h"
 #include "journal/journallayout.h"
 #include "journal/journalplace.h"
 #include "rating/dynamics.h"
@@ -41,6 +42,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -62,6 +65,30 @@ QRect spanRect(int left, int top, int right, int bottom)
 {
     return QRect(left, top, right - left, bottom - top);
 }
+
+// An edit of the journal on the undo stack. It is pushed after the operation
+// ran, so the push's own redo() has nothing to do.
+class JournalUndoCommand : public QUndoCommand
+{
+public:
+    explicit JournalUndoCommand(JournalEditPtr edit) : QUndoCommand(edit->name()), m_edit(std::move(edit)) {}
+    void undo() override { m_edit->undo(); }
+    void redo() override
+    {
+        if (m_pushed) {
+            m_pushed = false;
+            return;
+        }
+        m_edit->redo();
+    }
+
+private:
+    JournalEditPtr m_edit;
+    bool m_pushed = true;
+};
+
+// Steps the teacher can take back; each keeps only what its edit changed.
+constexpr int kUndoLimit = 100;
 
 QLabel *yellowLabel(const QString &text, QWidget *parent)
 {
@@ -121,6 +148,22 @@ void TForm1::buildMenu()
     // Every caption has a mnemonic (the underlined letter, Alt with it opens the
     // item); F10 or a lone Alt reach the menu bar.
     MainMenu->addAction(barAction(N10, QStringLiteral("N10"), QStringLiteral("&Журнал      ")));
+    m_undo = new QUndoStack(this);
+    m_undo->setUndoLimit(kUndoLimit);
+    auto *pravka = new QMenu(QStringLiteral("Пр&авка"), MainMenu);
+    pravka->setObjectName(QStringLiteral("PravkaMenu"));
+    Pravka = pravka->menuAction();
+    Pravka->setObjectName(QStringLiteral("Pravka"));
+    pravka->addAction(action(Otmenit, QStringLiteral("Otmenit"), QStringLiteral("&Отменить"), QStyle::SP_ArrowBack));
+    pravka->addAction(action(Povtorit, QStringLiteral("Povtorit"), QStringLiteral("&Повторить"), QStyle::SP_ArrowForward));
+    Otmenit->setShortcut(QKeySequence::Undo);
+    Povtorit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    addAction(Otmenit); // the keys work with the menu closed
+    addAction(Povtorit);
+    MainMenu->addMenu(pravka);
+    connect(m_undo, &QUndoStack::indexChanged, this, &TForm1::updateUndoActions);
+    connect(m_undo, &QUndoStack::cleanChanged, this, &TForm1::updateUndoActions);
+    updateUndoActions();
     MainMenu->addAction(barAction(N6, QStringLiteral("N6"), QStringLiteral("&Темы     ")));
     MainMenu->addAction(barAction(N4, QStringLiteral("N4"), QStringLiteral("&Помощь           ")));
     MainMenu->addAction(barAction(N7, QStringLiteral("N7"), QStringLiteral("&Шкала перевода                 ")));
@@ -160,6 +203,8 @@ void TForm1::buildMenu()
     connect(N5, &QAction::triggered, this, &TForm1::N5Click);
     connect(N8, &QAction::triggered, this, &TForm1::N8Click);
     connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+    connect(Otmenit, &QAction::triggered, this, &TForm1::OtmenitClick);
+    connect(Povtorit, &QAction::triggered, this, &TForm1::PovtoritClick);
 }
 
 void TForm1::buildControls()
@@ -241,6 +286,7 @@ void TForm1::buildControls()
     SpisokSt->setObjectName(QStringLiteral("SpisokSt"));
     setHint(SpisokSt, QString(), QStringLiteral("Мышью нажать строку в левой колонке и передвинуть на новое место"));
     SpisokSt->setRowDragging(true);
+    SpisokSt->setBlockGrowth(JournalLayout::kStudentNumberOffset, QStringLiteral("журнал"));
 
     RedSpisok = makeToolButton(EditGroup, QStringLiteral("RedSpisok"), QStringLiteral("Редактирование таблицы"), QString(),
                                QStyle::SP_FileDialogDetailedView);
@@ -382,6 +428,23 @@ void TForm1::buildControls()
     connect(SpisokSt, &GridView::mouseDown, this, &TForm1::SpisokStMouseDown);
     connect(SpisokSt, &GridView::rowMoved, this, &TForm1::SpisokStRowMoved);
     connect(SpisokSt, &GridView::currentCellMovedByKey, this, &TForm1::SpisokStKeyMove);
+    connect(SpisokSt, &GridView::cellTextChanged, this,
+            [this](int col, int row, const QString &before, const QString &after) {
+                record(JournalEdits::cellTyped(m_journal, col, row, before, after));
+            });
+    connect(SpisokSt, &GridView::blockPasted, this, [this](const std::shared_ptr<JournalEdit> &pasted) {
+        // The stack owns its edits; the paste's is handed over to a proxy of it.
+        struct Shared : JournalEdit
+        {
+            explicit Shared(std::shared_ptr<JournalEdit> e) : JournalEdit(e->name()), edit(std::move(e)) {}
+            void undo() override { edit->undo(); }
+            void redo() override { edit->redo(); }
+            std::shared_ptr<JournalEdit> edit;
+        };
+        if (m_journal.colCount() != m_session.summi().colCount())
+            m_session.summi().setColCount(m_journal.colCount());
+        record(JournalEdits::followedBySummi(std::make_unique<Shared>(pasted), m_journal, m_session.summi()));
+    });
     connect(PlusStr, &QToolButton::clicked, this, &TForm1::PlusStrClick);
     connect(MinusStr, &QToolButton::clicked, this, &TForm1::MinusStrClick);
     connect(DelStroki, &QToolButton::clicked, this, &TForm1::DelStrokiClick);
@@ -519,6 +582,10 @@ void TForm1::journalSwitched(bool identityChanged)
     DatNTar->clear();
     NStroki->setText(QStringLiteral("1"));
     NStolbca->setText(QStringLiteral("1"));
+    // The edits kept belong to the journal that was open (an editor still
+    // open says its last word first).
+    closeJournalEditor();
+    m_undo->clear();
     if (identityChanged)
         showIdentity();
     refreshAllGrids();
@@ -824,7 +891,10 @@ int TForm1::selectedRow() const
 
 void TForm1::PlusStrClick()
 {
-    runHandler(this, [this] { GridOps::insertRowBelow(m_journal, selectedRow(), JournalLayout::kStudentNumberOffset); });
+    runHandler(this, [this] {
+        closeJournalEditor();
+        record(JournalEdits::insertRow(m_journal, selectedRow()));
+    });
 }
 
 bool TForm1::mayDelete(const QString &question)
@@ -836,24 +906,27 @@ bool TForm1::mayDelete(const QString &question)
 void TForm1::MinusStrClick()
 {
     runHandler(this, [this] {
+        closeJournalEditor();
         const int row = selectedRow();
         if (mayDelete(JournalPlace::rowDeletion(m_journal, row)))
-            GridOps::deleteRow(m_journal, row);
+            record(JournalEdits::deleteRow(m_journal, row));
     });
 }
 
 void TForm1::DelStrokiClick()
 {
     runHandler(this, [this] {
+        closeJournalEditor();
         const int row = selectedRow();
         if (mayDelete(JournalPlace::rowsBelowDeletion(m_journal, row)))
-            GridOps::deleteRowsBelow(m_journal, row);
+            record(JournalEdits::deleteRowsBelow(m_journal, row));
     });
 }
 
 void TForm1::columnOperation(const std::function<void(int)> &operation)
 {
     runHandler(this, [this, &operation] {
+        closeJournalEditor();
         const int selected = GridOps::parseSelection(NStolbca->text(), QStringLiteral("номер выбранного столбца"));
         operation(selected);
         m_session.summi().setColCount(m_journal.colCount());
@@ -862,14 +935,14 @@ void TForm1::columnOperation(const std::function<void(int)> &operation)
 
 void TForm1::PlusStolbClick()
 {
-    columnOperation([this](int selected) { GridOps::insertLessonColumn(m_journal, selected); });
+    columnOperation([this](int selected) { record(JournalEdits::insertColumn(m_journal, m_session.summi(), selected)); });
 }
 
 void TForm1::MinusStolbClick()
 {
     columnOperation([this](int selected) {
         if (mayDelete(JournalPlace::columnDeletion(m_journal, selected)))
-            GridOps::deleteColumn(m_journal, selected);
+            record(JournalEdits::deleteColumn(m_journal, m_session.summi(), selected));
     });
 }
 
@@ -877,14 +950,14 @@ void TForm1::DelStolbiClick()
 {
     columnOperation([this](int selected) {
         if (mayDelete(JournalPlace::columnsRightDeletion(m_journal, selected)))
-            GridOps::deleteColumnsRight(m_journal, selected);
+            record(JournalEdits::deleteColumnsRight(m_journal, m_session.summi(), selected));
     });
 }
 
-void TForm1::SpisokStRowMoved(int, int to)
+void TForm1::SpisokStRowMoved(int from, int to)
 {
-    runHandler(this, [this, to] {
-        GridOps::renumberStudents(m_journal);
+    runHandler(this, [this, from, to] {
+        record(JournalEdits::renumberAfterMove(m_journal, from, to));
         // The selection goes with the dragged student, so that the row buttons
         // act on him and not on whoever now stands in his old place.
         if (to >= JournalLayout::kFirstStudentRow && to < m_journal.rowCount()) {
@@ -893,6 +966,81 @@ void TForm1::SpisokStRowMoved(int, int to)
             selectJournalCell(col, to);
         }
     });
+}
+
+void TForm1::record(JournalEditPtr edit)
+{
+    if (edit)
+        m_undo->push(new JournalUndoCommand(std::move(edit)));
+}
+
+std::function<void(JournalEditPtr)> TForm1::recorder()
+{
+    return [this](JournalEditPtr edit) { record(std::move(edit)); };
+}
+
+JournalEdits::Results TForm1::results()
+{
+    return JournalEdits::Results{m_itog, m_uspev, m_session.summi(), m_session.indicators()};
+}
+
+void TForm1::closeJournalEditor()
+{
+    SpisokSt->refresh();
+}
+
+void TForm1::OtmenitClick()
+{
+    runHandler(this, [this] {
+        closeJournalEditor(); // a text being typed is the last edit
+        if (m_undo->canUndo()) {
+            m_undo->undo();
+            showUndoneState();
+        }
+    });
+}
+
+void TForm1::PovtoritClick()
+{
+    runHandler(this, [this] {
+        closeJournalEditor();
+        if (m_undo->canRedo()) {
+            m_undo->redo();
+            showUndoneState();
+        }
+    });
+}
+
+void TForm1::showUndoneState()
+{
+    Itog->clearMarks();
+    showIndicators();
+    refreshAllGrids();
+    // The selection stays on the grid, on whoever now stands there.
+    bool ok = false;
+    const int row = NStroki->text().toInt(&ok);
+    const int col = NStolbca->text().toInt(&ok);
+    const int r = std::clamp(row, 0, m_journal.rowCount() - 1);
+    const int c = std::clamp(col, 0, m_journal.colCount() - 1);
+    if (r != row || c != col || r >= JournalLayout::kFirstStudentRow)
+        selectJournalCell(c, r);
+    else
+        DatNTar->setText(m_journal.cell(c, JournalLayout::kDateRow));
+}
+
+void TForm1::updateUndoActions()
+{
+    // "Отменить: Удаление строки"; without an edit to act on, the bare command, greyed.
+    const auto show = [](QAction *item, const QString &command, bool can, const QString &name, const QString &hint) {
+        item->setEnabled(can);
+        item->setText(can && !name.isEmpty() ? QStringLiteral("%1: %2").arg(command, name) : command);
+        const QString keys = item->shortcut().toString(QKeySequence::NativeText);
+        const QString tip = can ? QStringLiteral("%1: %2 (%3)").arg(hint, name, keys) : QStringLiteral("%1 (%2)").arg(hint, keys);
+        item->setStatusTip(tip);
+        item->setToolTip(tip);
+    };
+    show(Otmenit, QStringLiteral("&Отменить"), m_undo->canUndo(), m_undo->undoText(), QStringLiteral("Отменить правку журнала"));
+    show(Povtorit, QStringLiteral("&Повторить"), m_undo->canRedo(), m_undo->redoText(), QStringLiteral("Повторить отменённую правку"));
 }
 
 void TForm1::RedSpisokClick()
@@ -935,14 +1083,20 @@ void TForm1::Peres4etClick()
 void TForm1::RangClick()
 {
     runHandler(this, [this] {
+        closeJournalEditor();
         Itog->clearMarks();
-        Ranking::rankResults(m_itog);
+        JournalEdits::resultsOperation(QStringLiteral("Ранжирование"), results(), nullptr,
+                                       [this] { Ranking::rankResults(m_itog); }, recorder());
     });
 }
 
 void TForm1::SrStClick()
 {
-    runHandler(this, [this] { Ranking::appendAverageStudent(m_itog); });
+    runHandler(this, [this] {
+        closeJournalEditor();
+        JournalEdits::resultsOperation(QStringLiteral("Средний студент"), results(), nullptr,
+                                       [this] { Ranking::appendAverageStudent(m_itog); }, recorder());
+    });
 }
 
 void TForm1::CopyStolbClick()
@@ -950,8 +1104,13 @@ void TForm1::CopyStolbClick()
     runHandler(this, [this] {
         // A ranked result grid, or one with an average row, is recalculated
         // first, so that every student receives his own sum.
-        if (Ranking::appendOwnSumColumn(m_journal, m_session.thresholds(), m_itog, m_uspev, m_session.summi(),
-                                        m_session.indicators())) {
+        closeJournalEditor();
+        bool recalculated = false;
+        JournalEdits::resultsOperation(QStringLiteral("Столбец сумм"), results(), &m_journal, [this, &recalculated] {
+            recalculated = Ranking::appendOwnSumColumn(m_journal, m_session.thresholds(), m_itog, m_uspev,
+                                                       m_session.summi(), m_session.indicators());
+        }, recorder());
+        if (recalculated) {
             Itog->clearMarks();
             showIndicators();
         }

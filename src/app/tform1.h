@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/grid.h"
+#include "journal/journaledits.h"
 #include "journal/journalsession.h"
 
 #include <QDialog>
@@ -19,6 +20,7 @@ class QMenuBar;
 class QPushButton;
 class QStatusBar;
 class QToolButton;
+class QUndoStack;
 
 // The main window: the current journal, its results and the menu that leads to
 // every other window. Shown modally by the login window; "Выход      " ends it.
@@ -85,6 +87,9 @@ public Q_SLOTS:
     void N7Click();
     void N8Click();
     void N10Click();
+    // "Правка": the journal's edits taken back and done again.
+    void OtmenitClick();
+    void PovtoritClick();
 
     // Journal grid editing
     void SpisokStMouseDown(Qt::MouseButton button, const QPoint &pos);
@@ -135,6 +140,17 @@ private:
     // Runs a column operation and gives the dynamics grid the journal's column count.
     void columnOperation(const std::function<void(int selected)> &operation);
     int selectedRow() const;
+    // Every edit of the journal and its results goes on the undo stack: done
+    // already, the stack only keeps it.
+    void record(JournalEditPtr edit);
+    std::function<void(JournalEditPtr)> recorder();
+    JournalEdits::Results results();
+    // A typed text goes into the stack before the next edit does.
+    void closeJournalEditor();
+    // After an undo or a redo: the grids, indicators and selection as the data now stand.
+    void showUndoneState();
+    // The texts of "Отменить" and "Повторить" with the name of the edit they act on.
+    void updateUndoActions();
     // Before a row or column deletion: the question naming what goes; true
     // to delete (also when the question is empty: nothing goes).
     bool mayDelete(const QString &question);
@@ -177,6 +193,8 @@ private:
     QMenuBar *MainMenu = nullptr;
     QAction *N10 = nullptr, *N6 = nullptr, *N4 = nullptr, *N7 = nullptr, *N9 = nullptr;
     QAction *N3 = nullptr, *N2 = nullptr, *N5 = nullptr, *N8 = nullptr, *N1 = nullptr;
+    QAction *Pravka = nullptr, *Otmenit = nullptr, *Povtorit = nullptr;
+    QUndoStack *m_undo = nullptr;
 
     // Identity of the current journal
     QGroupBox *IdentityGroup = nullptr;

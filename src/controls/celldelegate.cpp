@@ -4,7 +4,12 @@
 
 #include "controls/gridmodel.h"
 #include "controls/onelinevalidator.h"
+#include "journal/cellblock.h"
 #include "journal/grid.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
@@ -16,6 +21,28 @@ namespace {
 // More distinct texts than a screen shows many times over; beyond it the
 // layouts are made anew.
 constexpr qsizetype kMaxLaidTexts = 20000;
+
+// Takes Paste from the editor when the clipboard holds cells side by side (a
+// tab), which the one-line editor could only join into one cell. Lines without
+// a tab stay the editor's own paste, their breaks turned into blanks.
+class BlockPasteFilter : public QObject
+{
+public:
+    BlockPasteFilter(const CellDelegate *delegate, QObject *parent) : QObject(parent), m_delegate(delegate) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)
+            && CellBlock::isBlock(QGuiApplication::clipboard()->text())
+            && QGuiApplication::clipboard()->text().contains(u'\t')) {
+            Q_EMIT m_delegate->blockPasteRequested();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const CellDelegate *m_delegate;
+};
 } // namespace
 
 CellDelegate::CellDelegate(GridModel *model, QObject *parent)
@@ -32,6 +59,7 @@ QWidget *CellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     m_editor = edit;
     m_index = index;
     m_original = index.data(Qt::EditRole).toString();
+    edit->installEventFilter(new BlockPasteFilter(this, edit));
     QObject::connect(edit, &QLineEdit::textChanged, edit, [this, edit](const QString &text) {
         if (edit == m_editor && m_index.isValid())
             m_model->writeThrough(m_index.column(), m_index.row(), text);
@@ -110,8 +138,14 @@ void CellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
 
 void CellDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
 {
-    if (editor == m_editor)
+    if (editor == m_editor) {
         m_editor = nullptr;
+        // The typed text is in the Grid; one whose row moved from under the
+        // editor is not this cell's any more.
+        const QString typed = static_cast<QLineEdit *>(editor)->text();
+        if (m_index.isValid() && typed != m_original && m_model->grid()->cell(m_index.column(), m_index.row()) == typed)
+            Q_EMIT typingEnded(m_index.column(), m_index.row(), m_original, typed);
+    }
     QStyledItemDelegate::destroyEditor(editor, index);
 }
 

@@ -47,6 +47,12 @@ public:
     // Writes the text the cell had when the editor opened back into the Grid.
     void revert() const;
 
+Q_SIGNALS:
+    // An edit ended with the cell holding another text than when it opened.
+    void typingEnded(int col, int row, const QString &before, const QString &after) const;
+    // Paste in the editor of cells side by side (a tab on the clipboard): the view pastes them.
+    void blockPasteRequested() const;
+
 private:
     struct Laid
     {

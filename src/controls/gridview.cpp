@@ -4,7 +4,13 @@
 #include "controls/gridfont.h"
 #include "controls/gridmodel.h"
 #include "controls/marklayer.h"
+#include "controls/services.h"
+#include "journal/cellblock.h"
+#include "journal/excerpt.h"
 #include "journal/grid.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -109,7 +115,7 @@ GridView::GridView(Grid *grid, QWidget *parent)
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(ScrollPerItem);
     setVerticalScrollMode(ScrollPerItem);
-    setSelectionMode(SingleSelection);
+    setSelectionMode(ContiguousSelection); // a block for Ctrl+C, by Shift and the arrows or the mouse
     setSelectionBehavior(SelectItems);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setTextElideMode(Qt::ElideNone);
@@ -126,6 +132,12 @@ GridView::GridView(Grid *grid, QWidget *parent)
     m_markLayer = new MarkLayer(this);
 
     connect(m_model, &GridModel::cellEdited, this, &GridView::cellEdited);
+    connect(m_delegate, &CellDelegate::typingEnded, this, &GridView::cellTextChanged);
+    connect(m_delegate, &CellDelegate::blockPasteRequested, this, [this] {
+        const QModelIndex at = m_delegate->editIndex();
+        if (at.isValid())
+            pasteAt(at.column(), at.row(), QGuiApplication::clipboard()->text());
+    });
     // Rows that move take their cells from under the marks.
     connect(m_model, &QAbstractItemModel::rowsMoved, this, &GridView::clearMarks);
     connect(m_model, &QAbstractItemModel::columnsMoved, this, &GridView::clearMarks);
@@ -438,6 +450,14 @@ void GridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint h
 
 void GridView::keyPressEvent(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy)) {
+        if (event->matches(QKeySequence::Paste))
+            pasteFromClipboard();
+        else
+            QGuiApplication::clipboard()->setText(selectedText());
+        event->accept();
+        return;
+    }
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     reportKeyMove(before);
@@ -544,6 +564,7 @@ void GridView::setRowSelect(bool wholeRows)
 {
     finishEditing();
     m_rowSelect = wholeRows;
+    setSelectionMode(wholeRows ? SingleSelection : ContiguousSelection);
     setSelectionBehavior(wholeRows ? SelectRows : SelectItems);
     setEditTriggers(wholeRows ? NoEditTriggers : (DoubleClicked | EditKeyPressed | AnyKeyPressed));
     const QModelIndex current = currentIndex();
@@ -933,4 +954,88 @@ void GridView::dragRowTo(int y)
         m_dragTarget = row;
         updateDropLine();
     }
+}
+
+// ---------------------------------------------------------------- blocks
+
+void GridView::setBlockGrowth(int numberOffset, const QString &what)
+{
+    m_blockGrowth = true;
+    m_growthNumberOffset = numberOffset;
+    m_blockTarget = what;
+}
+
+QPoint GridView::pastePlace() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (m_rowSelect || selected.isEmpty())
+        return QPoint(currentCol(), currentRow());
+    QPoint topLeft(INT_MAX, INT_MAX);
+    for (const QModelIndex &index : selected)
+        topLeft = QPoint(std::min(topLeft.x(), index.column()), std::min(topLeft.y(), index.row()));
+    return topLeft;
+}
+
+void GridView::pasteFromClipboard()
+{
+    const QPoint at = pastePlace();
+    pasteAt(at.x(), at.y(), QGuiApplication::clipboard()->text());
+}
+
+void GridView::pasteAt(int col, int row, const QString &text)
+{
+    if (editTriggers() == NoEditTriggers || text.isEmpty())
+        return;
+    guarded(this, [&] {
+        refresh(); // the editor's text goes in first
+        const CellBlock block = CellBlock::parse(text);
+        block.checkEncodable();
+        const int rows = block.missingRows(*grid(), row);
+        const int cols = block.missingCols(*grid(), col);
+        CellBlock::Fit fit = CellBlock::Fit::Cut;
+        if (rows > 0 || cols > 0) {
+            const QString caption = QStringLiteral("Блок не помещается в %1").arg(m_blockTarget);
+            QStringList lacking;
+            if (rows > 0)
+                lacking << counted(rows, u"строки", u"строк", u"строк");
+            if (cols > 0)
+                lacking << counted(cols, u"столбца", u"столбцов", u"столбцов");
+            const QString size = QStringLiteral("%1: в блоке %2 и %3, от выбранной ячейки до края не хватает %4.")
+                                     .arg(caption, counted(block.rowCount(), u"строка", u"строки", u"строк"),
+                                          counted(block.colCount(), u"столбец", u"столбца", u"столбцов"),
+                                          lacking.join(QStringLiteral(" и ")));
+            if (m_blockGrowth) {
+                switch (Services::messages().questionWithButtons(
+                    this, caption,
+                    size + QStringLiteral("\n«Добавить» — добавить недостающие строки и столбцы; «Обрезать» — вставить "
+                                          "только то, что помещается; «Отмена» — ничего не вставлять."),
+                    QStringLiteral("Добавить"), QStringLiteral("Обрезать"), QStringLiteral("Отмена"))) {
+                case Messages::Answer::Yes:
+                    fit = CellBlock::Fit::Grow;
+                    break;
+                case Messages::Answer::No:
+                    break;
+                case Messages::Answer::Cancel:
+                    return;
+                }
+            } else if (!Services::messages().question(this, caption, size + QStringLiteral("\nВставить то, что помещается?"))) {
+                return;
+            }
+        }
+        std::shared_ptr<JournalEdit> edit = block.paste(*grid(), col, row, fit, m_growthNumberOffset);
+        refresh();
+        if (edit)
+            Q_EMIT blockPasted(std::move(edit));
+    });
+}
+
+QString GridView::selectedText() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return grid()->cell(currentCol(), currentRow());
+    QRect box;
+    for (const QModelIndex &index : selected)
+        box |= QRect(index.column(), index.row(), 1, 1);
+    return CellBlock::format(*grid(), box.left(), box.top(), box.width(), box.height());
 }

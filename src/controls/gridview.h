@@ -11,6 +11,7 @@
 #include <vector>
 
 class CellDelegate;
+class JournalEdit;
 class Grid;
 class GridModel;
 class MarkLayer;
@@ -79,6 +80,19 @@ public:
     // whole; the widths of the Grid stay as they are.
     void setColumnsFitTexts(bool on);
 
+    // Paste (Ctrl+V) of a clipboard text into the cells from (col, row): a
+    // block (tabs between cells, line breaks between rows) fills the cells to
+    // the right and below, a single line goes into the one cell. A block past
+    // the last row or column is cut, after a question; with block growth set
+    // the question also offers to add rows (numbered from numberOffset as the
+    // row insertion numbers them) and columns. `what` names the grid in the
+    // question ("журнал"). Views that take no typing take no paste.
+    void setBlockGrowth(int numberOffset, const QString &what);
+    void pasteAt(int col, int row, const QString &text);
+    // The selected cells (the current one without a selection) in the same
+    // tab and line form, as Ctrl+C puts them on the clipboard.
+    QString selectedText() const;
+
 Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, const QPoint &pos);
     void cellEdited(int col, int row);
@@ -87,6 +101,10 @@ Q_SIGNALS:
     // The current cell was moved with the keyboard (arrows, Tab, Home, End,
     // Page Up, Page Down, or an edit ended with Tab).
     void currentCellMovedByKey(int col, int row);
+    // A cell edit ended with another text than the cell had when it opened.
+    void cellTextChanged(int col, int row, const QString &before, const QString &after);
+    // A paste wrote into the grid: the edit that takes it back.
+    void blockPasted(std::shared_ptr<JournalEdit> edit);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -117,6 +135,9 @@ private:
     void setCurrentQuietly(const QModelIndex &index);
     void updateCursors();
     void updateDropLine();
+    // The top left cell of the selection, or the current cell.
+    QPoint pastePlace() const;
+    void pasteFromClipboard();
 
     QTableView *overlayOf(QObject *viewport) const;
     bool overlayMouse(QTableView *overlay, QMouseEvent *event);
@@ -149,6 +170,9 @@ private:
     bool m_inRefresh = false;
     bool m_fitTexts = false;
     bool m_textsMeasured = false;
+    bool m_blockGrowth = false;
+    int m_growthNumberOffset = 0;
+    QString m_blockTarget = QStringLiteral("таблицу");
     int m_appliedFixedRows = 0;
     int m_appliedFixedCols = -1;
     std::vector<int> m_appliedWidths; // per column as last applied; -1 when not yet

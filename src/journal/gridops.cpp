@@ -149,6 +149,16 @@ bool insertRowBelow(Grid &grid, int selected, int numberOffset, Reach reach)
     return inRange;
 }
 
+void appendRows(Grid &grid, int count, int numberOffset)
+{
+    if (count <= 0)
+        return;
+    const int before = grid.rowCount();
+    checkSize(grid, grid.colCount(), qint64(before) + count);
+    grid.setRowCount(before + count);
+    for (int last = before; last < before + count; ++last)
+        numberLastRow(grid, last, numberOffset);
+}
 
 bool deleteRow(Grid &grid, int selected, Reach reach)
 {

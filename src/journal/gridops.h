@@ -49,6 +49,11 @@ void shiftRowsUp(Grid &grid, int from, int firstCol = 1);
 // ZError (nothing changed) when the grid would grow beyond the allowed size.
 bool insertRowBelow(Grid &grid, int selected, int numberOffset, Reach reach = Reach::LastRow);
 
+// Adds `count` rows at the end, each numbered as insertRowBelow numbers the
+// new last row. ZError (nothing changed) when the grid would grow beyond the
+// allowed size.
+void appendRows(Grid &grid, int count, int numberOffset);
+
 // Deletes the selected row when 1 <= selected <= last index (or <= row count
 // with Reach::RowCount, which removes the last row): the rows below move one
 // up in columns 1..last and the last row goes. Returns whether a row went

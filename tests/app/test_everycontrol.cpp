@@ -230,6 +230,17 @@ class TestEveryControl : public QObject
             // ---- The main window's menu ----
             {"Form1", "N10", "", [this] { closeWhenShown(g()); }, [this] { return QStringLiteral("catalogue ") + closedAfterShowing(); },
              u"catalogue shown yes"_s},
+            {"Form1", "Otmenit", "", [this] {
+                 clickCell(view(f(), "SpisokSt"), 3, 5);
+                 QTest::mouseClick(ctl<QAbstractButton>(f(), u"MinusStr"_s), Qt::LeftButton);
+             },
+             [this] { return students(); }, u"7 rows: Андреев Антон|Борисова Вера|Васильев Глеб"_s},
+            {"Form1", "Povtorit", "", [this] {
+                 clickCell(view(f(), "SpisokSt"), 3, 5);
+                 QTest::mouseClick(ctl<QAbstractButton>(f(), u"MinusStr"_s), Qt::LeftButton);
+                 ctl<QAction>(f(), u"Otmenit"_s)->trigger();
+             },
+             [this] { return students(); }, u"6 rows: Андреев Антон|Васильев Глеб"_s},
             {"Form1", "N6", "", [this] { tema()->hide(); }, [this] { return QStringLiteral("plan shown ") + yesNo(tema()->isVisible()); },
              u"plan shown yes"_s},
             {"Form1", "N4", "", [this] { QDir(root().path()).mkpath(QStringLiteral("Help")); root().write(QStringLiteral("Help/Help.chm"), "x"); },

@@ -78,9 +78,11 @@ private Q_SLOTS:
     // Every menu caption keeps its text and has its own underlined letter.
     void menuCaptionsHaveMnemonics()
     {
-        QList<QList<QAction *>> menus{menuBar()->actions(), menuBar()->findChild<QMenu *>(u"N9Menu"_s)->actions()};
-        QCOMPARE(menus.at(0).size(), 6);
+        QList<QList<QAction *>> menus{menuBar()->actions(), menuBar()->findChild<QMenu *>(u"N9Menu"_s)->actions(),
+                                      menuBar()->findChild<QMenu *>(u"PravkaMenu"_s)->actions()};
+        QCOMPARE(menus.at(0).size(), 7);
         QCOMPARE(menus.at(1).size(), 4);
+        QCOMPARE(menus.at(2).size(), 2);
         for (const QList<QAction *> &items : menus) {
             QSet<QKeySequence> keys;
             for (QAction *a : items) {
@@ -122,6 +124,8 @@ private Q_SLOTS:
         gruppa->setFocus();
         QTest::keyClick(gruppa, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(menuBar()->activeAction(), f()->findChild<QAction *>(u"N10"_s));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QCOMPARE(menuBar()->activeAction(), f()->findChild<QAction *>(u"Pravka"_s));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
         QCOMPARE(menuBar()->activeAction(), f()->findChild<QAction *>(u"N6"_s));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
