@@ -12,11 +12,43 @@
 
 #include <QApplication>
 
-Program::Program(const QString &dataRoot) : m_session(std::make_unique<JournalSession>(dataRoot))
+Program::Program(const QString &dataRoot, bool windowsLater)
+    : m_session(std::make_unique<JournalSession>(dataRoot)),
+      m_accessFile(dataRoot + QLatin1Char('/') + QLatin1String(AccessFile::kFileName))
 {
+    // Creating the login window reads the access table.
+    zapusk = new TZapusk(m_accessFile);
+    // Login: the journal window runs modally, the login window hidden behind
+    // it; when it ends, so does the program. A password given before the
+    // other windows exist creates them first.
+    QObject::connect(zapusk, &TZapusk::admitted, zapusk, [this] {
+        createWindows();
+        // The login window's frame tells the journal window's before it is
+        // shown: it is placed once and does not move when it appears.
+        learnFrameMargins();
+        zapusk->hide();
+        form1->exec();
+    });
+    // Only the administrator may change the grading scale and the access table.
+    QObject::connect(zapusk, &TZapusk::scaleForbidden, zapusk, [this] {
+        createWindows();
+        form1->forbidScale();
+    });
+    QObject::connect(zapusk, &TZapusk::accessEditorForbidden, zapusk, [this] {
+        createWindows();
+        form1->forbidAccessEditor();
+    });
+    if (!windowsLater)
+        createWindows();
+}
+
+void Program::createWindows()
+{
+    if (form1)
+        return;
     JournalSession &s = *m_session;
-    const QString accessFile = dataRoot + QLatin1Char('/') + QLatin1String(AccessFile::kFileName);
-    zapusk = new TZapusk(accessFile);
+    // The main window's creation sets the hint font and colour of every
+    // window, the login window's too, long before a hint can show.
     form1 = new TForm1(s);
     // The plan and the dynamics stand beside the journal window, not above it:
     // a window of their own each, so that the journal window, once clicked,
@@ -28,7 +60,7 @@ Program::Program(const QString &dataRoot) : m_session(std::make_unique<JournalSe
     // The modal windows belong to the journal window and appear over it.
     procent = new TProcent(s.thresholds(), s.dataRoot(), form1);
     gurnali = new TGurnaliForm(s, form1);
-    paroli = new TParoli1(accessFile, form1);
+    paroli = new TParoli1(m_accessFile, form1);
     connectWindows();
 }
 
@@ -46,19 +78,6 @@ Program::~Program()
 void Program::connectWindows()
 {
     JournalSession *s = m_session.get();
-
-    // Login: the journal window runs modally, the login window hidden behind
-    // it; when it ends, so does the program.
-    QObject::connect(zapusk, &TZapusk::admitted, form1, [this] {
-        // The login window's frame tells the journal window's before it is
-        // shown: it is placed once and does not move when it appears.
-        learnFrameMargins();
-        zapusk->hide();
-        form1->exec();
-    });
-    // Only the administrator may change the grading scale and the access table.
-    QObject::connect(zapusk, &TZapusk::scaleForbidden, form1, &TForm1::forbidScale);
-    QObject::connect(zapusk, &TZapusk::accessEditorForbidden, form1, &TForm1::forbidAccessEditor);
 
     // The journal load shows the plan and the thresholds it read.
     // The teacher goes on in the journal window: the plan appears beside it
