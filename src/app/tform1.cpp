@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include "access/authorcontacts.h"
+#include "controls/helpviewer.h"
 #include "controls/framegeometry.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
@@ -189,7 +190,10 @@ void TForm1::buildMenu()
         item->setToolTip(shown);
     };
     shortcut(N10, QKeySequence(Qt::CTRL | Qt::Key_O), QStringLiteral("Список журналов"));
-    shortcut(N4, QKeySequence(Qt::Key_F1), QStringLiteral("Справка"));
+    // F1 opens the help page of the window it is pressed in (setHelpPage).
+    N4->setStatusTip(QStringLiteral("Справка (F1)"));
+    N4->setToolTip(N4->statusTip());
+    setHelpPage(this, QStringLiteral("zhurnal.html"));
     auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     menuKey->setObjectName(QStringLiteral("MenuKey"));
     connect(menuKey, &QShortcut::activated, this, [this] { activateMenuBar(MainMenu); });
@@ -209,7 +213,8 @@ void TForm1::buildMenu()
 
 void TForm1::buildControls()
 {
-    // Identity of the journal.
+    // Identity of the journal. The edits' smallest widths let the window fit a
+    // screen 1024 pixels wide; on a wider one the columns' stretch shares the rest.
     SaveTab = makeToolButton(this, QStringLiteral("SaveTab"), QStringLiteral("Запомнить журнал в папке"), QString(),
                              QStyle::SP_DialogSaveButton);
     SaveTab->setIconSize(QSize(32, 32));
@@ -218,12 +223,12 @@ void TForm1::buildControls()
     IdentityGroup = new QGroupBox(this);
     IdentityGroup->setObjectName(QStringLiteral("IdentityGroup"));
     setBackground(IdentityGroup, 255, 255, 206);
-    Gruppa = makeEdit(IdentityGroup, QStringLiteral("Gruppa"), QStringLiteral("Код группы, он же имя Папки журналов группы"), 80);
-    PredmNaz = makeEdit(IdentityGroup, QStringLiteral("PredmNaz"), QString(), 260);
-    PapkaName = makeEdit(IdentityGroup, QStringLiteral("PapkaName"), QStringLiteral("Имя папки с журналом"), 80);
+    Gruppa = makeEdit(IdentityGroup, QStringLiteral("Gruppa"), QStringLiteral("Код группы, он же имя Папки журналов группы"), 70);
+    PredmNaz = makeEdit(IdentityGroup, QStringLiteral("PredmNaz"), QString(), 200);
+    PapkaName = makeEdit(IdentityGroup, QStringLiteral("PapkaName"), QStringLiteral("Имя папки с журналом"), 70);
     Semestr = makeEdit(IdentityGroup, QStringLiteral("Semestr"), QString(), 40);
     GodS = makeEdit(IdentityGroup, QStringLiteral("GodS"), QStringLiteral("Редактируется в списке журналов"), 50, true);
-    Komment = makeEdit(IdentityGroup, QStringLiteral("Komment"), QStringLiteral("Редактируется в списке журналов"), 100, true);
+    Komment = makeEdit(IdentityGroup, QStringLiteral("Komment"), QStringLiteral("Редактируется в списке журналов"), 90, true);
     setBackground(GodS, 183, 255, 255);
     setBackground(Komment, 183, 255, 255);
     for (QLineEdit *e : {GodS, Komment}) {
@@ -292,7 +297,7 @@ void TForm1::buildControls()
                                QStyle::SP_FileDialogDetailedView);
     GirOb = makeToolButton(EditGroup, QStringLiteral("GirOb"), QStringLiteral("Обычный шрифт / Жирный"), QStringLiteral("Ж"));
     BitBtn1 = makeToolButton(EditGroup, QStringLiteral("BitBtn1"), QStringLiteral("Колонку ФИО открыть / закрыть"), QStringLiteral("ФИО"));
-    FIO = makeEdit(EditGroup, QStringLiteral("FIO"), QStringLiteral("Ученик выбран"), 170);
+    FIO = makeEdit(EditGroup, QStringLiteral("FIO"), QStringLiteral("Ученик выбран"), 130);
     DatNTar = makeEdit(EditGroup, QStringLiteral("DatNTar"), QStringLiteral("Дата"), 70, true);
     TekOcen = makeToolButton(EditGroup, QStringLiteral("TekOcen"), QStringLiteral("Текущие оценки по 5 балльной системе"), QStringLiteral("5"));
     {
@@ -340,12 +345,18 @@ void TForm1::buildControls()
                                                         {QStringLiteral("Выбран ученик"), {FIO}},
                                                         {QStringLiteral("Дата"), {DatNTar}},
                                                         {QString(), {TekOcen}},
-                                                        {QStringLiteral("[----------  Печать -------------- ]"), {Print11, Bilet, TemiFakt}},
-                                                        {QString(), {Obnovit, Dinamika, Provodnik}}});
+                                                        {QStringLiteral("[----------  Печать -------------- ]"), {Print11, Bilet, TemiFakt}}});
     editButtons->setColumnStretch(editButtons->columnCount(), 1);
+    // The refresh, dynamics and folder buttons stand under the row and column
+    // panels, so that the command row fits a screen 1024 pixels wide.
+    auto *viewButtons = new QHBoxLayout;
+    viewButtons->setSpacing(3);
+    for (QWidget *w : std::initializer_list<QWidget *>{Obnovit, Dinamika, Provodnik})
+        viewButtons->addWidget(w);
     auto *side = new QVBoxLayout;
     side->addWidget(rowsGroup);
     side->addWidget(colsGroup);
+    side->addLayout(viewButtons);
     side->addStretch();
     auto *editLayout = new QGridLayout(EditGroup);
     editLayout->setContentsMargins(4, 2, 4, 4);
@@ -707,8 +718,10 @@ void TForm1::GirObClick()
 void TForm1::ProvodnikClick()
 {
     runHandler(this, [this] {
-        if (!Services::platform().openPath(m_programFolder))
-            throw ZError(QStringLiteral("Не удалось открыть папку программы %1 в файловом менеджере.").arg(quotedPath(m_programFolder)));
+        // The teacher looks for the journals' folders: the data root, not the program's folder.
+        const QString root = QDir::toNativeSeparators(m_session.dataRoot());
+        if (!Services::platform().openPath(root))
+            throw ZError(QStringLiteral("Не удалось открыть папку с данными %1: на этом компьютере нет файлового менеджера.").arg(quotedPath(root)));
     });
 }
 
@@ -780,13 +793,16 @@ QString findHelpFile()
 
 void TForm1::N4Click()
 {
-    runHandler(this, [] {
-        const QString help = findHelpFile();
-        if (help.isEmpty())
-            throw ZError(QStringLiteral("Справка не найдена: нет ни файла «Help/Help.chm», ни страниц справки программы."));
-        if (!Services::platform().openPath(help))
-            throw ZError(QStringLiteral("Не удалось открыть справку «%1».").arg(help));
-    });
+    // A compiled help file of the data root needs its own viewer outside the
+    // program; without one (or without the file) the program's pages open in
+    // the built-in viewer, which needs nothing else.
+    const QString help = findHelpFile();
+    if (help.endsWith(QStringLiteral(".chm"), Qt::CaseInsensitive)) {
+        if (Services::platform().openPath(help))
+            return;
+        StatusBar->showMessage(QStringLiteral("Файл %1 открыть нечем: показана справка программы.").arg(quotedPath(help)));
+    }
+    showHelp(this, QStringLiteral("index.html"));
 }
 
 void TForm1::N6Click()

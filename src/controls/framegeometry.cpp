@@ -62,7 +62,9 @@ protected:
                 if (!g_knownMargins.isNull())
                     applyOnScreen();
             }
-            if (!m_placed)
+            // Placed at its creation with the margins known then; placed again
+            // now, before it appears, when other margins are known since.
+            if (!m_placed || (!m_settled && !currentMargins().isNull() && currentMargins() != m_applied))
                 applyOnScreen();
             if (!m_settled) {
                 // The window manager frames a window a moment after it is shown.
@@ -138,11 +140,13 @@ QRect frameRect(const FrameRule &rule, const QRect &workArea)
     int y = rule.design.top();
     // The right edge (exclusive) that stretching reaches and clamping keeps:
     // one pixel short of the area, or where the right-hand neighbour starts.
-    const int stretchLimit = rule.reserveRight > 0 ? areaW - 1 - rule.reserveRight : areaW - 1;
+    const int split = std::max(areaW - 1 - rule.reserveRight, rule.leftShareMin);
+    const int stretchLimit = rule.reserveRight > 0 ? split : areaW - 1;
     const int rightLimit = rule.reserveRight > 0 ? stretchLimit : areaW;
     if (rule.alignRight) {
         w = std::min(w, areaW - 1);
-        x = areaW - 1 - w;
+        x = std::max(areaW - 1 - w, rule.leftShareMin);
+        w = std::max(1, areaW - 1 - x);
     } else if (rule.stretchWidth && x + w < stretchLimit) {
         w = stretchLimit - x;
     }
@@ -188,6 +192,12 @@ void applyFrameRule(QWidget *window, const QRect &workArea, const QMargins &marg
 QMargins knownFrameMargins()
 {
     return g_knownMargins;
+}
+
+void learnFrameMargins()
+{
+    if (g_knownMargins.isNull())
+        g_knownMargins = framedWindowMargins();
 }
 
 void setKnownFrameMargins(const QMargins &margins)

@@ -15,6 +15,10 @@ struct FrameRule
     bool stretchHeight = false; // ending short of the work area's bottom, it is made one pixel short of it
     int reserveRight = 0;       // pixels kept free at the right edge (for a neighbour window)
     bool alignRight = false;    // it stands at the right edge, one pixel short of it
+    // With reserveRight or alignRight, of two windows side by side: the one on
+    // the left keeps at least this frame width, the one on the right gives way
+    // (on a narrow screen neither stands over the other).
+    int leftShareMin = 0;
 };
 
 // The frame rectangle of a rule in a work area: stretched as the rule asks and
@@ -37,6 +41,10 @@ void applyFrameRule(QWidget *window, const QRect &workArea, const QMargins &marg
 // until a window manager has framed one. New windows are placed with them.
 QMargins knownFrameMargins();
 void setKnownFrameMargins(const QMargins &margins);
+// Takes the frame margins from a window the window manager has framed and that
+// is shown now, if none are known yet: the next window appears in its place
+// at once, even when this one is hidden before it is shown.
+void learnFrameMargins();
 
 // The lower band of the screen, below the main window: the thematic plan on
 // the left, the dynamics window on the right, side by side.
@@ -44,4 +52,6 @@ namespace ScreenTiling {
 inline constexpr int kMainHeight = 515;  // the main window's frame height
 inline constexpr int kLowerTop = 514;    // where the plan and the dynamics windows start
 inline constexpr int kDynamicsWidth = 677;
+inline constexpr int kPlanMinWidth = 440; // the plan's narrowest frame: its button row whole
+
 } // namespace ScreenTiling

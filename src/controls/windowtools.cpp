@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include <algorithm>
+
 void toggleGridBold(GridView *view, QAbstractButton *button)
 {
     QFont font = view->gridFont();
@@ -57,7 +59,8 @@ QToolButton *makeToolButton(QWidget *parent, const QString &name, const QString 
     } else {
         b->setText(text);
     }
-    b->setMinimumSize(30, 28);
+    // A caption is never cut, however narrow the window's row.
+    b->setMinimumSize(std::max(30, text.isEmpty() ? 0 : b->sizeHint().width()), 28);
     return b;
 }
 

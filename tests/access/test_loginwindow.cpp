@@ -1,6 +1,7 @@
 #include "access/accessfile.h"
 #include "access/authorcontacts.h"
 #include "access/ui/tzapusk.h"
+#include "controls/helpviewer.h"
 #include "controls/tdxfcolorbutton.h"
 #include "doubles/recordingservices.h"
 
@@ -243,9 +244,12 @@ private Q_SLOTS:
             QAbstractButton *b = ctl<QAbstractButton>(name);
             QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
         };
+        // The page opens in the program's own viewer, without a browser.
         click("OpisProgr");
-        QCOMPARE(m_platform.opened.size(), 1);
-        const QString page = m_platform.opened.first();
+        QCOMPARE(m_platform.opened.size(), 0);
+        const auto *viewer = m_window->findChild<HelpViewer *>(u"HelpViewer"_s);
+        QVERIFY(viewer && viewer->isVisible());
+        const QString page = viewer->source().toLocalFile();
         QVERIFY2(page.endsWith(u"/vhod.html"_s), qPrintable(page));
         // The help page gives the passwords of a fresh file, with the advice to change them.
         QFile help(page);

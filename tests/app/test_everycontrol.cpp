@@ -4,6 +4,7 @@
 #include "access/ui/tparoli1.h"
 #include "access/ui/tzapusk.h"
 #include "app/tform1.h"
+#include "controls/helpviewer.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
 #include "doubles/recordingservices.h"
@@ -301,10 +302,10 @@ class TestEveryControl : public QObject
              u"dynamics shown yes for Борисова Вера"_s},
             {"Form1", "Provodnik", "", {},
              [this] {
-                 const QString program = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-                 return QStringLiteral("opened ") + platform().opened.join(QLatin1Char(',')).replace(program, QStringLiteral("<program folder>"));
+                 const QString dataRoot = QDir::toNativeSeparators(root().path());
+                 return QStringLiteral("opened ") + platform().opened.join(QLatin1Char(',')).replace(dataRoot, QStringLiteral("<data root>"));
              },
-             u"opened <program folder>"_s},
+             u"opened <data root>"_s},
             {"Form1", "PlusStr", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 4); }, [this] { return students(); },
              u"8 rows: Андреев Антон||Борисова Вера|Васильев Глеб"_s},
             {"Form1", "MinusStr", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 5); }, [this] { return students(); },
@@ -419,8 +420,12 @@ class TestEveryControl : public QObject
              u"journal window shown yes, login behind it no, login shown no"_s},
             {"Zapusk", "dxfColorButton1", "", {}, [this] { return QStringLiteral("login shown ") + yesNo(running().zapusk->isVisible()); },
              u"login shown no"_s},
-            {"Zapusk", "OpisProgr", "", {}, [this] { return QStringLiteral("opened ") + QFileInfo(platform().opened.value(0)).fileName(); },
-             u"opened vhod.html"_s},
+            {"Zapusk", "OpisProgr", "", {},
+             [this] {
+                 const auto *viewer = running().zapusk->findChild<HelpViewer *>(u"HelpViewer"_s);
+                 return QStringLiteral("help shown %1 at %2").arg(yesNo(viewer && viewer->isVisible()), viewer ? viewer->source().fileName() : QString());
+             },
+             u"help shown yes at vhod.html"_s},
             {"Zapusk", "dxfColorButton2", "", {}, [this] { return QStringLiteral("browser ") + platform().addresses.join(QLatin1Char(',')); },
              QStringLiteral("browser ") + QLatin1String(AuthorContacts::kSite)},
             {"Zapusk", "Pismo", "", {},

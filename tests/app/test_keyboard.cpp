@@ -1,7 +1,10 @@
 #include "fixtureroot.h"
 
+#include "access/ui/tparoli1.h"
+#include "access/ui/tzapusk.h"
 #include "app/tform1.h"
 #include "controls/gridview.h"
+#include "controls/helpviewer.h"
 #include "journal/ui/tgurnaliform.h"
 #include "rating/resultgrids.h"
 #include "rating/ui/tprocent.h"
@@ -12,6 +15,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include <memory>
@@ -45,6 +50,10 @@ private:
             return running().gurnali;
         if (name == u"scale"_s)
             return running().procent;
+        if (name == u"login"_s)
+            return running().zapusk;
+        if (name == u"access"_s)
+            return running().paroli;
         return running().stolbItogo;
     }
     // Presses Tab from the first control until the keyboard comes back to it;
@@ -187,20 +196,71 @@ private Q_SLOTS:
         QTRY_VERIFY(m_session->root.bytes(file).contains("\r\n93\r\n"));
     }
 
-    // F1 opens the help, F9 recalculates, Ctrl+O opens the catalogue; the
-    // shortcuts are shown in the hints.
+    // F1 opens the program's help viewer at the page of the window it is
+    // pressed in; a link of the page leads to another page, and the buttons
+    // back and forward again. Nothing outside the program is asked for.
+    void f1OpensTheWindowsHelpPage_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("main") << u"main"_s << u"zhurnal.html"_s;
+        QTest::newRow("plan") << u"plan"_s << u"temy.html"_s;
+        QTest::newRow("catalogue") << u"catalogue"_s << u"katalog.html"_s;
+        QTest::newRow("scale") << u"scale"_s << u"reiting.html#shkala"_s;
+        QTest::newRow("dynamics") << u"dynamics"_s << u"reiting.html#dinamika"_s;
+        QTest::newRow("login") << u"login"_s << u"vhod.html"_s;
+        QTest::newRow("access") << u"access"_s << u"vhod.html#dostup"_s;
+    }
+    void f1OpensTheWindowsHelpPage()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, page);
+        QWidget *w = windowNamed(window);
+        showActive(w);
+        QWidget *focus = QApplication::focusWidget() && QApplication::focusWidget()->window() == w ? QApplication::focusWidget() : w;
+        QTest::keyClick(focus, Qt::Key_F1);
+        auto *viewer = w->findChild<HelpViewer *>(u"HelpViewer"_s);
+        QVERIFY(viewer && viewer->isVisible());
+        const QUrl shown = viewer->source();
+        QCOMPARE(shown.fileName() + (shown.hasFragment() ? u'#' + shown.fragment() : QString()), page);
+        QVERIFY(viewer->windowTitle().endsWith(u" — Журналы успеваемости"_s));
+        auto *browser = viewer->findChild<QTextBrowser *>(u"Stranica"_s);
+        // A page's part is scrolled into view.
+        if (shown.hasFragment())
+            QTRY_VERIFY(browser->verticalScrollBar()->value() > 0);
+
+        // The page's menu link "Отчёты", clicked.
+        browser->verticalScrollBar()->setValue(0);
+        const QTextCursor link = browser->document()->find(u"Отчёты"_s);
+        QVERIFY(!link.isNull());
+        QTextCursor inside(browser->document());
+        inside.setPosition(link.selectionStart() + 2);
+        const QRect r = browser->cursorRect(inside);
+        QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_COMPARE(viewer->source().fileName(), u"otchety.html"_s);
+        QCOMPARE(viewer->windowTitle(), u"Отчёты — Журналы успеваемости"_s);
+        auto *back = ctl<QAbstractButton>(viewer, u"Nazad"_s);
+        auto *forward = ctl<QAbstractButton>(viewer, u"Vpered"_s);
+        QCOMPARE(back->toolTip(), u"Назад"_s);
+        QCOMPARE(forward->toolTip(), u"Вперёд"_s);
+        QVERIFY(back->isEnabled() && !forward->isEnabled());
+        QTest::mouseClick(back, Qt::LeftButton);
+        QCOMPARE(viewer->source().fileName(), shown.fileName());
+        QVERIFY(forward->isEnabled());
+        QTest::mouseClick(forward, Qt::LeftButton);
+        QCOMPARE(viewer->source().fileName(), u"otchety.html"_s);
+        QCOMPARE(m_session->platform.opened, QStringList());
+        QCOMPARE(m_session->messages.errors(), QStringList());
+        viewer->close();
+    }
+
+    // F9 recalculates, Ctrl+O opens the catalogue; the shortcuts are shown
+    // in the hints.
     void commandShortcuts()
     {
         showActive(f());
         QWidget *focus = ctl<QLineEdit>(f(), u"FIO"_s);
         focus->setFocus();
-        QTest::keyClick(focus, Qt::Key_F1);
-        QCOMPARE(m_session->platform.opened.size(), 1);
-        showActive(running().tema); // and from the plan window
-        QTest::keyClick(ctl<QWidget>(running().tema, u"TemiSpisok"_s), Qt::Key_F1);
-        QCOMPARE(m_session->platform.opened.size(), 2);
-        showActive(f());
-        QVERIFY(m_session->platform.opened.at(0).contains(u"elp"_s));
         QVERIFY(f()->findChild<QAction *>(u"N4"_s)->statusTip().contains(u"F1"_s));
 
         const QString sumBefore = session().itog().cell(ResultGrids::SumCol, 1);

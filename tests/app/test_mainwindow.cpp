@@ -3,6 +3,7 @@
 #include "access/ui/tparoli1.h"
 #include "access/ui/tzapusk.h"
 #include "app/tform1.h"
+#include "controls/helpviewer.h"
 #include "doubles/recordingservices.h"
 #include "journal/excerpt.h"
 #include "controls/gridview.h"
@@ -575,17 +576,23 @@ private Q_SLOTS:
         QCOMPARE(platform().addresses.size(), 2);
         QVERIFY(platform().addresses.at(1).endsWith(QStringLiteral("/sendmail/form.php")));
         QVERIFY(platform().addresses.at(1).startsWith(platform().addresses.at(0).chopped(1)));
-        f()->ProvodnikClick();
-        QCOMPARE(platform().opened, QStringList{QDir::toNativeSeparators(QCoreApplication::applicationDirPath())});
+        // The file manager opens the data root, where the journals are.
+        ctl<QAbstractButton>(f(), u"Provodnik"_s)->click();
+        QCOMPARE(platform().opened, QStringList{QDir::toNativeSeparators(session().dataRoot())});
         QVERIFY(!platform().opened.value(0).endsWith(QLatin1Char('/')));
+        // Without a compiled help file the program's pages open in its own viewer.
         f()->N4Click();
-        QCOMPARE(platform().opened.size(), 2);
-        QVERIFY(platform().opened.at(1).endsWith(QStringLiteral("index.html")));
+        QCOMPARE(platform().opened.size(), 1);
+        auto *viewer = f()->findChild<HelpViewer *>(u"HelpViewer"_s);
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->source().fileName(), u"index.html"_s);
+        viewer->hide();
         // A help file in the data root comes first.
         QDir(m_root->path()).mkpath(u"Help"_s);
         m_root->write(u"Help/Help.chm"_s, "x");
         f()->N4Click();
-        QVERIFY(platform().opened.at(2).endsWith(QStringLiteral("Help/Help.chm")));
+        QVERIFY(platform().opened.at(1).endsWith(QStringLiteral("Help/Help.chm")));
+        QVERIFY(!viewer->isVisible());
         f()->N2Click();
         QCOMPARE(platform().prints, 1);
         QCOMPARE(f()->palette().color(QPalette::Window), QColor(Qt::white));

@@ -83,6 +83,9 @@ private Q_SLOTS:
         QTest::newRow("1280x800") << QRect(0, 0, 1280, 800) << QMargins(1, 21, 1, 5);
         QTest::newRow("1280x800, thick frames") << QRect(0, 0, 1280, 800) << QMargins(6, 32, 6, 6);
         QTest::newRow("1400x900 below a panel") << QRect(0, 28, 1400, 872) << QMargins(1, 21, 1, 5);
+        QTest::newRow("1024x768") << QRect(0, 0, 1024, 768) << QMargins(1, 21, 1, 5);
+        QTest::newRow("1024x768, thick frames") << QRect(0, 0, 1024, 768) << QMargins(6, 32, 6, 6);
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1080) << QMargins(1, 21, 1, 5);
     }
     void windowsTileTheScreen()
     {
@@ -120,6 +123,39 @@ private Q_SLOTS:
         // The command row and the status bar stand clear of the plan.
         for (const QString &name : {u"Dinamika"_s, u"Print11"_s, u"Peres4et"_s, u"SrSt"_s, u"StatusBar"_s})
             QVERIFY(!frameOf(plan, margins).intersects(screenRect(ctl<QWidget>(f(), name))));
+        // Side by side, the plan and the dynamics share the lower band.
+        QVERIFY(!frameOf(plan, margins).intersects(frameOf(dynamics, margins)));
+        // Every caption and value of the main window can be read whole.
+        for (QLabel *l : main->findChildren<QLabel *>())
+            if (l->isVisibleTo(main) && !l->text().isEmpty())
+                QVERIFY2(l->width() >= l->fontMetrics().horizontalAdvance(l->text()), qPrintable(l->text()));
+        for (QAbstractButton *b : main->findChildren<QAbstractButton *>())
+            if (b->isVisibleTo(main) && b->icon().isNull() && !b->text().isEmpty())
+                QVERIFY2(b->width() >= b->fontMetrics().horizontalAdvance(b->text()), qPrintable(b->objectName()));
+    }
+
+    // The plan and the dynamics are windows of their own beside the journal
+    // window, never kept above it: a click on the journal window (maximised
+    // too) brings it to the front.
+    void lowerWindowsDoNotStayOnTop()
+    {
+        for (QWidget *w : {static_cast<QWidget *>(running().tema), static_cast<QWidget *>(running().stolbItogo)}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QVERIFY2(!w->parentWidget(), qPrintable(w->objectName()));
+            QCOMPARE(w->windowType(), Qt::Window);
+            QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
+            QVERIFY(w->windowHandle() && !w->windowHandle()->transientParent());
+        }
+        QVERIFY(!(f()->windowFlags() & Qt::WindowStaysOnTopHint));
+        // The journal window's modal run leaves the plan usable.
+        f()->open();
+        QVERIFY(QTest::qWaitForWindowExposed(f()));
+        auto *bold = ctl<QAbstractButton>(running().tema, u"GirOb"_s);
+        const bool boldBefore = bold->font().bold();
+        QTest::mouseClick(bold, Qt::LeftButton, {}, bold->rect().center());
+        QCOMPARE(bold->font().bold(), !boldBefore);
+        f()->closeMainWindow();
     }
 
     // Each caption stands over the controls it names, centred on them.

@@ -1,6 +1,7 @@
 #include "access/ui/tparoli1.h"
 
 #include "access/accessfile.h"
+#include "controls/helpviewer.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
 #include "controls/services.h"
@@ -22,6 +23,7 @@ TParoli1::TParoli1(const QString &accessFile, QWidget *parent)
     setObjectName(u"Paroli1"_s);
     setWindowTitle(u"Управление доступом"_s);
     setModal(true);
+    setHelpPage(this, u"vhod.html#dostup"_s);
 
     for (int c = 0; c < AccessRows::kColumns; ++c)
         m_table.setColWidth(c, kWidths[c]);

@@ -1,5 +1,7 @@
 #include "access/ui/tzapusk.h"
 
+#include "controls/helpviewer.h"
+
 #include "access/authorcontacts.h"
 #include "controls/handler.h"
 #include "controls/services.h"
@@ -52,6 +54,7 @@ TZapusk::TZapusk(const QString &accessFile, QWidget *parent) : QWidget(parent)
     setObjectName(u"Zapusk"_s);
     setWindowTitle(u"Журнал успеваемости %1"_s.arg(QStringLiteral(ZHURNAL_VERSION)));
     setFixedSize(420, 232);
+    setHelpPage(this, u"vhod.html"_s);
 
     m_background = new TdxfBackGround(this);
     m_background->setBeginColor(QColor(0, 255, 255)); // aqua
@@ -176,29 +179,15 @@ void TZapusk::dxfColorButton1Click()
 
 QString TZapusk::helpPage()
 {
-    const QString page = u"vhod.html"_s;
-    const QStringList folders = {
-        QCoreApplication::applicationDirPath() + u"/help"_s,
-        QCoreApplication::applicationDirPath() + u"/../share/zhurnal/help"_s,
-        QStringLiteral(ZHURNAL_HELP_DIR),
-    };
-    for (const QString &folder : folders) {
-        const QFileInfo file(folder + QLatin1Char('/') + page);
-        if (file.isFile())
-            return file.absoluteFilePath();
-    }
-    return QString();
+    const QString folder = helpFolder();
+    const QFileInfo file(folder + u"/vhod.html"_s);
+    return !folder.isEmpty() && file.isFile() ? file.absoluteFilePath() : QString();
 }
 
 void TZapusk::OpisProgrClick()
 {
-    runHandler(this, [] {
-        const QString page = helpPage();
-        if (page.isEmpty())
-            throw ZError(u"Справка не найдена: нет страницы «vhod.html» в папке справки программы."_s);
-        if (!Services::platform().openPath(page))
-            throw ZError(u"Не удалось открыть справку «%1»."_s.arg(page));
-    });
+    // The program's own viewer: the page opens without a browser.
+    showHelp(this, u"vhod.html"_s);
 }
 
 void TZapusk::dxfColorButton2Click()

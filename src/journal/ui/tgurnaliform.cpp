@@ -1,5 +1,6 @@
 #include "journal/ui/tgurnaliform.h"
 
+#include "controls/helpviewer.h"
 #include "controls/framegeometry.h"
 #include "controls/handler.h"
 #include "controls/roweditpanel.h"
@@ -92,6 +93,7 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
 
 void TGurnaliForm::FormCreate()
 {
+    setHelpPage(this, QStringLiteral("katalog.html"));
     // At the top left corner, stretched over the work area.
     placeFrame(this, FrameRule{QRect(0, 0, 1017, 219), true, true});
     GurSp->refresh();

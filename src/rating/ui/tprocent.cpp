@@ -1,5 +1,6 @@
 #include "rating/ui/tprocent.h"
 
+#include "controls/helpviewer.h"
 #include "controls/handler.h"
 #include "controls/onelinevalidator.h"
 #include "controls/windowtools.h"
@@ -32,6 +33,7 @@ TProcent::TProcent(Thresholds &thresholds, const QString &dataRoot, QWidget *par
     setObjectName(QStringLiteral("Procent"));
     setWindowTitle(QStringLiteral("Шкала перевода"));
     setModal(true);
+    setHelpPage(this, QStringLiteral("reiting.html#shkala"));
 
     auto *group = new QGroupBox(QStringLiteral("Перевод процентов в 5-ти балльной шкале"), this);
     setHint(group, QStringLiteral("GroupBox1"), QStringLiteral("Правила выставления оценок в 5 бальной системе"));

@@ -1,5 +1,6 @@
 #include "rating/ui/tstolbitogo.h"
 
+#include "controls/helpviewer.h"
 #include "controls/framegeometry.h"
 #include "controls/gridview.h"
 
@@ -11,6 +12,10 @@ TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
     setObjectName(QStringLiteral("StolbItogo"));
     setWindowTitle(QStringLiteral("Динамика накопленной успеваемости. Показатели взвешены."));
     setModal(false);
+    // A window of its own, not a dialog kept above another window: the
+    // journal window can come in front of it.
+    setWindowFlags(Qt::Window);
+    setHelpPage(this, QStringLiteral("reiting.html#dinamika"));
     Summi = new GridView(&summi, this);
     Summi->setObjectName(QStringLiteral("Summi"));
     Summi->setRowSelect(true);
@@ -25,7 +30,8 @@ TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
 void TStolbItogo::FormCreate()
 {
     // Right of the thematic plan, below the main window, down to the work area's bottom.
-    placeFrame(this, FrameRule{QRect(0, ScreenTiling::kLowerTop, ScreenTiling::kDynamicsWidth, 182), false, true, 0, true});
+    placeFrame(this, FrameRule{QRect(0, ScreenTiling::kLowerTop, ScreenTiling::kDynamicsWidth, 182), false, true, 0, true,
+                               ScreenTiling::kPlanMinWidth});
 }
 
 void TStolbItogo::showDynamics()

@@ -1,5 +1,6 @@
 #include "themes/ui/ttema.h"
 
+#include "controls/helpviewer.h"
 #include "controls/framegeometry.h"
 #include "controls/handler.h"
 #include "controls/roweditpanel.h"
@@ -24,6 +25,10 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     setObjectName(QStringLiteral("Tema"));
     setWindowTitle(QStringLiteral("Тематический план"));
     setModal(false);
+    // A window of its own, not a dialog kept above another window: the
+    // journal window can come in front of it.
+    setWindowFlags(Qt::Window);
+    setHelpPage(this, QStringLiteral("temy.html"));
 
     auto *group = new QGroupBox(QStringLiteral("Темы, задания, тесты, другие виды работ. Входные данные."), this);
     TemiSpisok = new GridView(&m_temi, group);
@@ -78,7 +83,8 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
 void TTema::FormCreate()
 {
     // Below the main window, stretched to the bottom and up to the dynamics window.
-    placeFrame(this, FrameRule{QRect(0, ScreenTiling::kLowerTop, 1024, 303), true, true, ScreenTiling::kDynamicsWidth});
+    placeFrame(this, FrameRule{QRect(0, ScreenTiling::kLowerTop, 1024, 303), true, true, ScreenTiling::kDynamicsWidth, false,
+                               ScreenTiling::kPlanMinWidth});
     TemiSpisok->refresh();
 }
 
