@@ -3,6 +3,7 @@
 #include "access/authorcontacts.h"
 #include "controls/helpviewer.h"
 #include "controls/framegeometry.h"
+#include "controls/gridmodel.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
 #include "controls/onelinevalidator.h"
@@ -19,6 +20,7 @@
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
+#include "rating/scorecell.h"
 #include "reports/reports.h"
 #include "reports/ui/windowreport.h"
 #include "themes/themes.h"
@@ -91,6 +93,9 @@ private:
 // Steps the teacher can take back; each keeps only what its edit changed.
 constexpr int kUndoLimit = 100;
 
+// The group of the journal grid's marks that shows the selected student and lesson.
+constexpr int kSelectionFrames = 1;
+
 QLabel *yellowLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -122,7 +127,10 @@ TForm1::TForm1(JournalSession &session, QWidget *parent)
     setUpKeyboard();
     FormCreate();
     connect(&m_session, &JournalSession::journalSwitched, this, &TForm1::journalSwitched);
-    connect(&m_session, &JournalSession::journalLoaded, this, [this] { showIndicators(); });
+    connect(&m_session, &JournalSession::journalLoaded, this, [this] {
+        showIndicators();
+        showLeftOutCells();
+    });
     // Other computers of the school open the same data root: the journal
     // open here is locked, and one open elsewhere is only read. The notice
     // waits until the load has shown the whole journal and its results.
@@ -292,6 +300,27 @@ void TForm1::buildControls()
     setHint(SpisokSt, QString(), QStringLiteral("Мышью нажать строку в левой колонке и передвинуть на новое место"));
     SpisokSt->setRowDragging(true);
     SpisokSt->setBlockGrowth(JournalLayout::kStudentNumberOffset, QStringLiteral("журнал"));
+    // A score cell that the results leave out says so: a pale red ground (no
+    // number) or grey ("н"), with the reason as its hint.
+    SpisokSt->gridModel()->setCellNoter([](int col, int row, const QString &text) {
+        GridModel::CellNote note;
+        if (col < JournalLayout::kFirstLessonCol || row < JournalLayout::kFirstStudentRow)
+            return note;
+        const ScoreCell::Kind kind = ScoreCell::classify(text);
+        if (!ScoreCell::leftOut(kind))
+            return note;
+        note.look = kind == ScoreCell::Kind::Absent ? GridModel::CellNote::Look::Muted : GridModel::CellNote::Look::LeftOut;
+        note.hint = ScoreCell::reason(kind);
+        return note;
+    });
+    // A new student's name is typed straight into his empty name cell, though
+    // the name column is fixed; the cell takes what any cell takes.
+    SpisokSt->setFixedCellEditable([this](int col, int row) {
+        return col == JournalLayout::kNameCol && row >= JournalLayout::kFirstStudentRow
+            && m_journal.cell(col, row).trimmed().isEmpty();
+    });
+    // Sums and averages (the sum column "Σ→" adds) show whole.
+    SpisokSt->setColumnsFitNumbers(true);
 
     RedSpisok = makeToolButton(EditGroup, QStringLiteral("RedSpisok"), QStringLiteral("Редактирование таблицы"), QString(),
                                QStyle::SP_FileDialogDetailedView);
@@ -377,6 +406,8 @@ void TForm1::buildControls()
     resultFont.setPixelSize(11);
     Itog->setGridFont(resultFont);
     Itog->setMinimumWidth(372);
+    // The average student's fractions show whole.
+    Itog->setColumnsFitNumbers(true);
     auto *labels = new QHBoxLayout;
     labels->setSpacing(0);
     labels->addSpacing(22 + 130 + 2);
@@ -483,6 +514,25 @@ void TForm1::setUpKeyboard()
     // The journal (with its plan) is saved from the plan and dynamics windows too.
     setShortcutHint(SaveTab, QKeySequence(Qt::CTRL | Qt::Key_S), Qt::ApplicationShortcut);
     setShortcutHint(Peres4et, QKeySequence(Qt::Key_F9));
+    // The row and column buttons, from the journal grid as from anywhere in the window.
+    setShortcutHint(PlusStr, QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    setShortcutHint(MinusStr, QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    setShortcutHint(PlusStolb, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert));
+    setShortcutHint(MinusStolb, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
+    const QKeySequence up(Qt::ALT | Qt::Key_Up);
+    const QKeySequence down(Qt::ALT | Qt::Key_Down);
+    auto *studentUp = new QShortcut(up, this);
+    studentUp->setObjectName(QStringLiteral("StudentUpKey"));
+    connect(studentUp, &QShortcut::activated, this, &TForm1::moveStudentUp);
+    auto *studentDown = new QShortcut(down, this);
+    studentDown->setObjectName(QStringLiteral("StudentDownKey"));
+    connect(studentDown, &QShortcut::activated, this, &TForm1::moveStudentDown);
+    // Their hint is the grid's, beside the drag that moves a student too.
+    for (auto [get, set] : {std::pair{&QWidget::toolTip, &QWidget::setToolTip}, std::pair{&QWidget::statusTip, &QWidget::setStatusTip}})
+        (SpisokSt->*set)(QStringLiteral("%1 (ученик выше / ниже: %2 / %3)")
+                             .arg((SpisokSt->*get)(), up.toString(QKeySequence::NativeText), down.toString(QKeySequence::NativeText)));
+    // Alt with the key of a menu letter works in the Latin layout too.
+    addLatinMnemonics(MainMenu);
     // Reading order: the identity row and the indicators, the journal with its
     // row and column panels and its command row, the results.
     setTabChain({SaveTab, Gruppa, PredmNaz, PapkaName, Semestr, GodS, Komment, Uspev, Uspewa, Ka4, Obu4,
@@ -600,6 +650,13 @@ void TForm1::journalSwitched(bool identityChanged)
     if (identityChanged)
         showIdentity();
     refreshAllGrids();
+    focusFirstScore();
+}
+
+void TForm1::focusFirstScore()
+{
+    SpisokSt->setCurrentCell(JournalLayout::kFirstLessonCol, JournalLayout::kFirstStudentRow);
+    SpisokSt->setFocus(Qt::OtherFocusReason);
 }
 
 bool TForm1::openJournal(const JournalIdentity &identity)
@@ -884,17 +941,19 @@ void TForm1::selectJournalCell(int c, int r)
         FIO->setText(name);
     }
     // The blue frames around the column and the row: corners given as the
-    // first pixel inside and the first pixel past the frame.
+    // first pixel inside and the first pixel past the frame. They show the
+    // current selection only: those of the previous one go.
+    SpisokSt->removeFrames(kSelectionFrames);
     const QRect colCell = SpisokSt->cellRect(c, 0);
     if (!colCell.isEmpty())
-        SpisokSt->addFrame(spanRect(colCell.left() + 1, colCell.top() + 1, colCell.left() + 21,
-                                    colCell.top() + 84 + 18 * SpisokSt->visibleRows()),
-                           QColor(0, 0, 255));
+        SpisokSt->addTaggedFrame(spanRect(colCell.left() + 1, colCell.top() + 1, colCell.left() + 21,
+                                          colCell.top() + 84 + 18 * SpisokSt->visibleRows()),
+                                 QColor(0, 0, 255), kSelectionFrames);
     const QRect rowCell = SpisokSt->cellRect(0, r);
     if (!rowCell.isEmpty())
-        SpisokSt->addFrame(spanRect(rowCell.left() + 1, rowCell.top() + 1, rowCell.left() + 178 + 30 * SpisokSt->visibleCols(),
-                                    rowCell.top() + 16),
-                           QColor(0, 0, 255));
+        SpisokSt->addTaggedFrame(spanRect(rowCell.left() + 1, rowCell.top() + 1,
+                                          rowCell.left() + 178 + 30 * SpisokSt->visibleCols(), rowCell.top() + 16),
+                                 QColor(0, 0, 255), kSelectionFrames);
     // The theme of the column in the thematic plan: its row number goes into
     // the plan's selection edit, so that the plan's row operations act on it.
     Q_EMIT lessonCodeChosen(m_journal.cell(c, JournalLayout::kCodeRow));
@@ -1059,6 +1118,36 @@ void TForm1::updateUndoActions()
     show(Povtorit, QStringLiteral("&Повторить"), m_undo->canRedo(), m_undo->redoText(), QStringLiteral("Повторить отменённую правку"));
 }
 
+void TForm1::moveStudentUp()
+{
+    moveStudent(-1);
+}
+
+void TForm1::moveStudentDown()
+{
+    moveStudent(1);
+}
+
+void TForm1::moveStudent(int step)
+{
+    runHandler(this, [this, step] {
+        SpisokSt->refresh(); // an open edit keeps its text and moves with its row
+        const int row = selectedRow();
+        const int target = row + step;
+        if (row < JournalLayout::kFirstStudentRow || target < JournalLayout::kFirstStudentRow || target >= m_journal.rowCount())
+            return;
+        // As a drag by one row: the two students change places, the numbers stay
+        // in order, and one undo step takes it back.
+        if (!GridOps::moveRow(m_journal, row, target))
+            return;
+        record(JournalEdits::renumberAfterMove(m_journal, row, target));
+        SpisokSt->refresh();
+        const int col = std::max(SpisokSt->currentCol(), int(JournalLayout::kFirstLessonCol));
+        SpisokSt->setCurrentCell(col, target);
+        selectJournalCell(col, target);
+    });
+}
+
 void TForm1::RedSpisokClick()
 {
     runHandler(this, [this] { GridOps::switchHeaderEditMode(m_journal); });
@@ -1081,6 +1170,17 @@ void TForm1::recalculateJournal()
         ~ShowAfter() { form->showIndicators(); }
     } showAfter{this};
     m_session.recalculate();
+    showLeftOutCells();
+}
+
+void TForm1::showLeftOutCells()
+{
+    const int leftOut = ScoreCell::leftOutCells(m_journal);
+    if (leftOut > 0)
+        StatusBar->showMessage(QStringLiteral("Не учтено в итогах: %1 (не числа и «н»)")
+                                   .arg(counted(leftOut, u"ячейка", u"ячейки", u"ячеек")));
+    else
+        StatusBar->clearMessage();
 }
 
 void TForm1::showIndicators()

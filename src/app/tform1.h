@@ -104,6 +104,10 @@ public Q_SLOTS:
     void DelStolbiClick();
     void RedSpisokClick();
     void BitBtn1Click();
+    // Alt+Up / Alt+Down: the selected student changes places with the one
+    // above / below him; the selection goes with him.
+    void moveStudentUp();
+    void moveStudentDown();
 
     // Results
     void Peres4etClick();
@@ -159,6 +163,12 @@ private:
     // The recalculation with the thresholds of the grading-scale window.
     void recalculateJournal();
     void showIndicators();
+    // The status bar: how many score cells the results left out.
+    void showLeftOutCells();
+    // The keyboard in the journal's first score cell, ready for typing.
+    void focusFirstScore();
+    // The selected student moved to the row next to him (-1 above, +1 below).
+    void moveStudent(int step);
     // The save with its checks and questions; true when the files were written.
     bool saveJournal();
     // Before a save writes anything: the target folder's lock (another

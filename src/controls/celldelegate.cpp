@@ -76,8 +76,11 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
     const QPalette &palette = option.palette;
     const QRect r = option.rect.adjusted(0, 0, -1, -1); // the grid line is the view's
+    const GridModel::CellNote note = fixed ? GridModel::CellNote() : m_model->note(col, row);
     if (selected)
         painter->fillRect(r, palette.brush(group, QPalette::Highlight));
+    else if (note.look == GridModel::CellNote::Look::LeftOut)
+        painter->fillRect(r, GridModel::leftOutBackground());
     else
         painter->fillRect(r, fixed ? palette.button() : QBrush(Qt::white));
     if (fixed) {
@@ -90,7 +93,9 @@ void CellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         if (selected)
             painter->setPen(palette.color(group, QPalette::HighlightedText));
         else
-            painter->setPen(fixed ? palette.color(QPalette::ButtonText) : QColor(Qt::black));
+            painter->setPen(fixed                                             ? palette.color(QPalette::ButtonText)
+                            : note.look == GridModel::CellNote::Look::Muted ? GridModel::mutedText()
+                                                                            : QColor(Qt::black));
         painter->setFont(option.font);
         // The cell's rectangle leaves out the grid line.
         const QRect room(r.left() + 2, r.top(), r.width() - kCellTextMargins, r.height());
@@ -160,7 +165,7 @@ CellDelegate::Laid &CellDelegate::laid(const QString &text, const QFont &font) c
     if (it == m_laid.end()) {
         if (m_laid.size() >= kMaxLaidTexts)
             m_laid.clear();
-        it = m_laid.insert(text, Laid{m_metrics->horizontalAdvance(text), std::nullopt});
+        it = m_laid.insert(text, Laid{m_metrics->horizontalAdvance(text), std::nullopt, -1, std::nullopt});
     }
     return *it;
 }
@@ -183,12 +188,15 @@ bool CellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const Q
 {
     if (event->type() != QEvent::ToolTip || !index.isValid())
         return QStyledItemDelegate::helpEvent(event, view, option, index);
-    // The whole text of a cell that shows it cut short; over any other cell the
-    // view's own hint.
+    // The whole text of a cell that shows it cut short, and why the rules of
+    // the window leave a cell out; over any other cell the view's own hint.
     const QString &text = m_model->grid()->cell(index.column(), index.row());
-    if (text.isEmpty() || textWidth(text, option.font) <= cellTextRoom(option.rect.width()))
+    const bool cut = !text.isEmpty() && textWidth(text, option.font) > cellTextRoom(option.rect.width());
+    const QString why = m_model->note(index.column(), index.row()).hint;
+    if (!cut && why.isEmpty())
         return false;
-    QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+    const QString tip = why.isEmpty() ? text : cut ? text + u'\n' + why : why;
+    QToolTip::showText(event->globalPos(), tip, view->viewport(), option.rect);
     return true;
 }
 

@@ -47,20 +47,45 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return m_grid->cell(col, row);
     case Qt::BackgroundRole:
-        return isFixed(col, row) ? m_fixedBackground : m_cellBackground;
+        if (isFixed(col, row))
+            return m_fixedBackground;
+        return note(col, row).look == CellNote::Look::LeftOut ? QBrush(leftOutBackground()) : m_cellBackground;
     case Qt::ForegroundRole:
-        return isFixed(col, row) ? m_fixedText : m_cellText;
+        if (isFixed(col, row))
+            return m_fixedText;
+        return note(col, row).look == CellNote::Look::Muted ? QBrush(mutedText()) : m_cellText;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     case Qt::ToolTipRole: {
         const QString &text = m_grid->cell(col, row);
-        if (!fits(text, m_grid->colWidth(col)))
+        const CellNote noted = note(col, row);
+        const bool whole = fits(text, m_grid->colWidth(col));
+        if (!noted.hint.isEmpty())
+            return whole ? noted.hint : text + u'\n' + noted.hint;
+        if (!whole)
             return text;
         return {};
     }
     default:
         return {};
     }
+}
+
+GridModel::CellNote GridModel::note(int col, int row) const
+{
+    if (!m_noter || isFixed(col, row) || !m_grid->contains(col, row))
+        return {};
+    return m_noter(col, row, m_grid->cell(col, row));
+}
+
+QColor GridModel::leftOutBackground()
+{
+    return QColor(255, 214, 214);
+}
+
+QColor GridModel::mutedText()
+{
+    return QColor(140, 140, 140);
 }
 
 bool GridModel::fits(const QString &text, int width) const
@@ -84,8 +109,8 @@ void GridModel::ownWrite(Write write)
 
 bool GridModel::editable(const QModelIndex &index) const
 {
-    return index.isValid() && index.column() < m_cols && index.row() < m_rows && !isFixed(index.column(), index.row())
-        && m_grid->contains(index.column(), index.row());
+    return index.isValid() && index.column() < m_cols && index.row() < m_rows
+        && (!isFixed(index.column(), index.row()) || index == m_fixedEdit) && m_grid->contains(index.column(), index.row());
 }
 
 bool GridModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -125,7 +150,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     if (isFixed(index.column(), index.row()))
-        return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+        return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren | (index == m_fixedEdit ? Qt::ItemIsEditable : Qt::NoItemFlags);
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
 }
 

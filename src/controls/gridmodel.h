@@ -4,6 +4,9 @@
 #include <QBrush>
 #include <QFontMetrics>
 
+#include <QPersistentModelIndex>
+
+#include <functional>
 #include <optional>
 
 class Grid;
@@ -63,6 +66,26 @@ public:
     // Whether a text fits a column of that width (see cellTextRoom).
     bool fits(const QString &text, int width) const;
 
+    // How a window's rules take a cell: one that they leave out (a journal
+    // score that is no number) is drawn on a pale red ground, one that they
+    // only note ("н") in grey, and its hint says why. The noter sees the cell's
+    // text as it stands; it is asked at every paint, so it only looks at the text.
+    struct CellNote
+    {
+        enum class Look { Plain, LeftOut, Muted };
+        Look look = Look::Plain;
+        QString hint; // shared, not copied
+    };
+    using CellNoter = std::function<CellNote(int col, int row, const QString &text)>;
+    void setCellNoter(CellNoter noter) { m_noter = std::move(noter); }
+    CellNote note(int col, int row) const;
+    static QColor leftOutBackground();
+    static QColor mutedText();
+
+    // A fixed cell that the view edits in place for the moment (a new
+    // student's name in the fixed name column); an invalid index for none.
+    void setFixedEditCell(const QModelIndex &index) { m_fixedEdit = index; }
+
 Q_SIGNALS:
     void cellEdited(int col, int row);
 
@@ -83,4 +106,6 @@ private:
     QBrush m_cellBackground;
     QBrush m_cellText;
     std::optional<QFontMetrics> m_metrics;
+    CellNoter m_noter;
+    QPersistentModelIndex m_fixedEdit;
 };

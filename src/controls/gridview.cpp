@@ -85,6 +85,20 @@ protected:
     }
 };
 
+// A number as the result grids write them: digits with commas, a sign, blanks.
+bool isNumberLike(const QString &text)
+{
+    bool digit = false;
+    for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u >= u'0' && u <= u'9')
+            digit = true;
+        else if (u != u',' && u != u'-' && u != u'+' && u != u' ')
+            return false;
+    }
+    return digit;
+}
+
 void prepareHeaders(QTableView *view)
 {
     for (QHeaderView *h : {view->horizontalHeader(), view->verticalHeader()}) {
@@ -125,11 +139,23 @@ GridView::GridView(Grid *grid, QWidget *parent)
     // The fixed parts never edit; they get a delegate of their own so that
     // the editor signals of the cells reach this view only.
     m_overlayDelegate = new CellDelegate(m_model, this);
+    // A fixed cell edited in place (editFixedCell): Escape puts its text back
+    // before the overlay drops the editor; afterwards the cell is fixed again
+    // and the keyboard comes back to the grid.
+    connect(m_overlayDelegate, &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget *, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache)
+                    m_overlayDelegate->revert();
+            });
     m_top = makeOverlay();
     m_left = makeOverlay();
     m_corner = makeOverlay();
 
     m_markLayer = new MarkLayer(this);
+    connect(m_overlayDelegate, &QAbstractItemDelegate::closeEditor, this, [this] {
+        m_model->setFixedEditCell(QModelIndex());
+        setFocus(Qt::OtherFocusReason);
+    });
 
     connect(m_model, &GridModel::cellEdited, this, &GridView::cellEdited);
     connect(m_delegate, &CellDelegate::typingEnded, this, &GridView::cellTextChanged);
@@ -254,7 +280,7 @@ void GridView::applyLayout(bool shape)
 int GridView::shownWidth(int col) const
 {
     const int width = grid()->colWidth(col);
-    if (!m_fitTexts || width <= 0 || size_t(col) >= m_textWidths.size())
+    if (!(m_fitTexts || m_fitNumbers) || width <= 0 || size_t(col) >= m_textWidths.size())
         return width;
     return std::max(width, m_textWidths[size_t(col)]);
 }
@@ -269,8 +295,10 @@ void GridView::measureTexts()
     m_textWidths.assign(size_t(g.colCount()), 0);
     for (int c = 0; c < g.colCount(); ++c) {
         int widest = 0;
-        for (const QString &text : g.column(c))
-            widest = std::max(widest, m_delegate->textWidth(text, m_font));
+        for (const QString &text : g.column(c)) {
+            if (m_fitTexts || isNumberLike(text))
+                widest = std::max(widest, m_delegate->textWidth(text, m_font));
+        }
         // Room for the text and the margins it is drawn with.
         m_textWidths[size_t(c)] = widest > 0 ? widest - cellTextRoom(0) : 0;
     }
@@ -279,6 +307,14 @@ void GridView::measureTexts()
 void GridView::setColumnsFitTexts(bool on)
 {
     m_fitTexts = on;
+    if (on)
+        measureTexts();
+    applyLayout(false);
+}
+
+void GridView::setColumnsFitNumbers(bool on)
+{
+    m_fitNumbers = on;
     if (on)
         measureTexts();
     applyLayout(false);
@@ -396,7 +432,7 @@ void GridView::syncScroll()
 void GridView::showEvent(QShowEvent *event)
 {
     QTableView::showEvent(event);
-    if (m_fitTexts && !m_textsMeasured) {
+    if ((m_fitTexts || m_fitNumbers) && !m_textsMeasured) {
         measureTexts();
         applyLayout(false);
     }
@@ -450,6 +486,9 @@ void GridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint h
 
 void GridView::keyPressEvent(QKeyEvent *event)
 {
+    const QPoint pointed = m_pointedFixed;
+    m_pointedFixed = QPoint(-1, -1);
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy)) {
         if (event->matches(QKeySequence::Paste))
             pasteFromClipboard();
@@ -458,9 +497,92 @@ void GridView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (plain && state() != EditingState) {
+        // Enter on a cell moves down, as after an edit ended with Enter.
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            endEditAndMove(MoveDown);
+            event->accept();
+            return;
+        }
+        // F2 after a click on a fixed cell that may be edited edits that cell.
+        if (event->key() == Qt::Key_F2 && pointed.x() >= 0 && editFixedCell(pointed.x(), pointed.y())) {
+            event->accept();
+            return;
+        }
+    }
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     reportKeyMove(before);
+}
+
+bool GridView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    const bool opened = QTableView::edit(index, trigger, event);
+    // The editor's keys reach this view first, before the delegate's own.
+    if (QLineEdit *editor = m_delegate->editor())
+        editor->installEventFilter(this);
+    return opened;
+}
+
+bool GridView::editorKey(QKeyEvent *key)
+{
+    QLineEdit *editor = m_delegate->editor();
+    if (!editor || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        endEditAndMove(MoveDown);
+        return true;
+    case Qt::Key_Right:
+        // At the end of the text the arrow leaves the cell; inside it moves the cursor.
+        if (editor->hasSelectedText() || editor->cursorPosition() < editor->text().size())
+            return false;
+        endEditAndMove(MoveRight);
+        return true;
+    case Qt::Key_Left:
+        if (editor->hasSelectedText() || editor->cursorPosition() > 0)
+            return false;
+        endEditAndMove(MoveLeft);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GridView::endEditAndMove(CursorAction action)
+{
+    const QModelIndex before = currentIndex();
+    if (state() == EditingState) {
+        if (QLineEdit *editor = m_delegate->editor()) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    const QModelIndex next = moveCursor(action, Qt::NoModifier);
+    if (next.isValid() && next != currentIndex())
+        setCurrentIndex(next);
+    reportKeyMove(before);
+}
+
+void GridView::setFixedCellEditable(std::function<bool(int, int)> rule)
+{
+    m_fixedEditRule = std::move(rule);
+}
+
+bool GridView::editFixedCell(int col, int row)
+{
+    if (!m_fixedEditRule || col < 0 || col >= m_model->fixedCols() || row < m_model->fixedRows()
+        || row >= m_model->rowCount() || !m_fixedEditRule(col, row))
+        return false;
+    finishEditing();
+    const QModelIndex index = m_model->index(row, col);
+    m_model->setFixedEditCell(index);
+    m_left->edit(index);
+    if (m_overlayDelegate->editor())
+        return true;
+    m_model->setFixedEditCell(QModelIndex());
+    return false;
 }
 
 void GridView::reportKeyMove(const QModelIndex &before)
@@ -485,7 +607,7 @@ void GridView::refresh()
     // The grid was changed from outside the view: its rows may have moved
     // from under the marks, which are repainted away.
     clearMarks();
-    if (m_fitTexts)
+    if (m_fitTexts || m_fitNumbers)
         measureTexts();
     applyLayout(change == GridModel::Change::Shape);
     const int c = std::clamp(col, m_model->fixedCols(), m_model->columnCount() - 1);
@@ -596,7 +718,7 @@ void GridView::setGridFont(const QFont &font)
     for (QTableView *v : {static_cast<QTableView *>(this), m_top, m_left, m_corner})
         v->setFont(font);
     m_markLayer->setFont(font); // the texts of the filled marks
-    if (m_fitTexts) {
+    if (m_fitTexts || m_fitNumbers) {
         measureTexts();
         applyLayout(false);
     }
@@ -741,6 +863,16 @@ void GridView::addEllipse(const QRect &rect, const QColor &pen, const QColor &fi
     m_markLayer->addEllipse(rect, pen, fill);
 }
 
+void GridView::addTaggedFrame(const QRect &rect, const QColor &color, int tag)
+{
+    m_markLayer->addTaggedFrame(rect, color, tag);
+}
+
+void GridView::removeFrames(int tag)
+{
+    m_markLayer->removeTagged(tag);
+}
+
 void GridView::clearMarks()
 {
     m_markLayer->clear();
@@ -773,6 +905,7 @@ void GridView::updateDropLine()
 
 void GridView::mousePressEvent(QMouseEvent *event)
 {
+    m_pointedFixed = QPoint(-1, -1);
     Q_EMIT mouseDown(event->button(), viewport()->mapTo(this, event->position().toPoint()));
     if (!indexAt(event->position().toPoint()).isValid()) {
         setFocus(Qt::MouseFocusReason); // outside the cells: the current cell stays
@@ -805,6 +938,9 @@ QTableView *GridView::overlayOf(QObject *viewport) const
 
 bool GridView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && watched && watched == m_delegate->editor()
+        && editorKey(static_cast<QKeyEvent *>(event)))
+        return true;
     if (QTableView *overlay = overlayOf(watched)) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -858,6 +994,13 @@ bool GridView::overlayMouse(QTableView *overlay, QMouseEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         Q_EMIT mouseDown(event->button(), pos);
+        m_pointedFixed = QPoint(-1, -1);
+        if (overlay == m_left && m_drag == Drag::None && event->button() == Qt::LeftButton) {
+            const QPoint cell(overlay->columnAt(local.x()), overlay->rowAt(local.y()));
+            if (event->type() == QEvent::MouseButtonDblClick && editFixedCell(cell.x(), cell.y()))
+                return true;
+            m_pointedFixed = cell;
+        }
         if (m_drag != Drag::None || event->button() != Qt::LeftButton) {
             setFocus(Qt::MouseFocusReason);
             return true;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTableView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     void addEllipse(const QRect &rect, const QColor &pen, const QColor &fill);
     void clearMarks();
     int markCount() const;
+    // Frames of one group (tag > 0), such as those of the current selection:
+    // removeFrames(tag) takes away that group's frames only.
+    void addTaggedFrame(const QRect &rect, const QColor &color, int tag);
+    void removeFrames(int tag);
 
     // Where the cell is drawn now, in view coordinates; an empty QRect when it
     // is scrolled out of view or hidden (width 0).
@@ -79,6 +84,16 @@ public:
     // Columns at least as wide as their widest text, so that every text shows
     // whole; the widths of the Grid stay as they are.
     void setColumnsFitTexts(bool on);
+    // The same for the numbers only (texts of digits, commas, signs and
+    // blanks): sums and averages show whole, captions keep their widths.
+    void setColumnsFitNumbers(bool on);
+
+    // Which fixed cells the teacher may edit in place (a new student's empty
+    // name): a double click on such a cell, or F2 after a click on it, opens
+    // the cell's editor there. The rule is asked when the edit would start.
+    void setFixedCellEditable(std::function<bool(int col, int row)> rule);
+    // Opens the editor on a fixed cell that the rule allows; false otherwise.
+    bool editFixedCell(int col, int row);
 
     // Paste (Ctrl+V) of a clipboard text into the cells from (col, row): a
     // block (tabs between cells, line breaks between rows) fills the cells to
@@ -99,7 +114,8 @@ Q_SIGNALS:
     void rowMoved(int from, int to);
     void columnResized(int col, int width);
     // The current cell was moved with the keyboard (arrows, Tab, Home, End,
-    // Page Up, Page Down, or an edit ended with Tab).
+    // Page Up, Page Down, Enter, or an edit ended with Tab, Enter or an arrow
+    // at the end of the text).
     void currentCellMovedByKey(int col, int row);
     // A cell edit ended with another text than the cell had when it opened.
     void cellTextChanged(int col, int row, const QString &before, const QString &after);
@@ -116,6 +132,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
 
 private:
     enum class Drag { None, Resize, Row };
@@ -127,6 +144,11 @@ private:
     int shownWidth(int col) const;
     void measureTexts();
     void reportKeyMove(const QModelIndex &before);
+    // A key typed into the cell editor that ends the edit and moves on, as in
+    // a spreadsheet; true when it was one.
+    bool editorKey(QKeyEvent *key);
+    // Ends an open edit, keeping its text, and moves the current cell.
+    void endEditAndMove(CursorAction action);
     void applyMargins();
     void placeOverlays();
     void syncScroll();
@@ -169,6 +191,9 @@ private:
     bool m_rowDragging = false;
     bool m_inRefresh = false;
     bool m_fitTexts = false;
+    bool m_fitNumbers = false;
+    std::function<bool(int, int)> m_fixedEditRule;
+    QPoint m_pointedFixed{-1, -1}; // the fixed cell last clicked, for F2
     bool m_textsMeasured = false;
     bool m_blockGrowth = false;
     int m_growthNumberOffset = 0;

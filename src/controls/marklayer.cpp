@@ -35,6 +35,20 @@ void MarkLayer::addEllipse(const QRect &rect, const QColor &pen, const QColor &f
     add({Mark::Ellipse, rect, pen, fill, QString(), QColor(), QPoint()});
 }
 
+void MarkLayer::addTaggedFrame(const QRect &rect, const QColor &color, int tag)
+{
+    add({Mark::Frame, rect, color, QColor(), QString(), QColor(), QPoint(), tag});
+}
+
+void MarkLayer::removeTagged(int tag)
+{
+    const auto gone = std::remove_if(m_marks.begin(), m_marks.end(), [tag](const Mark &m) { return m.tag == tag; });
+    if (gone == m_marks.end())
+        return;
+    m_marks.erase(gone, m_marks.end());
+    updateShown();
+}
+
 void MarkLayer::clear()
 {
     if (m_marks.empty())

@@ -25,6 +25,10 @@ public:
     void addFilledRect(const QRect &rect, const QColor &fill, const QString &text, const QColor &textColor,
                        const QPoint &textOffset);
     void addEllipse(const QRect &rect, const QColor &pen, const QColor &fill);
+    // A frame that belongs to a group (tag > 0), so that its owner can take the
+    // group's frames away without touching the other marks.
+    void addTaggedFrame(const QRect &rect, const QColor &color, int tag);
+    void removeTagged(int tag);
     void clear();
     int count() const { return int(m_marks.size()); }
 
@@ -49,6 +53,7 @@ private:
         QString text;
         QColor textColor;
         QPoint textOffset;
+        int tag = 0; // 0: no group
     };
 
     void add(const Mark &mark);

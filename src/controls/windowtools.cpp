@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QShortcut>
@@ -230,4 +231,101 @@ void activateMenuBar(QMenuBar *bar)
     if (!keyboard)
         keyboard = new MenuBarKeyboard(bar);
     keyboard->take();
+}
+
+namespace {
+// The Russian letters in the order of the Latin keys that carry them.
+constexpr char16_t kRussian[] = u"йцукенгшщзхъфывапролджэячсмитьбю";
+constexpr char kLatin[] = "qwertyuiop[]asdfghjkl;'zxcvbnm,.";
+static_assert(sizeof(kRussian) / sizeof(kRussian[0]) == sizeof(kLatin));
+
+QChar russianOnKey(QChar latin)
+{
+    const char16_t l = QChar(latin).toLower().unicode();
+    for (size_t i = 0; i + 1 < sizeof(kLatin); ++i)
+        if (char16_t(kLatin[i]) == l)
+            return QChar(kRussian[i]);
+    return QChar();
+}
+
+// The mnemonic letter of a caption (after a single "&"), in lower case.
+QChar mnemonicOf(const QString &caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption.at(i) != u'&')
+            continue;
+        if (caption.at(i + 1) != u'&')
+            return caption.at(i + 1).toLower();
+        ++i;
+    }
+    return QChar();
+}
+
+// In the menu bar and its open menus, a Latin key that carries a menu letter
+// on the Russian layout is taken as that letter.
+class LatinMenuKeys : public QObject
+{
+public:
+    explicit LatinMenuKeys(QObject *parent) : QObject(parent) { setObjectName(QStringLiteral("LatinMenuKeys")); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (key->text().size() != 1 || (mods != Qt::NoModifier && mods != Qt::ShiftModifier))
+            return false;
+        const QChar russian = russianOnKey(key->text().at(0));
+        if (russian.isNull())
+            return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        bool named = false;
+        for (QAction *a : widget->actions())
+            named = named || mnemonicOf(a->text()) == russian;
+        if (!named)
+            return false;
+        QKeyEvent translated(QEvent::KeyPress, Qt::Key(russian.toUpper().unicode()), key->modifiers(), QString(russian));
+        QCoreApplication::sendEvent(watched, &translated);
+        return true;
+    }
+};
+} // namespace
+
+QChar latinKeyOf(QChar cyrillic)
+{
+    const char16_t r = cyrillic.toLower().unicode();
+    for (size_t i = 0; i + 1 < sizeof(kLatin); ++i)
+        if (kRussian[i] == r)
+            return QChar(char16_t(kLatin[i]));
+    return QChar();
+}
+
+void addLatinMnemonics(QMenuBar *bar)
+{
+    auto *keys = new LatinMenuKeys(bar);
+    bar->installEventFilter(keys);
+    for (QAction *item : bar->actions()) {
+        if (QMenu *menu = item->menu())
+            menu->installEventFilter(keys);
+        const QChar latin = latinKeyOf(mnemonicOf(item->text()));
+        if (latin.isNull())
+            continue;
+        const QKeySequence alt(QKeyCombination(Qt::AltModifier, Qt::Key(latin.toUpper().unicode())));
+        auto *shortcut = new QShortcut(alt, bar->window());
+        shortcut->setObjectName(QStringLiteral("LatinMnemonic"));
+        auto open = [bar, item] {
+            if (!item->isEnabled() || !item->isVisible())
+                return;
+            if (item->menu())
+                bar->setActiveAction(item);
+            else
+                item->trigger();
+        };
+        // With the Russian layout the same key is also the letter's own
+        // mnemonic; whichever of the two receives it opens the item.
+        QObject::connect(shortcut, &QShortcut::activated, bar, open);
+        QObject::connect(shortcut, &QShortcut::activatedAmbiguously, bar, open);
+    }
 }

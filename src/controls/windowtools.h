@@ -46,6 +46,14 @@ void appendCaptioned(QGridLayout *row, const QString &caption, const QList<QWidg
 // control that had it (the F10 key).
 void activateMenuBar(QMenuBar *bar);
 
+// The menu's Cyrillic mnemonics from the Latin keyboard layout as well: Alt
+// with the key that carries the letter on the Russian layout (Alt+G for
+// "&Помощь") opens the item, and in an open menu the key alone does.
+void addLatinMnemonics(QMenuBar *bar);
+// The Latin character on the key of a Russian letter (й → q, ж → ;), a null
+// character for any other.
+QChar latinKeyOf(QChar cyrillic);
+
 // The Tab key walks the controls in this order (reading order). In a grid of
 // the chain Tab moves from cell to cell and, from its last cell, on to the next
 // control (Shift+Tab from the first cell back to the previous one) instead of

@@ -1,11 +1,15 @@
 #include "fixtureroot.h"
 
 #include "app/tform1.h"
+#include "controls/gridmodel.h"
 #include "controls/gridview.h"
+#include "controls/handler.h"
+#include "doubles/typing.h"
 #include "themes/ui/ttema.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <functional>
@@ -48,6 +52,11 @@ private:
         QTest::mouseMove(target, target->mapFrom(view, (start + end) / 2));
         QTest::mouseMove(target, target->mapFrom(view, end));
         QTest::mouseRelease(target, Qt::LeftButton, {}, target->mapFrom(view, end));
+    }
+    void activate()
+    {
+        f()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f()));
     }
     static QImage picture(GridView *view) { return view->grab().toImage(); }
     // Consecutive pixels of exactly this colour from `from` on, one step at a time.
@@ -253,6 +262,138 @@ private Q_SLOTS:
             for (int r = 4; r < session().journal().rowCount(); ++r)
                 QVERIFY(session().journal().cell(1, r) != u"Васильев Глеб"_s);
         }
+        QCOMPARE(m_session->messages.errors(), QStringList());
+    }
+
+    // A score typed that the results leave out shows so, with the reason as
+    // its hint, and the status bar of the recalculation counts such cells (the
+    // fixture's "н" of the second student is one).
+    void leftOutScoresSayWhy_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("red");
+        QTest::addColumn<bool>("grey");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("status");
+        const QString notNumber = u"не число: не учитывается в рейтинге"_s;
+        QTest::newRow("point") << u"4.5"_s << true << false << notNumber << u"Не учтено в итогах: 2 ячейки (не числа и «н»)"_s;
+        QTest::newRow("letters") << u"abc"_s << true << false << notNumber << u"Не учтено в итогах: 2 ячейки (не числа и «н»)"_s;
+        QTest::newRow("н") << u"н"_s << false << true << u"«н» не учитывается в рейтинге: пропуском считается пустая ячейка"_s
+                           << u"Не учтено в итогах: 2 ячейки (не числа и «н»)"_s;
+        QTest::newRow("score") << u"4,5"_s << false << false << QString() << u"Не учтено в итогах: 1 ячейка (не числа и «н»)"_s;
+    }
+    void leftOutScoresSayWhy()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, red);
+        QFETCH(bool, grey);
+        QFETCH(QString, hint);
+        QFETCH(QString, status);
+        activate();
+        GridView *view = journalView();
+        clickCell(view, 3, 5); // the second student's empty second lesson
+        typeText(view, typed.left(1));
+        auto *editor = view->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        typeText(editor, typed.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(session().journal().cell(3, 5), typed);
+        const QModelIndex cell = view->model()->index(5, 3);
+        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), hint);
+        QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color() == QColor(Qt::white), !red);
+        QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color() == QColor(Qt::black), !grey);
+        // As drawn: the ground of the cell away from its text.
+        const QRect rect = view->cellRect(3, 5);
+        const QColor ground = picture(view).pixelColor(rect.right() - 3, rect.top() + 2);
+        QCOMPARE(ground == QColor(Qt::white), !red);
+        press("Peres4et");
+        QCOMPARE(ctl<QStatusBar>(f(), u"StatusBar"_s)->currentMessage(), status);
+        QCOMPARE(m_session->messages.errors(), QStringList());
+    }
+
+    // Clicks and keys select one student after the other: only the frames of
+    // the last selection stay, beside the grade marks.
+    void selectionFramesDoNotPileUp()
+    {
+        GridView *view = journalView();
+        press("TekOcen");
+        QCOMPARE(view->markCount(), 3);
+        clickCell(view, 3, 5);
+        QCOMPARE(view->markCount(), 5);
+        clickCell(view, 2, 4);
+        clickCell(view, 4, 6);
+        QTest::keyClick(view, Qt::Key_Up);
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(view->markCount(), 5);
+        QCOMPARE(text("NStroki"), u"6"_s);
+    }
+
+    // The sum column "Σ→" adds and the average student's row show their
+    // numbers whole.
+    void sumsShowWhole()
+    {
+        GridView *view = journalView();
+        press("CopyStolb");
+        press("SrSt");
+        refreshAllGrids();
+        QApplication::processEvents();
+        const int sumCol = session().journal().colCount() - 1;
+        QCOMPARE(session().journal().cell(sumCol, 2), u"Су"_s);
+        GridModel *journal = view->gridModel();
+        QCOMPARE(session().journal().cell(sumCol, 4), u"20,75"_s);
+        QVERIFY(view->cellRect(sumCol, 4).width() > session().journal().colWidth(sumCol)); // widened for it
+        for (int r = 4; r < session().journal().rowCount(); ++r) {
+            const QString sum = session().journal().cell(sumCol, r);
+            QVERIFY2(journal->fits(sum, view->cellRect(sumCol, r).width()), qPrintable(sum));
+        }
+        GridModel *itog = itogView()->gridModel();
+        const int average = session().itog().rowCount() - 1;
+        for (int c = 2; c < session().itog().colCount(); ++c) {
+            const QString shown = session().itog().cell(c, average);
+            QVERIFY2(itog->fits(shown, itogView()->cellRect(c, average).width()), qPrintable(shown));
+        }
+        QCOMPARE(m_session->messages.errors(), QStringList());
+    }
+
+    // A new student's name goes straight into his empty name cell, by a double
+    // click or by F2 after a click; a filled name cell stays fixed.
+    void newStudentsNameTypedInPlace_data()
+    {
+        QTest::addColumn<bool>("byF2");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("edits");
+        QTest::newRow("double click") << false << 7 << true;
+        QTest::newRow("F2") << true << 7 << true;
+        QTest::newRow("filled name") << false << 6 << false;
+    }
+    void newStudentsNameTypedInPlace()
+    {
+        QFETCH(bool, byF2);
+        QFETCH(int, row);
+        QFETCH(bool, edits);
+        activate();
+        GridView *view = journalView();
+        clickCell(view, 2, 6);
+        press("PlusStr");
+        QCOMPARE(session().journal().rowCount(), 8);
+        const QPoint center = view->cellRect(1, row).center();
+        QWidget *target = view->childAt(center);
+        QVERIFY(target);
+        if (byF2) {
+            QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(view, center));
+            QTest::keyClick(view, Qt::Key_F2);
+        } else {
+            QTest::mouseDClick(target, Qt::LeftButton, {}, target->mapFrom(view, center));
+        }
+        auto *editor = view->findChild<QLineEdit *>();
+        QCOMPARE(editor != nullptr, edits);
+        if (!edits)
+            return;
+        typeText(editor, u"Гусев Денис"_s);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(session().journal().cell(1, 7), u"Гусев Денис"_s);
+        QCOMPARE(session().journal().cell(0, 7), u"4"_s);
         QCOMPARE(m_session->messages.errors(), QStringList());
     }
 

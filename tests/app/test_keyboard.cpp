@@ -114,6 +114,108 @@ private Q_SLOTS:
         QTRY_VERIFY(running().tema->isVisible());
     }
 
+    // With the Latin layout Alt gives the Latin letter on the key of the
+    // Russian one: Alt+N ("т") shows the plan, Alt+C ("с") opens "Сервис",
+    // where the same key alone runs "Сайт автора".
+    void latinLayoutKeysOpenTheMenu()
+    {
+        showActive(f());
+        running().tema->hide();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+        QTRY_VERIFY(running().tema->isVisible());
+        showActive(f());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        auto *service = menuBar()->findChild<QMenu *>(u"N9Menu"_s);
+        QTRY_VERIFY(service->isVisible());
+        QTest::keyClick(service, Qt::Key_C, Qt::NoModifier);
+        QTRY_COMPARE(m_session->platform.addresses.size(), 1);
+        QVERIFY(!service->isVisible());
+    }
+
+    // After a journal opens the keyboard is in its first score cell; digits
+    // and Enter fill the first lesson's column student by student.
+    void typingStartsInTheFirstScoreCell()
+    {
+        showActive(f());
+        f()->FormShow(); // a journal load, as at the first showing
+        auto *grid = ctl<GridView>(f(), u"SpisokSt"_s);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(QPoint(grid->currentCol(), grid->currentRow()), QPoint(2, 4));
+        for (const QString &score : {u"2"_s, u"4"_s}) {
+            QTest::keyClicks(QApplication::focusWidget(), score);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        QCOMPARE(session().journal().cell(2, 4), u"2"_s);
+        QCOMPARE(session().journal().cell(2, 5), u"4"_s);
+        QCOMPARE(ctl<QLineEdit>(f(), u"FIO"_s)->text(), u"Васильев Глеб"_s); // the student Enter reached
+    }
+
+    // The row and column buttons from the keyboard, their keys in their hints.
+    void rowAndColumnKeys_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QSize>("size"); // columns and rows after the key
+        QTest::newRow("row in") << u"PlusStr"_s << int(Qt::Key_Insert) << int(Qt::ControlModifier) << u"Ctrl+Ins"_s << QSize(5, 8);
+        QTest::newRow("row out") << u"MinusStr"_s << int(Qt::Key_Delete) << int(Qt::ControlModifier) << u"Ctrl+Del"_s << QSize(5, 6);
+        QTest::newRow("column in") << u"PlusStolb"_s << int(Qt::Key_Insert) << int(Qt::ControlModifier | Qt::ShiftModifier)
+                                   << u"Ctrl+Shift+Ins"_s << QSize(6, 7);
+        QTest::newRow("column out") << u"MinusStolb"_s << int(Qt::Key_Delete) << int(Qt::ControlModifier | Qt::ShiftModifier)
+                                    << u"Ctrl+Shift+Del"_s << QSize(4, 7);
+    }
+    void rowAndColumnKeys()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, shown);
+        QFETCH(QSize, size);
+        showActive(f());
+        auto *grid = ctl<GridView>(f(), u"SpisokSt"_s);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Down); // the second student, second lesson column: selected
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_COMPARE(QSize(session().journal().colCount(), session().journal().rowCount()), size); // the button is pressed
+        QVERIFY(ctl<QAbstractButton>(f(), button)->toolTip().endsWith(u" ("_s + shown + u')'));
+    }
+
+    // Alt+Up and Alt+Down move the selected student; the selection and the
+    // numbers stay with him.
+    void altArrowsMoveTheStudent()
+    {
+        showActive(f());
+        auto *grid = ctl<GridView>(f(), u"SpisokSt"_s);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Down); // Борисова Вера, row 5
+        const Grid &j = session().journal();
+        const Grid before = j;
+        QTest::keyClick(grid, Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(j.cell(1, 4), u"Борисова Вера"_s);
+        QCOMPARE(j.cell(3, 4), QString()); // her scores came with her
+        QCOMPARE(j.cell(1, 5), u"Андреев Антон"_s);
+        QCOMPARE(ctl<QLineEdit>(f(), u"NStroki"_s)->text(), u"4"_s);
+        QCOMPARE(grid->currentRow(), 4);
+        QTest::keyClick(grid, Qt::Key_Up, Qt::AltModifier); // the first stays first
+        QCOMPARE(j.cell(1, 4), u"Борисова Вера"_s);
+        QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(j.cell(1, 6), u"Борисова Вера"_s);
+        QCOMPARE(j.cell(1, 5), u"Васильев Глеб"_s);
+        QCOMPARE(ctl<QLineEdit>(f(), u"FIO"_s)->text(), u"Борисова Вера"_s);
+        QCOMPARE(grid->currentRow(), 6);
+        QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier); // the last stays last
+        QCOMPARE(j.cell(1, 6), u"Борисова Вера"_s);
+        QCOMPARE(QStringList({j.cell(0, 4), j.cell(0, 5), j.cell(0, 6)}), QStringList({u"1"_s, u"2"_s, u"3"_s}));
+        QVERIFY(grid->toolTip().contains(u"Alt+Up"_s));
+        // Each move is one undo step; the moves that could not be made are none.
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(j == before);
+    }
+
     // A lone Alt or F10 puts the keyboard on the menu bar, at "Журнал"; the
     // arrows walk the bar, Enter runs the item.
     void altAndF10ReachTheMenu_data()

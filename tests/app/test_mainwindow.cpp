@@ -138,10 +138,10 @@ private Q_SLOTS:
             {u"TekOcen"_s, u"Текущие оценки по 5 балльной системе"_s}, {u"Print11"_s, u"Печать истории ученика и итоговый рейтинг"_s},
             {u"Bilet"_s, u"Билет экзаменационный напечатать"_s}, {u"TemiFakt"_s, u"Даты Темы фактически"_s}, {u"Obnovit"_s, u"Обновить таблицу"_s},
             {u"Dinamika"_s, u"Динамика накопленной успеваемости ученика"_s}, {u"Provodnik"_s, u"Windows проводник"_s},
-            {u"NStroki"_s, u"Номер выбранной строки"_s}, {u"PlusStr"_s, u"Добавить строку ниже выбранной"_s},
-            {u"MinusStr"_s, u"Удалить выбранную строку"_s}, {u"DelStroki"_s, u"Удалить строки снмзу"_s},
-            {u"NStolbca"_s, u"Номер выбранного столбца"_s}, {u"PlusStolb"_s, u"Добавить столбец правее выбранного"_s},
-            {u"MinusStolb"_s, u"Удалить выбранный столбец"_s}, {u"DelStolbi"_s, u"Удалить столбцы справа"_s},
+            {u"NStroki"_s, u"Номер выбранной строки"_s}, {u"PlusStr"_s, u"Добавить строку ниже выбранной (Ctrl+Ins)"_s},
+            {u"MinusStr"_s, u"Удалить выбранную строку (Ctrl+Del)"_s}, {u"DelStroki"_s, u"Удалить строки снмзу"_s},
+            {u"NStolbca"_s, u"Номер выбранного столбца"_s}, {u"PlusStolb"_s, u"Добавить столбец правее выбранного (Ctrl+Shift+Ins)"_s},
+            {u"MinusStolb"_s, u"Удалить выбранный столбец (Ctrl+Shift+Del)"_s}, {u"DelStolbi"_s, u"Удалить столбцы справа"_s},
             {u"Peres4et"_s, u"Пересчитать итоги по журналу (F9)"_s}, {u"Rang"_s, u"Ранжировать по баллам"_s}, {u"Grafik"_s, u"График"_s},
             {u"PrintRD"_s, u"Печать таблицы"_s}, {u"CopyStolb"_s, u"Столбец Сумма добавить в журнал справа"_s},
             {u"SrSt"_s, u"Рассчитать показатели среднего ученика"_s}, {u"Gruppa"_s, u"Код группы, он же имя Папки журналов группы"_s},
@@ -159,7 +159,7 @@ private Q_SLOTS:
         // The status bar shows the hint of the control under the mouse.
         QStatusTipEvent tip(ctl<QToolButton>(f(), QStringLiteral("PlusStr"))->statusTip());
         QApplication::sendEvent(ctl<QToolButton>(f(), QStringLiteral("PlusStr")), &tip);
-        QCOMPARE(ctl<QStatusBar>(f(), QStringLiteral("StatusBar"))->currentMessage(), QStringLiteral("Добавить строку ниже выбранной"));
+        QCOMPARE(ctl<QStatusBar>(f(), QStringLiteral("StatusBar"))->currentMessage(), QStringLiteral("Добавить строку ниже выбранной (Ctrl+Ins)"));
     }
 
     void designShapesOfTheGrids()

@@ -14,6 +14,8 @@
 #include <QToolTip>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 Grid numberedGrid(int cols, int rows, int fixedCols, int fixedRows)
@@ -133,14 +135,127 @@ private Q_SLOTS:
         QTRY_COMPARE(edited.count(), 1);
         QCOMPARE(g.cell(3, 6), QStringLiteral("12,5"));
         QCOMPARE(edited.first(), QVariantList({3, 6}));
+        QCOMPARE(QPoint(view.currentCol(), view.currentRow()), QPoint(3, 7)); // Enter goes on down
+        QTRY_VERIFY(!view.findChild<QLineEdit *>()); // the closed editor is gone
 
         // Escape puts the former text back and reports no edit.
+        view.setCurrentCell(3, 6);
         editor = openEditorByTyping(view, QStringLiteral("7"));
         QVERIFY(editor);
         QCOMPARE(g.cell(3, 6), QStringLiteral("7"));
         QTest::keyClick(editor, Qt::Key_Escape);
         QTRY_COMPARE(g.cell(3, 6), QStringLiteral("12,5"));
         QCOMPARE(edited.count(), 1);
+    }
+
+    // Typing scores as in a spreadsheet: Enter ends the edit and goes down,
+    // an arrow at the end (start) of the text goes right (left), every move
+    // reported as a key move. In the keys, "→" "←" are the arrows, "⏎" Enter
+    // and "⌅" the keypad's Enter; any other character is typed.
+    void keysMoveOnLikeASpreadsheet_data()
+    {
+        QTest::addColumn<QPoint>("start");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QStringList>("cells"); // "col,row=text" after the keys
+        QTest::addColumn<QPoint>("end");
+        QTest::addColumn<int>("moves");
+        QTest::newRow("along a row") << QPoint(2, 4) << u"4→5→4→3→5"_s
+                                     << QStringList{u"2,4=4"_s, u"3,4=5"_s, u"4,4=4"_s, u"5,4=3"_s, u"6,4=5"_s} << QPoint(6, 4) << 4;
+        QTest::newRow("down a column") << QPoint(3, 5) << u"5⏎4⏎3⏎"_s
+                                       << QStringList{u"3,5=5"_s, u"3,6=4"_s, u"3,7=3"_s, u"3,8=3:8"_s} << QPoint(3, 8) << 3;
+        QTest::newRow("keypad enter") << QPoint(3, 5) << u"5⌅"_s << QStringList{u"3,5=5"_s, u"3,6=3:6"_s} << QPoint(3, 6) << 1;
+        QTest::newRow("enter without an edit") << QPoint(2, 4) << u"⏎⏎"_s << QStringList{u"2,4=2:4"_s, u"2,5=2:5"_s}
+                                               << QPoint(2, 6) << 2;
+        QTest::newRow("arrows inside the text") << QPoint(4, 4) << u"45←→→"_s << QStringList{u"4,4=45"_s, u"5,4=5:4"_s}
+                                                << QPoint(5, 4) << 1;
+        QTest::newRow("left from the start") << QPoint(4, 4) << u"45←←←"_s << QStringList{u"4,4=45"_s, u"3,4=3:4"_s}
+                                             << QPoint(3, 4) << 1;
+        QTest::newRow("last row stays") << QPoint(2, 19) << u"7⏎"_s << QStringList{u"2,19=7"_s} << QPoint(2, 19) << 0;
+    }
+    void keysMoveOnLikeASpreadsheet()
+    {
+        QFETCH(QPoint, start);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, cells);
+        QFETCH(QPoint, end);
+        QFETCH(int, moves);
+        Grid g = numberedGrid(10, 20, 2, 4);
+        GridView view(&g);
+        show(view, 600, 500);
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        view.setCurrentCell(start.x(), start.y());
+        QSignalSpy moved(&view, &GridView::currentCellMovedByKey);
+        for (QChar key : keys) {
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            if (key == u'→')
+                QTest::keyClick(focus, Qt::Key_Right);
+            else if (key == u'←')
+                QTest::keyClick(focus, Qt::Key_Left);
+            else if (key == u'⏎')
+                QTest::keyClick(focus, Qt::Key_Return);
+            else if (key == u'⌅')
+                QTest::keyClick(focus, Qt::Key_Enter, Qt::KeypadModifier);
+            else
+                QTest::keyClicks(focus, QString(key));
+        }
+        for (const QString &cell : cells) {
+            const QStringList place = cell.section(u'=', 0, 0).split(u',');
+            QCOMPARE(g.cell(place.at(0).toInt(), place.at(1).toInt()), cell.section(u'=', 1));
+        }
+        QCOMPARE(QPoint(view.currentCol(), view.currentRow()), end);
+        QCOMPARE(moved.count(), moves);
+        if (moves > 0)
+            QCOMPARE(moved.last(), QVariantList({end.x(), end.y()}));
+    }
+
+    // A fixed cell that the window allows is edited where it stands, by a
+    // double click or by F2 after a click; the others stay fixed.
+    void allowedFixedCellEditsInPlace_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("byF2");
+        QTest::addColumn<bool>("edits");
+        QTest::newRow("double click") << 7 << false << true;
+        QTest::newRow("F2 after a click") << 7 << true << true;
+        QTest::newRow("not allowed") << 6 << false << false;
+    }
+    void allowedFixedCellEditsInPlace()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, byF2);
+        QFETCH(bool, edits);
+        Grid g = numberedGrid(10, 20, 2, 4);
+        g.setCell(1, 7, QString());
+        GridView view(&g);
+        view.setFixedCellEditable([&g](int col, int r) { return col == 1 && g.cell(col, r).isEmpty(); });
+        show(view, 600, 500);
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QSignalSpy edited(&view, &GridView::cellEdited);
+        const QPoint center = view.cellRect(1, row).center();
+        QWidget *target = view.childAt(center);
+        QVERIFY(target);
+        const QPoint local = target->mapFrom(&view, center);
+        if (byF2) {
+            QTest::mouseClick(target, Qt::LeftButton, {}, local);
+            QTest::keyClick(&view, Qt::Key_F2);
+        } else {
+            QTest::mouseDClick(target, Qt::LeftButton, {}, local);
+        }
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QCOMPARE(editor != nullptr, edits);
+        if (!edits)
+            return;
+        typeText(editor, u"Гусев Денис"_s);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(edited.count(), 1);
+        QCOMPARE(g.cell(1, 7), u"Гусев Денис"_s);
+        QTRY_COMPARE(QApplication::focusWidget(), &view);
+        // Filled, the cell is fixed again.
+        QVERIFY(!(view.model()->flags(view.model()->index(7, 1)) & Qt::ItemIsEditable));
+        QVERIFY(!view.model()->setData(view.model()->index(7, 1), u"x"_s));
     }
 
     void editorRefusesTextOutsideCp1251_data()

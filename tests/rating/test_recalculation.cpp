@@ -1,6 +1,7 @@
 #include "journal/errors.h"
 #include "rating/decimal4.h"
 #include "rating/recalculation.h"
+#include "rating/scorecell.h"
 #include "testjournal.h"
 
 #include <QtTest>
@@ -108,6 +109,43 @@ private Q_SLOTS:
             << makeJournal({}, {}, {{u"А"_s}, {u"Б"_s}}) << Thresholds()
             << QList<QStringList>{{u"0"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"0"_s, u"0"_s}, {u"0"_s, u"  0"_s, u"  0"_s, u" 2"_s, u"0"_s, u"0"_s}};
     }
+    // The journal window marks the cells that the results leave out by
+    // ScoreCell: what it says of a text is what the recalculation does with it.
+    void scoreCellKindIsWhatTheRecalculationDoes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind");
+        for (const QString &t : {u"5"_s, u" 4,5 "_s, u"0007"_s, u"5,"_s, u"45435"_s})
+            QTest::newRow(qPrintable(u"score «"_s + t + u'»')) << t << int(ScoreCell::Kind::Score);
+        for (const QString &t : {u""_s, u"   "_s})
+            QTest::newRow(qPrintable(u"empty «"_s + t + u'»')) << t << int(ScoreCell::Kind::Empty);
+        for (const QString &t : {u"н"_s, u" Н "_s})
+            QTest::newRow(qPrintable(u"absent «"_s + t + u'»')) << t << int(ScoreCell::Kind::Absent);
+        for (const QString &t : {u"4.5"_s, u"abc"_s, u"-"_s, u"-5"_s, u"1E2"_s, u"нн"_s})
+            QTest::newRow(qPrintable(u"text «"_s + t + u'»')) << t << int(ScoreCell::Kind::Text);
+        for (const QString &t : {u"1,2,3"_s, u","_s, u"99999999999999999"_s})
+            QTest::newRow(qPrintable(u"no number «"_s + t + u'»')) << t << int(ScoreCell::Kind::NoNumber);
+    }
+    void scoreCellKindIsWhatTheRecalculationDoes()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QCOMPARE(int(ScoreCell::classify(text)), kind);
+        // One student, one lesson of weight 1, and a second lesson with a 1 so
+        // that the best total is never 0.
+        const Grid j = makeJournal({u"т"_s, u"т"_s}, {u"1"_s, u"1"_s}, {{u"А"_s, text, u"1"_s}});
+        QCOMPARE(ScoreCell::leftOutCells(j), ScoreCell::leftOut(ScoreCell::Kind(kind)) ? 1 : 0);
+        ResultSet rs(j);
+        const QString error = errorOf(j, Thresholds(), rs);
+        QCOMPARE(!error.isEmpty(), kind == int(ScoreCell::Kind::NoNumber));
+        if (!error.isEmpty())
+            return;
+        const bool score = kind == int(ScoreCell::Kind::Score);
+        const Decimal4 sum = Decimal4::fromText(rs.itog.cell(SumCol, 1));
+        QCOMPARE(sum, score ? Decimal4::fromText(text) + Decimal4::fromInt(1) : Decimal4::fromInt(1));
+        QCOMPARE(rs.itog.cell(AbsenceCountCol, 1), kind == int(ScoreCell::Kind::Empty) ? u"1"_s : u"0"_s);
+    }
+
     void students()
     {
         QFETCH(Grid, journal);
