@@ -275,8 +275,25 @@ int main(int argc, char **argv)
                                         missed += grid.cell(3, 5) != pastedOver;
                                     },
                                     runs);
+    // A score typed into the first student's second lesson, then Enter: the
+    // edit ends, is recorded, and the next student's cell is selected.
+    // (A score other than the cell's, or the edit would be no undo step.)
+    const QString typedOver = grid.cell(3, 5);
+    const bool sevenThere = typedOver == QStringLiteral("7");
+    const Timing enterMove = timeAction(
+        [&] {
+            journal->setCurrentCell(3, 5);
+            QTest::keyClick(journal, sevenThere ? Qt::Key_8 : Qt::Key_7);
+        },
+        [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); },
+        [&] {
+            missed += grid.cell(3, 5) != (sevenThere ? QStringLiteral("8") : QStringLiteral("7")) || journal->currentRow() != 6;
+            keys(Qt::Key_Z);
+            missed += grid.cell(3, 5) != typedOver;
+        },
+        runs);
     if (missed)
-        std::fprintf(stderr, "%d undo or paste keys did not act\n", missed);
+        std::fprintf(stderr, "%d undo, paste or Enter keys did not act\n", missed);
 
     if (program.session().journal().rowCount() != students + 4 || program.session().journal().colCount() != lessons + 2)
         std::fprintf(stderr, "the journal did not come back to its size\n");
@@ -291,6 +308,7 @@ int main(int argc, char **argv)
     line("recalculation", recalc);
     line("undo of a row delete", rowUndo);
     line("paste of 30 × 30", paste);
+    line("Enter after a score", enterMove);
     // Pictures of the windows as the presses left them, for a look.
     const QString grabs = qEnvironmentVariable("ZHURNAL_BENCH_GRAB");
     if (!grabs.isEmpty()) {

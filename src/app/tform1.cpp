@@ -1175,7 +1175,9 @@ void TForm1::recalculateJournal()
 
 void TForm1::showLeftOutCells()
 {
-    const int leftOut = ScoreCell::leftOutCells(m_journal);
+    // What the recalculation counted on its way; after a failed one, counted here.
+    const int recounted = m_session.leftOutCells();
+    const int leftOut = recounted >= 0 ? recounted : ScoreCell::leftOutCells(m_journal);
     if (leftOut > 0)
         StatusBar->showMessage(QStringLiteral("Не учтено в итогах: %1 (не числа и «н»)")
                                    .arg(counted(leftOut, u"ячейка", u"ячейки", u"ячеек")));

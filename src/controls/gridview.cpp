@@ -293,10 +293,18 @@ void GridView::measureTexts()
         return;
     const Grid &g = *grid();
     m_textWidths.assign(size_t(g.colCount()), 0);
+    // A number no longer than its column holds in its widest characters fits
+    // for sure and is not measured: a big journal's scores are not laid out
+    // at every refresh.
+    const QFontMetrics metrics(m_font);
+    int widestChar = 1;
+    for (QChar ch : QStringLiteral("0123456789,-+ "))
+        widestChar = std::max(widestChar, metrics.horizontalAdvance(ch));
     for (int c = 0; c < g.colCount(); ++c) {
         int widest = 0;
+        const qsizetype surelyFits = m_fitTexts ? -1 : std::max(cellTextRoom(g.colWidth(c)) - 1, 0) / widestChar;
         for (const QString &text : g.column(c)) {
-            if (m_fitTexts || isNumberLike(text))
+            if (m_fitTexts || (text.size() > surelyFits && isNumberLike(text)))
                 widest = std::max(widest, m_delegate->textWidth(text, m_font));
         }
         // Room for the text and the margins it is drawn with.

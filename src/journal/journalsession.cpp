@@ -411,7 +411,8 @@ void JournalSession::loadJournalFile(const QString &folder, const GridReader &re
 
 void JournalSession::recalculate()
 {
-    ::recalculate(m_journal, m_thresholds, m_itog, m_uspev, m_summi, m_indicators);
+    m_leftOutCells = -1;
+    m_leftOutCells = ::recalculate(m_journal, m_thresholds, m_itog, m_uspev, m_summi, m_indicators);
 }
 
 void JournalSession::prepareSave(const JournalIdentity &target)

@@ -107,6 +107,9 @@ public:
 
     // The recalculation of the journal with the thresholds as they stand.
     void recalculate();
+    // The score cells the last recalculation left out ("н", "4.5"); -1 when it
+    // failed or none has run since the journal was read.
+    int leftOutCells() const { return m_leftOutCells; }
 
     // True when the journal grid (its cells, counts or widths) or the theme
     // grid differs from what the last load or save of the journal left.
@@ -202,6 +205,7 @@ private:
     Grid m_uspev;
     Thresholds m_thresholds;
     Indicators m_indicators;
+    int m_leftOutCells = -1;
     QString m_folderPath;
     JournalIdentity m_identity;
     QByteArray m_unchangedJournal;   // fingerprint of the journal and theme grids

@@ -82,6 +82,7 @@ struct StudentTotals
     std::vector<int> sumOverflowCol;
     std::vector<int> absences;
     int lessonCount = 0;
+    int leftOut = 0; // score cells neither empty nor a score ("н", "4.5"): left out of the results
 };
 
 // How a journal cell counts: empty or blank (an absence in a lesson column),
@@ -247,8 +248,10 @@ Q_NEVER_INLINE int readCommonCells(const QString *cells, int k, int n, int col, 
         qint64 score = 0;
         if (size == 1) {
             if (d0 > 9) {
-                if (p[0] > u' ' && p[0] != u',')
+                if (p[0] > u' ' && p[0] != u',') {
+                    ++totals.leftOut;
                     continue; // a letter: no score
+                }
                 break;
             }
             score = qint64(d0) * Decimal4::kScale;
@@ -294,6 +297,7 @@ ColumnScores readColumn(const Grid &journal, int c, const Weight &weight, bool l
         const CellKind kind = classify(cells[k], c, row, v);
         if (kind == CellKind::Empty && lesson)
             ++totals.absences[size_t(k)];
+        totals.leftOut += kind == CellKind::Other;
         if (kind != CellKind::Score)
             continue;
         const qint64 product = weight.times(v, c, row).raw();
@@ -412,6 +416,7 @@ bool columnStatisticsInHalves(const Grid &journal, Grid &summi, StudentTotals &t
             return false;
         left.absences[k] += right.absences[k];
     }
+    left.leftOut += right.leftOut;
     left.lessonCount = int(std::count_if(reads.begin(), reads.end(), [](const ColumnRead &r) { return r.lesson; }));
     totals = std::move(left);
     Decimal4 accumulated;
@@ -557,8 +562,8 @@ Indicators indicatorsOf(const GradeFigures &counts, const GradeFigures &shares, 
 
 } // namespace
 
-void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, Grid &uspev, Grid &summi,
-                 Indicators &indicators)
+int recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, Grid &uspev, Grid &summi,
+                Indicators &indicators)
 {
     const int n = std::max(journal.rowCount() - kFirstStudentRow, 0);
     // Each score cell is read once, in step 1; the students' sums (step 3) and
@@ -578,4 +583,5 @@ void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, 
     const GradeFigures counts = countGrades(n, itog, uspev);
     const GradeFigures shares = writeShares(counts, n, uspev);
     indicators = indicatorsOf(counts, shares, n);
+    return totals.leftOut;
 }

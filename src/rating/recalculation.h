@@ -27,5 +27,8 @@ struct Indicators
 // Where the rules divide by zero: with a best total of 0 every percentage is 0;
 // without students Itog keeps only its header row and the counts, shares and
 // indicators are all "0".
-void recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, Grid &uspev, Grid &summi,
-                 Indicators &indicators);
+//
+// Returns how many score cells (student rows of the lesson columns) it left
+// out: texts that are neither empty nor a score, such as "н" or "4.5".
+int recalculate(const Grid &journal, const Thresholds &thresholds, Grid &itog, Grid &uspev, Grid &summi,
+                Indicators &indicators);
