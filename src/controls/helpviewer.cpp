@@ -1,5 +1,9 @@
 #include "controls/helpviewer.h"
 
+#include <algorithm>
+
+#include <QScreen>
+
 #include "controls/handler.h"
 #include "controls/services.h"
 #include "controls/windowtools.h"
@@ -141,6 +145,15 @@ HelpViewer *showHelp(QWidget *window, const QString &page)
         if (created)
             delete viewer;
         return nullptr;
+    }
+    if (created && owner && owner->screen()) {
+        // Over the middle of its window, whole on the screen, its title bar too.
+        const QRect room = owner->screen()->availableGeometry().adjusted(0, 0, 0, -40);
+        const QSize size = viewer->size().boundedTo(room.size() - QSize(20, 20));
+        viewer->resize(size);
+        const QPoint middle = owner->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+        viewer->move(std::clamp(middle.x(), room.left(), std::max(room.left(), room.right() - size.width())),
+                     std::clamp(middle.y(), room.top(), std::max(room.top(), room.bottom() - size.height())));
     }
     viewer->show();
     viewer->raise();
