@@ -138,6 +138,13 @@ TForm1::TForm1(JournalSession &session, QWidget *parent)
     m_session.setJournalLocking(true);
 }
 
+TForm1::~TForm1()
+{
+    // The undo stack, a child, empties itself when it goes and says so: not to
+    // a window that is half destroyed by then.
+    m_undo->disconnect(this);
+}
+
 void TForm1::buildMenu()
 {
     MainMenu = new QMenuBar(this);

@@ -31,6 +31,7 @@ class TForm1 : public QDialog
     Q_OBJECT
 public:
     explicit TForm1(JournalSession &session, QWidget *parent = nullptr);
+    ~TForm1() override;
 
     // Makes the catalogue's first entry the current journal and loads it.
     void FormShow();
