@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -359,7 +360,8 @@ struct ColumnRead
 // column) and totals, writing nothing else. False when the journal must be
 // read in order instead: a cell or weight that stops the recalculation, a
 // negative weight (a student's sum may then leave the range and come back
-// between the halves), a student sum beyond the range.
+// between the threads' parts). A student sum beyond the range is left in
+// totals.sumOverflowCol.
 bool readColumnsQuietly(const Grid &journal, int from, int to, std::vector<ColumnRead> &reads, StudentTotals &totals) noexcept
 {
     try {
@@ -371,7 +373,7 @@ bool readColumnsQuietly(const Grid &journal, int from, int to, std::vector<Colum
             read.lesson = !journal.cell(c, kCodeRow).contains(kNotLesson);
             read.scores = readColumn(journal, c, Weight(read.weight), read.lesson, totals);
         }
-        return std::all_of(totals.sumOverflowCol.begin(), totals.sumOverflowCol.end(), [](int col) { return col < 0; });
+        return true;
     } catch (...) {
         return false;
     }
@@ -380,45 +382,64 @@ bool readColumnsQuietly(const Grid &journal, int from, int to, std::vector<Colum
 // Journals below this many score cells are read by one thread: starting a
 // second costs more than it saves.
 constexpr qint64 kCellsForTwoThreads = 150000;
+// The lesson columns a thread takes at a time: the thread that is ahead
+// takes more, whatever else the computer runs meanwhile.
+constexpr int kColumnsPerRun = 16;
 
-// Step 1 on a large journal: the left and the right half of the lesson
-// columns are read at the same time (each cell once, as in order), and the
-// statistics are then written column by column from the left, as in order.
-// False, with nothing written, when the journal must be read in order: a
-// small journal, no second thread, or anything that readColumnsQuietly()
-// leaves to the reading in order, which then stops where the rules say.
-bool columnStatisticsInHalves(const Grid &journal, Grid &summi, StudentTotals &totals)
+// Takes the next run of columns that no thread has taken and reads it, until
+// none is left or a thread found what the reading in order must do.
+void readRuns(const Grid &journal, std::atomic<int> &next, std::atomic<bool> &failed, std::vector<ColumnRead> &reads,
+              StudentTotals &totals) noexcept
+{
+    const int end = journal.colCount();
+    while (!failed.load(std::memory_order_relaxed)) {
+        const int from = next.fetch_add(kColumnsPerRun, std::memory_order_relaxed);
+        if (from >= end)
+            return;
+        if (!readColumnsQuietly(journal, from, std::min(from + kColumnsPerRun, end), reads, totals))
+            failed.store(true, std::memory_order_relaxed);
+    }
+}
+
+// Step 1 on a large journal: two threads read the lesson columns at the same
+// time, each cell once, as in order, and the statistics are then written
+// column by column from the left, as in order. False, with nothing written,
+// when the journal must be read in order: a small journal, no second thread,
+// or anything that readColumnsQuietly() leaves to the reading in order, which
+// then stops where the rules say.
+bool columnStatisticsInTwoThreads(const Grid &journal, Grid &summi, StudentTotals &totals)
 {
     const int n = totals.count();
     const int lessons = journal.colCount() - kFirstLessonCol;
     if (n == 0 || lessons < 2 || qint64(n) * lessons < kCellsForTwoThreads || std::thread::hardware_concurrency() < 2)
         return false;
-    const int middle = kFirstLessonCol + lessons / 2;
     std::vector<ColumnRead> reads(static_cast<size_t>(lessons));
-    StudentTotals left(n);
-    StudentTotals right(n);
-    bool rightRead = false;
-    std::thread second;
+    StudentTotals first(n);
+    StudentTotals second(n);
+    std::atomic<int> next{int(kFirstLessonCol)};
+    std::atomic<bool> failed{false};
+    std::thread helper;
     try {
-        second = std::thread([&] { rightRead = readColumnsQuietly(journal, middle, journal.colCount(), reads, right); });
+        helper = std::thread([&] { readRuns(journal, next, failed, reads, second); });
     } catch (const std::system_error &) {
         return false;
     }
-    const bool leftRead = readColumnsQuietly(journal, kFirstLessonCol, middle, reads, left);
-    second.join();
-    if (!leftRead || !rightRead)
+    readRuns(journal, next, failed, reads, first);
+    helper.join();
+    if (failed.load())
         return false;
-    // The students' sums of both halves: with no negative weight a sum only
-    // grows from column to column, so it stayed in range all the way when the
-    // total is in range.
+    // The students' sums of both threads: with no negative weight a sum only
+    // grows from column to column, so it stayed in range all the way when
+    // both parts and the total are in range.
     for (size_t k = 0; k < size_t(n); ++k) {
-        if (__builtin_add_overflow(left.sums[k], right.sums[k], &left.sums[k]))
+        if (first.sumOverflowCol[k] >= 0 || second.sumOverflowCol[k] >= 0
+            || __builtin_add_overflow(first.sums[k], second.sums[k], &first.sums[k]))
             return false;
-        left.absences[k] += right.absences[k];
+        first.absences[k] += second.absences[k];
     }
-    left.leftOut += right.leftOut;
-    left.lessonCount = int(std::count_if(reads.begin(), reads.end(), [](const ColumnRead &r) { return r.lesson; }));
-    totals = std::move(left);
+    first.leftOut += second.leftOut;
+    first.lessonCount = int(std::count_if(reads.begin(), reads.end(), [](const ColumnRead &r) { return r.lesson; }));
+    totals = std::move(first);
     Decimal4 accumulated;
     for (int c = kFirstLessonCol; c < journal.colCount(); ++c) {
         const ColumnRead &read = reads[size_t(c - kFirstLessonCol)];
@@ -430,7 +451,7 @@ bool columnStatisticsInHalves(const Grid &journal, Grid &summi, StudentTotals &t
 // Step 1.
 void columnStatistics(const Grid &journal, Grid &summi, StudentTotals &totals)
 {
-    if (!columnStatisticsInHalves(journal, summi, totals))
+    if (!columnStatisticsInTwoThreads(journal, summi, totals))
         columnStatisticsInOrder(journal, summi, totals);
 }
 

@@ -274,7 +274,7 @@ private Q_SLOTS:
     // A journal large enough to be read by two threads at once, made of 200
     // copies of a small journal's two lessons, comes out as the small one with
     // sums, absences and lesson count 200 times as large; and a failure stops
-    // it at the first cell in column order, wherever the halves meet.
+    // it at the first cell in column order, whichever thread reads it.
     void aLargeJournalComesOutAsItsPattern()
     {
         const int students = 400;
@@ -316,20 +316,20 @@ private Q_SLOTS:
         QCOMPARE(b.summi.cell(big.colCount() - 1, AverageAccumulatedRow),
                  (Decimal4::fromText(s.summi.cell(3, AverageAccumulatedRow)) * times).toString());
 
-        // No number in the right half, then in the left half too: the left one
+        // No number far right, then further left too: the leftmost one
         // is named; the columns before it have their statistics, it has none.
         big.setCell(300, 10, u"1,,2"_s);
         ResultSet f(big);
-        QVERIFY2(errorOf(big, Thresholds(), f).contains(u"урок 299"_s), "the right half's cell");
+        QVERIFY2(errorOf(big, Thresholds(), f).contains(u"урок 299"_s), "the cell far right");
         QCOMPARE(f.summi.cell(299, AverageRow), s.summi.cell(3, AverageRow));
         QCOMPARE(f.summi.cell(300, AverageRow), QString());
         big.setCell(100, 20, u"5,,"_s);
         ResultSet g(big);
-        QVERIFY2(errorOf(big, Thresholds(), g).contains(u"урок 99"_s), "the left half's cell");
+        QVERIFY2(errorOf(big, Thresholds(), g).contains(u"урок 99"_s), "the cell further left");
         QCOMPARE(g.summi.cell(101, AverageRow), QString());
 
-        // A student's sum that stays in range in each half and leaves it in the
-        // right one: found at its column, as in order.
+        // A student's sum that stays in range in each thread's part and leaves
+        // it in the whole: found at its column, as in order.
         QStringList heavy;
         QStringList ones{u"А"_s};
         for (int i = 0; i < 2 * copies; ++i)
