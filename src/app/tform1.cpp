@@ -33,6 +33,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -526,6 +527,8 @@ void TForm1::setUpKeyboard()
     setShortcutHint(MinusStr, QKeySequence(Qt::CTRL | Qt::Key_Delete));
     setShortcutHint(PlusStolb, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert));
     setShortcutHint(MinusStolb, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
+    // From the journal grid those keys act on the cell the cursor is on.
+    SpisokSt->installEventFilter(this);
     const QKeySequence up(Qt::ALT | Qt::Key_Up);
     const QKeySequence down(Qt::ALT | Qt::Key_Down);
     auto *studentUp = new QShortcut(up, this);
@@ -583,6 +586,27 @@ bool TForm1::event(QEvent *e)
         return true;
     }
     return QDialog::event(e);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // A row or column key pressed in the journal grid acts on the grid's
+    // current cell, selected as a click selects it, before the key's button
+    // runs: after a load the cursor stands on the first score while the
+    // selection edits still hold the rows of the header.
+    if (watched == SpisokSt && event->type() == QEvent::ShortcutOverride && !SpisokSt->isEditing()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeyCombination pressed = key->keyCombination();
+        const bool rowOrColumnKey = key->key() == Qt::Key_Insert || key->key() == Qt::Key_Delete;
+        const Qt::KeyboardModifiers mods = pressed.keyboardModifiers() & ~Qt::KeypadModifier;
+        if (rowOrColumnKey && (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
+            const int col = SpisokSt->currentCol();
+            const int row = SpisokSt->currentRow();
+            if (col >= 0 && row >= 0 && (NStroki->text() != QString::number(row) || NStolbca->text() != QString::number(col)))
+                runHandler(this, [this, col, row] { selectJournalCell(col, row); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

@@ -68,6 +68,8 @@ public:
     int visibleRows() const; // fully visible non-fixed rows
     int visibleCols() const; // fully visible non-fixed columns
 
+    // Whether a cell's editor is open.
+    bool isEditing() const { return state() == EditingState; }
     int currentCol() const;
     int currentRow() const;
     // Moves the current cell (a fixed row or column gives the first non-fixed

@@ -182,6 +182,22 @@ private Q_SLOTS:
         QVERIFY(ctl<QAbstractButton>(f(), button)->toolTip().endsWith(u" ("_s + shown + u')'));
     }
 
+    // Right after a load the cursor stands on the first score while the
+    // selection edits still hold "1": the keys act where the cursor is.
+    void rowKeysActWhereTheCursorIs()
+    {
+        showActive(f());
+        f()->FormShow();
+        auto *grid = ctl<GridView>(f(), u"SpisokSt"_s);
+        const Grid before = session().journal();
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        const Grid &j = session().journal();
+        QTRY_COMPARE(j.rowCount(), before.rowCount() - 1);
+        QCOMPARE(j.cell(2, 1), before.cell(2, 1)); // the date row stays
+        QCOMPARE(j.cell(1, 4), before.cell(1, 5)); // the first student went
+        QCOMPARE(ctl<QLineEdit>(f(), u"NStroki"_s)->text(), u"4"_s);
+    }
+
     // Alt+Up and Alt+Down move the selected student; the selection and the
     // numbers stay with him.
     void altArrowsMoveTheStudent()
