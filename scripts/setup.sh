@@ -5,7 +5,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$here/build}"
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libzip-dev
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libzip-dev
+          libxlsxwriter-dev
           xvfb xauth fonts-liberation fonts-dejavu-core xdg-utils
           qt6-translations-l10n)
 "$here/scripts/install-packages.sh" "${packages[@]}"
