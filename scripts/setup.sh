@@ -6,7 +6,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$here/build}"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libzip-dev
-          libxlsxwriter-dev
+          libxlsxwriter-dev dpkg-dev
           xvfb xauth fonts-liberation fonts-dejavu-core xdg-utils
           qt6-translations-l10n)
 "$here/scripts/install-packages.sh" "${packages[@]}"

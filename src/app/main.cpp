@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QTextStream>
 #include <QTimer>
 #include <QWidget>
@@ -85,6 +86,9 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zhurnal"));
+    // The icon of every window and of the desktop entry (zhurnal.desktop).
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/zhurnal.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("zhurnal"));
     if (!installQtTranslation(&application))
         err << QStringLiteral("Русский перевод Qt не установлен (пакет qt6-translations-l10n): "
                               "стандартные кнопки и диалоги будут на английском.\n");
