@@ -13,9 +13,7 @@ build="${1:-$here/build-deb}"
 out="${2:-$build/package}"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  "$here/scripts/install-packages.sh" dpkg-dev fakeroot
-  "$here/scripts/setup.sh" "$build" >/dev/null
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZHURNAL_TESTS=OFF -DZHURNAL_BENCH=OFF >/dev/null
+  "$here/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DZHURNAL_TESTS=OFF -DZHURNAL_BENCH=OFF >/dev/null
 fi
 cmake --build "$build" -j"$(nproc)" --target zhurnal zhurnal_package_files
 mkdir -p "$out"
