@@ -482,10 +482,8 @@ void JournalSession::writeJournal(const JournalIdentity &target)
     for (const JournalVersions::File &file : written) {
         const QString path = dir.filePath(file.name);
         const QFileInfo info(path);
-        if (!info.exists() && !info.isSymLink()) {
-            differs = true;
-            continue;
-        }
+        if (!info.exists() && !info.isSymLink())
+            continue; // a file the save adds: nothing of it to keep
         previous.append({file.name, readWholeFile(path)});
         differs = differs || previous.last().bytes != file.bytes;
     }
