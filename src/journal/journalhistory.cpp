@@ -291,9 +291,10 @@ std::vector<Change> changes(const Grid &before, const Grid &after)
 
     // Lessons by their header and the scores of the matched students.
     auto columnKey = [&](const Grid &grid, int c, bool old) {
+        const std::vector<QString> &cells = grid.column(c);
         size_t h = 0x9e3779b9;
         for (const auto &[o, n] : rowPairs)
-            h = h * 1000003u ^ qHash(grid.cell(c, old ? o : n), 0);
+            h = h * 1000003u ^ qHash(cells[size_t(old ? o : n)], 0);
         return h;
     };
     std::vector<size_t> colKeysOld, colKeysNew;
@@ -346,13 +347,21 @@ std::vector<Change> changes(const Grid &before, const Grid &after)
         if (oldColOf[size_t(c)] >= 0)
             colPairs.emplace_back(oldColOf[size_t(c)], c);
     std::sort(rowPairs.begin(), rowPairs.end(), [](const auto &x, const auto &y) { return x.second < y.second; });
-    for (const auto &[oldRow, newRow] : rowPairs)
-        for (const auto &[oldCol, newCol] : colPairs) {
+    // Compared column by column, as the grid keeps its cells, then put in reading order.
+    const size_t firstCell = out.size();
+    for (const auto &[oldCol, newCol] : colPairs) {
+        const std::vector<QString> &was = before.column(oldCol);
+        const std::vector<QString> &is = after.column(newCol);
+        for (const auto &[oldRow, newRow] : rowPairs) {
             if (newCol == kNameCol && newRow < kFirstStudentRow)
                 continue; // the free header texts of the name column
-            if (before.cell(oldCol, oldRow) != after.cell(newCol, newRow))
+            if (was[size_t(oldRow)] != is[size_t(newRow)])
                 out.push_back({Change::Cell, oldCol, oldRow, newCol, newRow});
         }
+    }
+    std::stable_sort(out.begin() + qsizetype(firstCell), out.end(), [](const Change &x, const Change &y) {
+        return x.newRow != y.newRow ? x.newRow < y.newRow : x.newCol < y.newCol;
+    });
     return out;
 }
 
