@@ -108,6 +108,8 @@ HistoryDialog::HistoryDialog(JournalSession &session, QWidget *parent) : QDialog
     const int widths[] = {130, 95, 130, 190, 45, 80, 120, 120};
     for (int c = 0; c < 8; ++c)
         HistoryTable->setColumnWidth(c, widths[c]);
+    // The time stands whole, in the table's own font.
+    HistoryTable->setColumnWidth(0, HistoryTable->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 16);
     HistoryTable->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(HistoryTable, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

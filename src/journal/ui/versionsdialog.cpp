@@ -55,8 +55,9 @@ VersionsDialog::VersionsDialog(JournalSession &session, QWidget *parent) : QDial
     auto *left = new QVBoxLayout;
     auto *listLabel = new QLabel(QStringLiteral("&Сохранённые версии (новые сверху):"), this);
     VersionList = makeTable(this, QStringLiteral("VersionList"),
-                            {QStringLiteral("Дата и время"), QStringLiteral("Отличий от открытого")});
-    VersionList->setColumnWidth(0, 170);
+                            {QStringLiteral("Дата и время"), QStringLiteral("Отличий")});
+    VersionList->setColumnWidth(0, 160);
+    VersionList->setToolTip(QStringLiteral("Отличий: сколько ячеек, строк и уроков версии не совпадают с открытым журналом"));
     listLabel->setBuddy(VersionList);
     left->addWidget(listLabel);
     left->addWidget(VersionList, 1);
