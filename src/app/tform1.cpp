@@ -139,6 +139,8 @@ TForm1::TForm1(JournalSession &session, QWidget *parent)
     // waits until the load has shown the whole journal and its results.
     connect(&m_session, &JournalSession::journalReadOnly, this, &TForm1::showReadOnly, Qt::QueuedConnection);
     m_session.setJournalLocking(true);
+    m_history = new HistoryDialog(m_session, this);
+    m_versions = new VersionsDialog(m_session, this);
 }
 
 TForm1::~TForm1()
@@ -488,7 +490,8 @@ void TForm1::buildControls()
     // The right button chooses a cell (above) and opens its menu.
     SpisokStMenu = new QMenu(this);
     SpisokStMenu->setObjectName(QStringLiteral("SpisokStMenu"));
-    IstoriyaYacheyki = SpisokStMenu->addAction(QStringLiteral("&История ячейки"));
+    IstoriyaYacheyki = new QAction(QStringLiteral("&История ячейки"), this);
+    SpisokStMenu->addAction(IstoriyaYacheyki);
     IstoriyaYacheyki->setObjectName(QStringLiteral("IstoriyaYacheyki"));
     connect(IstoriyaYacheyki, &QAction::triggered, this, &TForm1::IstoriyaYacheykiClick);
     connect(SpisokSt, &GridView::mouseDown, this, [this](Qt::MouseButton button, const QPoint &pos) {
@@ -972,8 +975,6 @@ void TForm1::SpisokStMouseDown(Qt::MouseButton, const QPoint &pos)
 
 void TForm1::IstoriyaClick()
 {
-    if (!m_history)
-        m_history = new HistoryDialog(m_session, this);
     m_history->showHistory();
     m_history->exec();
 }
@@ -990,16 +991,12 @@ void TForm1::IstoriyaYacheykiClick()
                                                                  : QString::fromUtf8(headers[r]);
     const QString lesson =
         c >= JournalLayout::kFirstLessonCol ? QString::number(c - JournalLayout::kFirstLessonCol + 1) : QString();
-    if (!m_history)
-        m_history = new HistoryDialog(m_session, this);
     m_history->showHistory(student, lesson);
     m_history->exec();
 }
 
 void TForm1::VersiiClick()
 {
-    if (!m_versions)
-        m_versions = new VersionsDialog(m_session, this);
     m_versions->showVersions();
     m_versions->exec();
 }

@@ -487,12 +487,19 @@ void JournalSession::writeJournal(const JournalIdentity &target)
         previous.append({file.name, readWholeFile(path)});
         differs = differs || previous.last().bytes != file.bytes;
     }
+    // What cannot be replaced stops the save before a version is kept.
+    const QString historyPath = dir.filePath(QString::fromUtf8(JournalHistory::kFileName));
+    for (const JournalVersions::File &file : written)
+        DurableFile::checkReplaceable(dir.filePath(file.name));
+    DurableFile::checkReplaceable(historyPath);
+    QString version;
     if (!previous.isEmpty() && differs) {
         try {
-            JournalVersions::keep(m_root, target.group, target.folder, previous, now);
+            version = JournalVersions::keep(m_root, target.group, target.folder, previous, now);
         } catch (const ZError &e) {
-            throw FileError(QStringLiteral("Журнал не записан: не удалось сохранить его прежнюю версию в архиве %1.\n%2")
-                                .arg(quotedPath(rootPath(JournalVersions::archivePath(target.group, target.folder))),
+            throw FileError(QStringLiteral("Журнал %1 не записан: не удалось сохранить его прежнюю версию в архиве %2.\n%3")
+                                .arg(quotedPath(spStud),
+                                     quotedPath(rootPath(JournalVersions::archivePath(target.group, target.folder))),
                                      e.message()));
         }
     }
@@ -517,14 +524,19 @@ void JournalSession::writeJournal(const JournalIdentity &target)
     DurableFile::StagedWrites save;
     for (const JournalVersions::File &file : written)
         save.add(dir.filePath(file.name), file.bytes);
-    if (!changes.empty()) {
-        const QString historyPath = dir.filePath(QString::fromUtf8(JournalHistory::kFileName));
-        const QFileInfo info(historyPath);
-        const QByteArray existing =
-            info.exists() || info.isSymLink() ? readWholeFile(historyPath) : QByteArray();
-        save.add(historyPath, JournalHistory::appended(existing, changes, before, m_journal, now, m_userCode));
+    try {
+        if (!changes.empty()) {
+            const QFileInfo info(historyPath);
+            const QByteArray existing = info.exists() || info.isSymLink() ? readWholeFile(historyPath) : QByteArray();
+            save.add(historyPath, JournalHistory::appended(existing, changes, before, m_journal, now, m_userCode));
+        }
+        save.commit();
+    } catch (...) {
+        // The journal stays as it was: so does its archive.
+        if (!version.isEmpty())
+            JournalVersions::discard(m_root, target.group, target.folder, version);
+        throw;
     }
-    save.commit();
     m_savedJournal = m_journal;
     m_savedFolder = m_folderPath;
     markJournalUnchanged();

@@ -123,35 +123,77 @@ QString versionFolder(const QString &dataRoot, const QString &group, const QStri
 QString keep(const QString &dataRoot, const QString &group, const QString &folder, const QList<File> &files,
              const QDateTime &when, int kept)
 {
-    const QString archive = archiveFolder(dataRoot, group, folder, true);
+    JournalFolder::checkNames(group, folder);
+    // The archive's folders this call makes go again when the version cannot be kept.
+    QStringList made;
+    const auto undo = [&made] {
+        for (qsizetype i = made.size() - 1; i >= 0; --i)
+            QDir().rmdir(made[i]);
+    };
+    QString archive;
+    const QString levels[] = {QString::fromUtf8(kArchiveFolder),
+                              QString::fromUtf8(kArchiveFolder) + u'/' + group.trimmed(),
+                              archivePath(group, folder)};
+    try {
+        for (const QString &level : levels) {
+            const QString absolute = JournalFolder::checkedDataFolder(dataRoot, level);
+            const QFileInfo info(absolute);
+            const bool missing = !info.exists() && !info.isSymLink();
+            archive = JournalFolder::createdDataFolder(dataRoot, level);
+            if (missing)
+                made << archive;
+        }
+    } catch (...) {
+        undo();
+        throw;
+    }
     // The name is taken by making the folder: two saves in one second (this
     // program's or another's) never share one.
     const QString stamp = when.toString(kTimeFormat);
+    // After every version of the same second, so that the newest sorts first
+    // even when older ones of that second have been removed.
+    int first = 1;
+    try {
+        for (const Version &v : list(dataRoot, group, folder))
+            if (v.name.startsWith(stamp))
+                first = std::max(first, v.suffix + 1);
+    } catch (...) {
+        undo();
+        throw;
+    }
     QString name;
     QString absolute;
-    for (int n = 1;; ++n) {
+    for (int n = first;; ++n) {
         name = n == 1 ? stamp : QStringLiteral("%1 (%2)").arg(stamp).arg(n);
         absolute = QDir(archive).filePath(name);
         if (::mkdir(QFile::encodeName(absolute).constData(), 0777) == 0)
             break;
         const int error = errno;
-        if (error != EEXIST || n >= 9999)
+        if (error != EEXIST || n >= 9999) {
+            undo();
             throw FileError(QStringLiteral("Не удалось создать папку версии %1: %2.")
                                 .arg(quotedPath(absolute), DurableFile::reasonOf(error, true)));
+        }
     }
+    made << absolute;
     try {
         DurableFile::StagedWrites save;
         for (const File &file : files)
             save.add(QDir(absolute).filePath(file.name), file.bytes, DurableFile::Permissions::New);
         save.commit();
     } catch (...) {
-        QDir().rmdir(absolute); // empty: nothing took its name
+        undo(); // the version's folder is empty: nothing took its name
         throw;
     }
     const QList<Version> versions = list(dataRoot, group, folder);
     for (qsizetype i = kept; i < versions.size(); ++i)
         removeVersion(QDir(archive).filePath(versions[i].name));
     return name;
+}
+
+void discard(const QString &dataRoot, const QString &group, const QString &folder, const QString &name)
+{
+    removeVersion(versionFolder(dataRoot, group, folder, name));
 }
 
 QString shownTime(const Version &version)

@@ -40,6 +40,9 @@ QString archivePath(const QString &group, const QString &folder);
 QString keep(const QString &dataRoot, const QString &group, const QString &folder, const QList<File> &files,
              const QDateTime &when, int kept = kKept);
 
+// Removes a version just kept, whose save then failed.
+void discard(const QString &dataRoot, const QString &group, const QString &folder, const QString &name);
+
 // The journal's versions, newest first; an empty list without an archive
 // folder. ZError when a folder on the way, or a version's folder, is a link
 // or no directory.

@@ -145,8 +145,8 @@ private Q_SLOTS:
         clickCell(3, 5, Qt::RightButton);
         auto *menu = f()->findChild<QMenu *>(u"SpisokStMenu"_s);
         QTRY_VERIFY(menu->isVisible());
-        QAction *item = menu->findChild<QAction *>(u"IstoriyaYacheyki"_s);
-        QVERIFY(item);
+        QAction *item = f()->findChild<QAction *>(u"IstoriyaYacheyki"_s);
+        QVERIFY(item && menu->actions().contains(item));
         menu->hide();
         inDialog<HistoryDialog>([item] { item->trigger(); },
                                 [](HistoryDialog *d) { QCOMPARE(shownLines(d), QStringList{u"Иванова|Борисова Вера|2||2"_s}); });
