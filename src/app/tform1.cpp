@@ -181,7 +181,6 @@ void TForm1::buildMenu()
     Povtorit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     addAction(Otmenit); // the keys work with the menu closed
     addAction(Povtorit);
-    pravka->addSeparator();
     pravka->addAction(action(Istoriya, QStringLiteral("Istoriya"), QStringLiteral("&История изменений…"),
                              QStyle::SP_FileDialogDetailedView));
     pravka->addAction(action(Versii, QStringLiteral("Versii"), QStringLiteral("&Версии журнала…"),
