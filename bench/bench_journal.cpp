@@ -10,11 +10,14 @@
 #include "journal/gridops.h"
 #include "journal/durablefile.h"
 #include "journal/journalhistory.h"
+#include "journal/journalsession.h"
+#include "journal/errors.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
 #include "syntheticjournal.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -204,6 +207,35 @@ void measureHistory(int students, int lessons, int changed, const QString &dir)
                 writeBest * 1e3, double(bytes) / 1e6);
 }
 
+// A whole save of the session (the three files, the version of the files it
+// replaces, the history's lines) after `changed` cells were typed, wall clock.
+void measureSave(int students, int lessons, int changed, const QString &dir)
+{
+    const QString root = dir + QStringLiteral("/root");
+    QDir(root).removeRecursively();
+    QDir().mkpath(root + QStringLiteral("/G/J"));
+    QDir().mkpath(root + QStringLiteral("/Baza"));
+    WriteGridFile(root + QStringLiteral("/G/J/SpStud.txt"), syntheticJournal(students, lessons));
+    WriteGridFile(root + QStringLiteral("/G/J/SpTem.txt"), Grid(4, 2, 0, 1, 30));
+    DurableFile::write(root + QStringLiteral("/Baza/Pasport.txt"), "55\r\n75\r\n90\r\n");
+    JournalSession session(root);
+    const JournalIdentity id{QStringLiteral("G"), QString(), QStringLiteral("J"), QString(), QString(), QString()};
+    session.load(id);
+    std::mt19937 rng(11u);
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        for (int k = 0; k < changed; ++k)
+            session.journal().setCell(2 + int(rng() % unsigned(lessons)), 4 + int(rng() % unsigned(students)),
+                                      QString::number(run + 1));
+        const double t = wallSeconds();
+        session.prepareSave(id);
+        session.saveJournal(id);
+        best = std::min(best, wallSeconds() - t);
+    }
+    std::printf("%5d × %-5d whole save with its version and history, %d cells changed: %7.2f ms (wall)\n", students,
+                lessons, changed, best * 1e3);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -221,6 +253,12 @@ int main(int argc, char **argv)
     measureHistory(1000, 1000, 100, dir.path());
     measureHistory(1000, 1000, 0, dir.path());
     measureHistory(1000, 1000, -1, dir.path());
+    try {
+        measureSave(1000, 1000, 100, dir.path());
+    } catch (const ZError &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
 
     auto verdict = [](bool ok) { return ok ? "yes" : "NO"; };
     const bool readFast = big.readMBs >= 200 && big.freshReadMBs >= 200;
