@@ -8,11 +8,16 @@
 #include "journal/journallayout.h"
 #include "journal/gridfile.h"
 #include "journal/gridops.h"
+#include "journal/durablefile.h"
+#include "journal/journalhistory.h"
+#include "journal/journalsession.h"
+#include "journal/errors.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
 #include "syntheticjournal.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -149,6 +154,88 @@ EditFigures measureEdits(int students, int lessons, const QString &dir)
     return best;
 }
 
+// The history a save writes, on a journal of students × lessons: finding the
+// changes from the journal as loaded, making the file's bytes (a history that
+// already holds its full kMaxLines, so that the oldest lines are cut), and
+// writing them through DurableFile (synced), for `changed` cells typed
+// (every cell when -1) and for a student moved, one inserted and a lesson deleted.
+void measureHistory(int students, int lessons, int changed, const QString &dir)
+{
+    const Grid loaded = syntheticJournal(students, lessons);
+    Grid saved = loaded;
+    if (changed < 0) {
+        for (int c = 2; c < saved.colCount(); ++c)
+            for (int r = 4; r < saved.rowCount(); ++r)
+                saved.setCell(c, r, saved.cell(c, r) == QStringLiteral("7") ? QStringLiteral("8") : QStringLiteral("7"));
+    } else if (changed > 0) {
+        std::mt19937 rng(7u);
+        for (int k = 0; k < changed; ++k)
+            saved.setCell(2 + int(rng() % unsigned(lessons)), 4 + int(rng() % unsigned(students)), QStringLiteral("9,5"));
+    } else {
+        GridOps::moveRow(saved, 4 + students - 1, 4);
+        GridOps::insertRowBelow(saved, 10, JournalLayout::kStudentNumberOffset);
+        GridOps::deleteColumn(saved, 2 + lessons / 2);
+    }
+    QByteArray existing;
+    const QByteArray line = "01.09.2026 10:00:00\tteacher\tChange\t12\tStudent number 12\t5\t01.09\t4\t5\r\n";
+    existing.reserve(line.size() * JournalHistory::kMaxLines);
+    for (int i = 0; i < JournalHistory::kMaxLines; ++i)
+        existing.append(line);
+    const QString path = dir + QStringLiteral("/history.txt");
+    double diffBest = 1e9, formatBest = 1e9, writeBest = 1e9;
+    size_t count = 0;
+    qsizetype bytes = 0;
+    for (int run = 0; run < 3; ++run) {
+        double t = cpuSeconds();
+        const std::vector<JournalHistory::Change> changes = JournalHistory::changes(loaded, saved);
+        diffBest = std::min(diffBest, cpuSeconds() - t);
+        t = cpuSeconds();
+        const QByteArray out = JournalHistory::appended(existing, changes, loaded, saved, QDateTime::currentDateTime(),
+                                                        QStringLiteral("teacher"));
+        formatBest = std::min(formatBest, cpuSeconds() - t);
+        t = wallSeconds();
+        DurableFile::write(path, out);
+        writeBest = std::min(writeBest, wallSeconds() - t);
+        count = changes.size();
+        bytes = out.size();
+    }
+    const char *what = changed < 0 ? "every cell changed" : changed == 0 ? "row moved, row inserted, lesson deleted" : "cells changed";
+    const QString amount = changed > 0 ? QString::number(changed) + QLatin1Char(' ') : QString();
+    std::printf("%5d × %-5d history, %s%s: %zu lines | changes %7.2f ms, file bytes %7.2f ms (CPU), "
+                "write %7.2f ms (wall, synced), file %.1f MB\n",
+                students, lessons, qPrintable(amount), what, count, diffBest * 1e3, formatBest * 1e3,
+                writeBest * 1e3, double(bytes) / 1e6);
+}
+
+// A whole save of the session (the three files, the version of the files it
+// replaces, the history's lines) after `changed` cells were typed, wall clock.
+void measureSave(int students, int lessons, int changed, const QString &dir)
+{
+    const QString root = dir + QStringLiteral("/root");
+    QDir(root).removeRecursively();
+    QDir().mkpath(root + QStringLiteral("/G/J"));
+    QDir().mkpath(root + QStringLiteral("/Baza"));
+    WriteGridFile(root + QStringLiteral("/G/J/SpStud.txt"), syntheticJournal(students, lessons));
+    WriteGridFile(root + QStringLiteral("/G/J/SpTem.txt"), Grid(4, 2, 0, 1, 30));
+    DurableFile::write(root + QStringLiteral("/Baza/Pasport.txt"), "55\r\n75\r\n90\r\n");
+    JournalSession session(root);
+    const JournalIdentity id{QStringLiteral("G"), QString(), QStringLiteral("J"), QString(), QString(), QString()};
+    session.load(id);
+    std::mt19937 rng(11u);
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        for (int k = 0; k < changed; ++k)
+            session.journal().setCell(2 + int(rng() % unsigned(lessons)), 4 + int(rng() % unsigned(students)),
+                                      QString::number(run + 1));
+        const double t = wallSeconds();
+        session.prepareSave(id);
+        session.saveJournal(id);
+        best = std::min(best, wallSeconds() - t);
+    }
+    std::printf("%5d × %-5d whole save with its version and history, %d cells changed: %7.2f ms (wall)\n", students,
+                lessons, changed, best * 1e3);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -163,6 +250,15 @@ int main(int argc, char **argv)
     const Figures mid = measure(300, 500, dir.path());
     const Figures big = measure(1000, 1000, dir.path());
     const EditFigures edits = measureEdits(1000, 1000, dir.path());
+    measureHistory(1000, 1000, 100, dir.path());
+    measureHistory(1000, 1000, 0, dir.path());
+    measureHistory(1000, 1000, -1, dir.path());
+    try {
+        measureSave(1000, 1000, 100, dir.path());
+    } catch (const ZError &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
 
     auto verdict = [](bool ok) { return ok ? "yes" : "NO"; };
     const bool readFast = big.readMBs >= 200 && big.freshReadMBs >= 200;

@@ -27,6 +27,8 @@ Program::Program(const QString &dataRoot, bool windowsLater)
         // shown: it is placed once and does not move when it appears.
         learnFrameMargins();
         zapusk->hide();
+        // The history of every save names the user who logged in.
+        m_session->setUserCode(zapusk->login().currentUser().code.trimmed());
         form1->exec();
     });
     // Only the administrator may change the grading scale and the access table.

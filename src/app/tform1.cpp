@@ -16,6 +16,8 @@
 #include "journal/journaledits.h"
 #include "journal/journallayout.h"
 #include "journal/journalplace.h"
+#include "journal/ui/historydialog.h"
+#include "journal/ui/versionsdialog.h"
 #include "rating/dynamics.h"
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
@@ -137,6 +139,8 @@ TForm1::TForm1(JournalSession &session, QWidget *parent)
     // waits until the load has shown the whole journal and its results.
     connect(&m_session, &JournalSession::journalReadOnly, this, &TForm1::showReadOnly, Qt::QueuedConnection);
     m_session.setJournalLocking(true);
+    m_history = new HistoryDialog(m_session, this);
+    m_versions = new VersionsDialog(m_session, this);
 }
 
 TForm1::~TForm1()
@@ -177,6 +181,10 @@ void TForm1::buildMenu()
     Povtorit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     addAction(Otmenit); // the keys work with the menu closed
     addAction(Povtorit);
+    pravka->addAction(action(Istoriya, QStringLiteral("Istoriya"), QStringLiteral("&История изменений…"),
+                             QStyle::SP_FileDialogDetailedView));
+    pravka->addAction(action(Versii, QStringLiteral("Versii"), QStringLiteral("&Версии журнала…"),
+                             QStyle::SP_BrowserReload));
     MainMenu->addMenu(pravka);
     connect(m_undo, &QUndoStack::indexChanged, this, &TForm1::updateUndoActions);
     connect(m_undo, &QUndoStack::cleanChanged, this, &TForm1::updateUndoActions);
@@ -225,6 +233,8 @@ void TForm1::buildMenu()
     connect(N1, &QAction::triggered, this, &TForm1::N1Click);
     connect(Otmenit, &QAction::triggered, this, &TForm1::OtmenitClick);
     connect(Povtorit, &QAction::triggered, this, &TForm1::PovtoritClick);
+    connect(Istoriya, &QAction::triggered, this, &TForm1::IstoriyaClick);
+    connect(Versii, &QAction::triggered, this, &TForm1::VersiiClick);
 }
 
 void TForm1::buildControls()
@@ -476,6 +486,17 @@ void TForm1::buildControls()
     connect(Provodnik, &QToolButton::clicked, this, &TForm1::ProvodnikClick);
     connect(ReLoad, &QPushButton::clicked, this, &TForm1::ReLoadClick);
     connect(SpisokSt, &GridView::mouseDown, this, &TForm1::SpisokStMouseDown);
+    // The right button chooses a cell (above) and opens its menu.
+    SpisokStMenu = new QMenu(this);
+    SpisokStMenu->setObjectName(QStringLiteral("SpisokStMenu"));
+    IstoriyaYacheyki = new QAction(QStringLiteral("&История ячейки"), this);
+    SpisokStMenu->addAction(IstoriyaYacheyki);
+    IstoriyaYacheyki->setObjectName(QStringLiteral("IstoriyaYacheyki"));
+    connect(IstoriyaYacheyki, &QAction::triggered, this, &TForm1::IstoriyaYacheykiClick);
+    connect(SpisokSt, &GridView::mouseDown, this, [this](Qt::MouseButton button, const QPoint &pos) {
+        if (button == Qt::RightButton)
+            SpisokStMenu->popup(SpisokSt->mapToGlobal(pos));
+    });
     connect(SpisokSt, &GridView::rowMoved, this, &TForm1::SpisokStRowMoved);
     connect(SpisokSt, &GridView::currentCellMovedByKey, this, &TForm1::SpisokStKeyMove);
     connect(SpisokSt, &GridView::cellTextChanged, this,
@@ -949,6 +970,34 @@ void TForm1::SpisokStMouseDown(Qt::MouseButton, const QPoint &pos)
         }
         selectJournalCell(c, r);
     });
+}
+
+void TForm1::IstoriyaClick()
+{
+    m_history->showHistory();
+    m_history->exec();
+}
+
+void TForm1::IstoriyaYacheykiClick()
+{
+    const int c = NStolbca->text().toInt();
+    const int r = NStroki->text().toInt();
+    if (c < 0 || c >= m_journal.colCount() || r < 0 || r >= m_journal.rowCount())
+        return;
+    // A student's row by his name; a header row by the name its lines carry.
+    static const char *const headers[] = {"Заголовок", "Дата", "Код", "Вес"};
+    const QString student = r >= JournalLayout::kFirstStudentRow ? m_journal.cell(JournalLayout::kNameCol, r).trimmed()
+                                                                 : QString::fromUtf8(headers[r]);
+    const QString lesson =
+        c >= JournalLayout::kFirstLessonCol ? QString::number(c - JournalLayout::kFirstLessonCol + 1) : QString();
+    m_history->showHistory(student, lesson);
+    m_history->exec();
+}
+
+void TForm1::VersiiClick()
+{
+    m_versions->showVersions();
+    m_versions->exec();
 }
 
 void TForm1::SpisokStKeyMove(int col, int row)

@@ -9,7 +9,10 @@
 #include <functional>
 
 class GridView;
+class HistoryDialog;
+class VersionsDialog;
 class QAction;
+class QMenu;
 namespace Reports {
 struct MainWindowView;
 }
@@ -91,6 +94,11 @@ public Q_SLOTS:
     // "Правка": the journal's edits taken back and done again.
     void OtmenitClick();
     void PovtoritClick();
+    // "История изменений", "Версии журнала" and, in the journal grid's
+    // context menu, "История ячейки" (of the cell the right button chose).
+    void IstoriyaClick();
+    void VersiiClick();
+    void IstoriyaYacheykiClick();
 
     // Journal grid editing
     void SpisokStMouseDown(Qt::MouseButton button, const QPoint &pos);
@@ -207,6 +215,10 @@ private:
     QAction *N3 = nullptr, *N2 = nullptr, *N5 = nullptr, *N8 = nullptr, *N1 = nullptr;
     QAction *Pravka = nullptr, *Otmenit = nullptr, *Povtorit = nullptr;
     QUndoStack *m_undo = nullptr;
+    QAction *Istoriya = nullptr, *Versii = nullptr, *IstoriyaYacheyki = nullptr;
+    QMenu *SpisokStMenu = nullptr;
+    HistoryDialog *m_history = nullptr;
+    VersionsDialog *m_versions = nullptr;
 
     // Identity of the current journal
     QGroupBox *IdentityGroup = nullptr;

@@ -3,6 +3,7 @@
 #include "journal/durablefile.h"
 #include "journal/errors.h"
 #include "journal/excerpt.h"
+#include "journal/journalversions.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -108,6 +109,10 @@ QString path(const QString &group, const QString &folder)
 QString namesProblem(const QString &group, const QString &folder)
 {
     QString problem = nameProblem(group, QStringLiteral("код группы"), QStringLiteral("не указан код группы."));
+    // The archive of kept versions lies beside the group folders and is none of them.
+    if (problem.isEmpty() && group.trimmed().compare(QString::fromUtf8(JournalVersions::kArchiveFolder), Qt::CaseInsensitive) == 0)
+        problem = QStringLiteral("код группы %1 занят: так называется папка архива версий журналов.")
+                      .arg(quotedExcerpt(group.trimmed()));
     if (problem.isEmpty())
         problem = nameProblem(folder, QStringLiteral("имя папки журнала"),
                               QStringLiteral("не указано имя папки журнала."));

@@ -362,6 +362,8 @@ void JournalSession::loadFolder(const QString &group, const QString &folder, con
     }
     m_diskStateFolder = path;
     m_diskState = {{kSpStud, journalState}, {kColSpStud, widths}, {kSpTem, themeState}};
+    m_savedJournal = m_journal;
+    m_savedFolder = path;
     markJournalUnchanged();
     ResultGrids::writeSummiCodes(m_journal, m_summi);
     // The scale comes before the recalculation, so that the grades on screen
@@ -466,16 +468,144 @@ void JournalSession::writeJournal(const JournalIdentity &target)
     // Checked again: the catalogue window may have run since prepareSave().
     m_folderPath = JournalFolder::create(m_root, target.group, target.folder);
     const QDir dir(rootPath(m_folderPath));
-    // The three files are one save: all of them are written under temporary
-    // names before any takes its place, so a failure leaves the journal as it was.
     const QString spStud = dir.filePath(kSpStud);
     const QString spTem = dir.filePath(kSpTem);
+    const QList<JournalVersions::File> written = {
+        {kSpStud, gridFileBytes(spStud, m_journal, journalCellNamer(m_journal))},
+        {kColSpStud, columnWidthsBytes(m_journal)},
+        {kSpTem, gridFileBytes(spTem, m_themes)}};
+    const QDateTime now = QDateTime::currentDateTime();
+    // The files the save replaces are kept first, as a version: a save that
+    // cannot keep them writes nothing.
+    QList<JournalVersions::File> previous;
+    bool differs = false;
+    for (const JournalVersions::File &file : written) {
+        const QString path = dir.filePath(file.name);
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink())
+            continue; // a file the save adds: nothing of it to keep
+        previous.append({file.name, readWholeFile(path)});
+        differs = differs || previous.last().bytes != file.bytes;
+    }
+    // What cannot be replaced stops the save before a version is kept.
+    const QString historyPath = dir.filePath(QString::fromUtf8(JournalHistory::kFileName));
+    for (const JournalVersions::File &file : written)
+        DurableFile::checkReplaceable(dir.filePath(file.name));
+    DurableFile::checkReplaceable(historyPath);
+    QString version;
+    if (!previous.isEmpty() && differs) {
+        try {
+            version = JournalVersions::keep(m_root, target.group, target.folder, previous, now);
+        } catch (const ZError &e) {
+            throw FileError(QStringLiteral("Журнал %1 не записан: не удалось сохранить его прежнюю версию в архиве %2.\n%3")
+                                .arg(quotedPath(spStud),
+                                     quotedPath(rootPath(JournalVersions::archivePath(target.group, target.folder))),
+                                     e.message()));
+        }
+    }
+    // The history's lines: the difference from what the last load or save of
+    // this folder left; for another folder, from the journal its file holds.
+    Grid before = JournalLayout::makeJournalGrid();
+    before.setRowCount(JournalLayout::kFirstStudentRow);
+    before.setColCount(JournalLayout::kFirstLessonCol);
+    if (m_savedFolder == m_folderPath) {
+        before = m_savedJournal;
+    } else if (QFileInfo::exists(spStud)) {
+        try {
+            parseGridFile(spStud, readWholeFile(spStud), before);
+        } catch (const ZError &) {
+            // An unreadable journal is replaced whole: every cell is a change.
+        }
+    }
+    const std::vector<JournalHistory::Change> changes = JournalHistory::changes(before, m_journal);
+    // The three files and the history are one save: all of them are written
+    // under temporary names before any takes its place, so a failure leaves
+    // the journal and its history as they were.
     DurableFile::StagedWrites save;
-    save.add(spStud, gridFileBytes(spStud, m_journal, journalCellNamer(m_journal)));
-    save.add(dir.filePath(kColSpStud), columnWidthsBytes(m_journal));
-    save.add(spTem, gridFileBytes(spTem, m_themes));
-    save.commit();
+    for (const JournalVersions::File &file : written)
+        save.add(dir.filePath(file.name), file.bytes);
+    try {
+        if (!changes.empty()) {
+            const QFileInfo info(historyPath);
+            const QByteArray existing = info.exists() || info.isSymLink() ? readWholeFile(historyPath) : QByteArray();
+            save.add(historyPath, JournalHistory::appended(existing, changes, before, m_journal, now, m_userCode));
+        }
+        save.commit();
+    } catch (...) {
+        // The journal stays as it was: so does its archive.
+        if (!version.isEmpty())
+            JournalVersions::discard(m_root, target.group, target.folder, version);
+        throw;
+    }
+    m_savedJournal = m_journal;
+    m_savedFolder = m_folderPath;
     markJournalUnchanged();
+}
+
+QList<JournalHistory::Entry> JournalSession::readHistory() const
+{
+    if (m_folderPath.isEmpty())
+        return {};
+    const QString path = QDir(rootPath(m_folderPath)).filePath(QString::fromUtf8(JournalHistory::kFileName));
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    return JournalHistory::parse(readWholeFile(path));
+}
+
+namespace {
+std::pair<QString, QString> groupAndFolder(const QString &folderPath)
+{
+    const qsizetype slash = folderPath.indexOf(u'/');
+    return {folderPath.left(slash), slash < 0 ? QString() : folderPath.mid(slash + 1)};
+}
+} // namespace
+
+QList<JournalVersions::Version> JournalSession::versions() const
+{
+    if (m_folderPath.isEmpty())
+        return {};
+    const auto [group, folder] = groupAndFolder(m_folderPath);
+    return JournalVersions::list(m_root, group, folder);
+}
+
+Grid JournalSession::versionJournal(const QString &name) const
+{
+    const auto [group, folder] = groupAndFolder(m_folderPath);
+    const QString path = QDir(JournalVersions::versionFolder(m_root, group, folder, name)).filePath(kSpStud);
+    Grid journal = m_journal;
+    parseGridFile(path, readWholeFile(path), journal);
+    return journal;
+}
+
+void JournalSession::restoreVersion(const QString &name)
+{
+    const auto [group, folder] = groupAndFolder(m_folderPath);
+    JournalIdentity target = m_identity;
+    target.group = group;
+    target.folder = folder;
+    claimForSave(target);
+    const QDir version(JournalVersions::versionFolder(m_root, group, folder, name));
+    // Both grids are read before either changes, as a load reads them.
+    Grid journal = m_journal;
+    Grid themes = m_themes;
+    parseGridFile(version.filePath(kSpStud), readWholeFile(version.filePath(kSpStud)), journal);
+    parseGridFile(version.filePath(kSpTem), readWholeFile(version.filePath(kSpTem)), themes);
+    const QString widthsPath = version.filePath(kColSpStud);
+    if (QFileInfo(widthsPath).exists() || QFileInfo(widthsPath).isSymLink())
+        parseColumnWidths(widthsPath, readWholeFile(widthsPath), journal, nullptr);
+    std::swap(m_journal, journal);
+    std::swap(m_themes, themes);
+    try {
+        prepareSave(target);
+        saveJournal(target);
+    } catch (...) {
+        // Not restored: the journal stays as it was open.
+        std::swap(m_journal, journal);
+        std::swap(m_themes, themes);
+        throw;
+    }
+    reload();
 }
 
 void JournalSession::setJournalLocking(bool on)

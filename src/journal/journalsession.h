@@ -1,6 +1,8 @@
 #pragma once
 
 #include "journal/grid.h"
+#include "journal/journalhistory.h"
+#include "journal/journalversions.h"
 #include "journal/journallock.h"
 #include "rating/gradingscale.h"
 #include "rating/recalculation.h"
@@ -153,6 +155,23 @@ public:
     // and the state of its files as the next save compares them.
     void saveJournal(const JournalIdentity &target);
 
+    // The user whose code the history lines of the saves carry.
+    void setUserCode(const QString &code) { m_userCode = code; }
+    const QString &userCode() const { return m_userCode; }
+    // The current journal's history, "История.txt", oldest line first; empty
+    // without a journal or a history file.
+    QList<JournalHistory::Entry> readHistory() const;
+    // The current journal's kept versions, newest first.
+    QList<JournalVersions::Version> versions() const;
+    // The journal grid of a kept version, read as a load reads "SpStud.txt".
+    Grid versionJournal(const QString &name) const;
+    // A kept version becomes the journal: with the checks of a save
+    // (claimForSave), its files are saved as the journal's by saveJournal(),
+    // which first keeps the files they replace as a version of their own, so
+    // that the restore can be taken back; then the journal is loaded again.
+    // The grids in memory are lost: the window asks about unsaved changes first.
+    void restoreVersion(const QString &name);
+
 Q_SIGNALS:
     // The grids hold another journal (or the same one read again); with a new
     // identity when identityChanged.
@@ -213,6 +232,11 @@ private:
     QByteArray m_catalogueOnDisk;    // fingerprint of the file's bytes last read or written; empty before
     bool m_lockJournals = false;
     JournalLock m_lock; // of the current journal folder, when locking is on
+    QString m_userCode;
+    // The journal grid as the last load or save of m_savedFolder left it: what
+    // the history of the next save is the difference from.
+    Grid m_savedJournal;
+    QString m_savedFolder;
     QString m_diskStateFolder; // the folder whose files m_diskState describes
     QList<std::pair<QString, DiskFile>> m_diskState; // file name, state after the last load or save
 };

@@ -4,6 +4,8 @@
 #include "access/ui/tparoli1.h"
 #include "access/ui/tzapusk.h"
 #include "app/tform1.h"
+#include "journal/ui/historydialog.h"
+#include "journal/ui/versionsdialog.h"
 #include "controls/helpviewer.h"
 #include "controls/gridview.h"
 #include "controls/handler.h"
@@ -242,6 +244,15 @@ class TestEveryControl : public QObject
                  ctl<QAction>(f(), u"Otmenit"_s)->trigger();
              },
              [this] { return students(); }, u"6 rows: Андреев Антон|Васильев Глеб"_s},
+            {"Form1", "Istoriya", "", [this] { closeWhenShown(f()->findChild<HistoryDialog *>()); },
+             [this] { return QStringLiteral("history ") + closedAfterShowing(); }, u"history shown yes"_s},
+            {"Form1", "Versii", "", [this] { closeWhenShown(f()->findChild<VersionsDialog *>()); },
+             [this] { return QStringLiteral("versions ") + closedAfterShowing(); }, u"versions shown yes"_s},
+            {"Form1", "IstoriyaYacheyki", "", [this] {
+                 clickCell(view(f(), "SpisokSt"), 3, 5);
+                 closeWhenShown(f()->findChild<HistoryDialog *>());
+             },
+             [this] { return QStringLiteral("cell history ") + closedAfterShowing(); }, u"cell history shown yes"_s},
             {"Form1", "N6", "", [this] { tema()->hide(); }, [this] { return QStringLiteral("plan shown ") + yesNo(tema()->isVisible()); },
              u"plan shown yes"_s},
             {"Form1", "N4", "", [this] { QDir(root().path()).mkpath(QStringLiteral("Help")); root().write(QStringLiteral("Help/Help.chm"), "x"); },

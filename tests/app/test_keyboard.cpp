@@ -91,7 +91,7 @@ private Q_SLOTS:
                                       menuBar()->findChild<QMenu *>(u"PravkaMenu"_s)->actions()};
         QCOMPARE(menus.at(0).size(), 7);
         QCOMPARE(menus.at(1).size(), 4);
-        QCOMPARE(menus.at(2).size(), 2);
+        QCOMPARE(menus.at(2).size(), 4);
         for (const QList<QAction *> &items : menus) {
             QSet<QKeySequence> keys;
             for (QAction *a : items) {
