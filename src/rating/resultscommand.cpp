@@ -89,7 +89,7 @@ QString parseOptions(const QStringList &args, Options &o)
             if (!e.isEmpty())
                 return e;
             // The quote and the line ends would make the fields unreadable.
-            if (text.size() != 1 || text == QLatin1String("\"") || text.front().unicode() < 0x20 || text.front().isSurrogate())
+            if (text.size() != 1 || text == QLatin1String("\"") || (text.front().unicode() < 0x20 && text.front() != u'\t') || text.front().isSurrogate())
                 return QStringLiteral("После --csv-separator нужен один знак (например, «;»), а не %1.").arg(quotedExcerpt(text));
             o.separator = text.front();
             return {};
@@ -172,7 +172,11 @@ void computeResults(const Options &o, const JournalReader &readJournal, QString 
     QTextStream out(&text);
     const QString root = o.root.isEmpty() ? QDir::currentPath() : o.root;
     JournalSession session(root);
-    session.loadJournalFile(commandJournalFolder(o.folder, o.root), readJournal);
+    const QString folder = commandJournalFolder(o.folder, o.root);
+    session.loadJournalFile(folder, readJournal);
+    // The workbook's journal sheet has the journal's column widths, as the window shows them.
+    if (o.xlsx)
+        ReadColumnWidths(QDir(folder).filePath(QStringLiteral("ColSpStud.txt")), session.journal(), &session.summi());
 
     Thresholds &thresholds = session.thresholds();
     thresholds = commandThresholds(root, o.t3, o.t4, o.t5);
@@ -325,7 +329,8 @@ QString resultsUsageText()
         "                         --average и --rank меняют лист «Итоги», --student\n"
         "                         к книге не относится\n"
         "      --csv-separator ЗНАК\n"
-        "                         разделитель полей csv, один знак (по умолчанию «,»)\n"
+        "                         разделитель полей csv, один знак, например «;»\n"
+        "                         или табуляция (по умолчанию «,»)\n"
         "      -o ФАЙЛ.xlsx       файл книги для --format xlsx (обязателен для xlsx)\n"
         "      -h, --help         эта справка по команде results\n");
 }

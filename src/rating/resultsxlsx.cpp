@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -106,10 +107,14 @@ public:
                      .arg(kMaxCellText)
                      .arg(quotedExcerpt(text)));
         QByteArray utf8;
-        if (text.contains(QChar(0))) {
-            // A C string ends at a zero; it stands as the replacement sign.
+        if (text.contains(QChar(0)) || text.contains(QLatin1String("_x"))) {
             QString copy = text;
+            // A C string ends at a zero; it stands as the replacement sign.
             copy.replace(QChar(0), QChar(0xFFFD));
+            // A spreadsheet reads "_x0041_" as "A" (the library writes control
+            // characters so); a text that looks so keeps its "_" as "_x005F_".
+            static const QRegularExpression escapeLike(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+            copy.replace(escapeLike, QStringLiteral("_x005F_"));
             utf8 = copy.toUtf8();
         } else {
             utf8 = text.toUtf8();
