@@ -301,6 +301,9 @@ void distributionSheet(Book &book, const Grid &uspev, const Indicators &indicato
 QString checkedTarget(const QString &filePath)
 {
     const QFileInfo given(filePath);
+    // No data file of the program ends so: a slip of the name never replaces a journal.
+    if (!given.fileName().endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) || given.fileName().size() <= 5)
+        throw FileError(QStringLiteral("Файл %1 не записан: имя книги Excel должно кончаться на «.xlsx».").arg(quotedPath(filePath)));
     const QString folder = QFileInfo(given.absolutePath()).canonicalFilePath();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         throw FileError(QStringLiteral("Файл %1 не записан: нет папки %2.").arg(quotedPath(filePath), quotedPath(given.absolutePath())));

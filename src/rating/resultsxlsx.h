@@ -29,7 +29,8 @@ QByteArray workbook(const Content &content, const QString &fileName);
 
 // Writes the workbook to `filePath` through DurableFile: the file there is
 // replaced only when every byte reached the disk. FileError naming the file
-// when its folder is missing or it may not be replaced (a link, a folder, a
+// when its name does not end with ".xlsx" (no data file of the program does),
+// its folder is missing or it may not be replaced (a link, a folder, a
 // read-only file).
 void write(const Content &content, const QString &filePath);
 

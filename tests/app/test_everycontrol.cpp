@@ -20,6 +20,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QImage>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -311,7 +313,11 @@ class TestEveryControl : public QObject
             {"Form1", "TekOcen", "", {}, [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, u"3 marks"_s},
             {"Form1", "Obnovit", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 5); },
              [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, u"0 marks"_s},
-            {"StolbItogo", "SaveRisunok", "", [this] { platform().saveAnswers << root().file(u"динамика.png"_s); },
+            {"StolbItogo", "SaveRisunok", "", [this] {
+                 auto *pages = running().stolbItogo->findChild<QTabWidget *>(u"Vkladki"_s);
+                 QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
+                 platform().saveAnswers << root().file(u"динамика.png"_s);
+             },
              [this] {
                  const QImage picture(root().file(u"динамика.png"_s));
                  return QStringLiteral("picture %1").arg(picture.isNull() ? u"none"_s : yesNo(picture.width() > 100 && picture.height() > 100));
@@ -476,7 +482,8 @@ class TestEveryControl : public QObject
         QStringList out;
         for (QWidget *w : windows()) {
             for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
-                if (b->window() == w && !b->objectName().isEmpty() && !b->objectName().startsWith(QLatin1String("qt_")))
+                if (b->window() == w && !b->objectName().isEmpty() && !b->objectName().startsWith(QLatin1String("qt_"))
+                    && !qobject_cast<QTabBar *>(b->parentWidget())) // a tab bar's own scroll arrows
                     out << w->objectName() + QLatin1Char('/') + b->objectName();
             for (QAction *a : w->findChildren<QAction *>())
                 if (!a->objectName().isEmpty() && !a->objectName().startsWith(QLatin1String("qt_")) && !a->menu())

@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QAbstractButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 #include <QFile>
@@ -589,6 +591,10 @@ private Q_SLOTS:
         press("Dinamika");
         TStolbItogo *dynamics = running().stolbItogo;
         QVERIFY(dynamics->isVisible());
+        // The chart's page, as the teacher opens it.
+        auto *pages = dynamics->findChild<QTabWidget *>(QStringLiteral("Vkladki"));
+        QVERIFY(pages);
+        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
         auto *view = dynamics->findChild<QChartView *>(QStringLiteral("Grafik"));
         QVERIFY(view && view->isVisible());
         const QLineSeries *student = nullptr, *average = nullptr;

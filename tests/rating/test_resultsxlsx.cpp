@@ -245,13 +245,19 @@ private Q_SLOTS:
         QTest::newRow("empty file name") << QStringList{u"--format"_s, u"xlsx"_s, u"-o"_s, u""_s} << 2 << "пустой текст";
         QTest::newRow("no folder") << QStringList{u"--format"_s, u"xlsx"_s, u"-o"_s, u"/nonexistent/f.xlsx"_s} << 1
                                    << "«/nonexistent/f.xlsx» не записан: нет папки";
-        QTest::newRow("a folder") << QStringList{u"--format"_s, u"xlsx"_s, u"-o"_s, u"/tmp"_s} << 1 << "«/tmp» не записан";
+        QTest::newRow("a folder") << QStringList{u"--format"_s, u"xlsx"_s, u"-o"_s, u"<dir>/папка.xlsx"_s} << 1
+                                  << "папка.xlsx» не записан: это папка";
+        QTest::newRow("a journal file") << QStringList{u"--format"_s, u"xlsx"_s, u"-o"_s, u"/tmp/SpStud.txt"_s} << 1
+                                        << "«/tmp/SpStud.txt» не записан: имя книги Excel должно кончаться на «.xlsx»";
     }
     void failures()
     {
         QFETCH(QStringList, options);
         QFETCH(int, code);
         QFETCH(QString, message);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(u"папка.xlsx"_s));
+        options.replaceInStrings(u"<dir>"_s, dir.path());
         const Run r = command(QStringList{m_journal, u"--data"_s, m_demo} + options);
         QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));

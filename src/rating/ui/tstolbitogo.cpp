@@ -17,7 +17,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QSplitter>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -59,7 +59,7 @@ TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
     m_lessons->setTitleText(QStringLiteral("Занятие"));
     m_lessons->setLabelFormat(QStringLiteral("%d"));
     m_points = new QValueAxis(chart);
-    m_points->setTitleText(QStringLiteral("Накопленные баллы"));
+    m_points->setTitleText(QStringLiteral("Баллы нак."));
     m_points->setLabelFormat(QStringLiteral("%g"));
     chart->addAxis(m_lessons, Qt::AlignBottom);
     chart->addAxis(m_points, Qt::AlignLeft);
@@ -70,7 +70,7 @@ TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
     Grafik = new QChartView(chart, this);
     Grafik->setObjectName(QStringLiteral("Grafik"));
     Grafik->setRenderHint(QPainter::Antialiasing);
-    Grafik->setMinimumSize(240, 140);
+    Grafik->setMinimumSize(200, 80);
 
     SaveRisunok = new QPushButton(QStringLiteral("Сохранить &рисунок"), this);
     SaveRisunok->setObjectName(QStringLiteral("SaveRisunok"));
@@ -87,18 +87,16 @@ TStolbItogo::TStolbItogo(Grid &summi, QWidget *parent)
     buttons->addWidget(SaveRisunok);
     chartLayout->addLayout(buttons);
 
-    // Side by side: the window is low (it sits below the main window), so
-    // the grid keeps its rows whole and the chart takes the right part.
-    auto *splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setObjectName(QStringLiteral("DinamikaSplitter"));
-    splitter->setChildrenCollapsible(false);
-    splitter->addWidget(Summi);
-    splitter->addWidget(chartSide);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
+    // The window is low and narrow (it sits below the main window, beside the
+    // plan): the grid keeps the whole window on its page, the chart has its own.
+    Vkladki = new QTabWidget(this);
+    Vkladki->setObjectName(QStringLiteral("Vkladki"));
+    Vkladki->setDocumentMode(true);
+    Vkladki->addTab(Summi, QStringLiteral("&Таблица"));
+    Vkladki->addTab(chartSide, QStringLiteral("&График"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(splitter);
+    layout->addWidget(Vkladki);
 
     // Whatever fills the grid (the recalculation, the dynamics of a student,
     // a load, a hand edit) reaches the view by its refresh; the chart follows.

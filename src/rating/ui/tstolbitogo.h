@@ -7,10 +7,11 @@ class GridView;
 class QChartView;
 class QLineSeries;
 class QPushButton;
+class QTabWidget;
 class QValueAxis;
 
 // The dynamics window: the grid Summi, one column per journal column, and
-// beside it a chart of the selected student's accumulated points and the
+// on a second page a chart of the selected student's accumulated points and the
 // group's accumulated average, lesson by lesson, drawn from the grid's rows.
 class TStolbItogo : public QDialog
 {
@@ -32,6 +33,7 @@ private:
 
     Grid &m_summi;
     GridView *Summi = nullptr;
+    QTabWidget *Vkladki = nullptr; // the pages "Таблица" and "График"
     QChartView *Grafik = nullptr;
     QLineSeries *m_student = nullptr;
     QLineSeries *m_average = nullptr;
