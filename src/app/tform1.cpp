@@ -22,7 +22,9 @@
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
+#include "rating/resultsxlsx.h"
 #include "rating/scorecell.h"
+#include "reports/docxdocument.h"
 #include "reports/reports.h"
 #include "reports/ui/windowreport.h"
 #include "themes/themes.h"
@@ -200,6 +202,10 @@ void TForm1::buildMenu()
     service->addAction(action(N2, QStringLiteral("N2"), QStringLiteral("&Печать"), QStyle::SP_FileIcon));
     N2->setStatusTip(QStringLiteral("Копия экрана"));
     N2->setToolTip(QStringLiteral("Копия экрана"));
+    service->addAction(action(EksportXlsx, QStringLiteral("EksportXlsx"), QStringLiteral("&Экспорт в Excel (.xlsx)"),
+                              QStyle::SP_DialogSaveButton));
+    EksportXlsx->setStatusTip(QStringLiteral("Журнал, итоги и распределение оценок в книгу Excel"));
+    EksportXlsx->setToolTip(EksportXlsx->statusTip());
     service->addAction(action(N5, QStringLiteral("N5"), QStringLiteral("П&исьмо автору"), QStyle::SP_MessageBoxInformation));
     service->addAction(action(N8, QStringLiteral("N8"), QStringLiteral("&Доступ"), QStyle::SP_DialogApplyButton));
     service->setToolTipsVisible(true);
@@ -228,6 +234,7 @@ void TForm1::buildMenu()
     connect(N7, &QAction::triggered, this, &TForm1::N7Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(N2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(EksportXlsx, &QAction::triggered, this, &TForm1::EksportXlsxClick);
     connect(N5, &QAction::triggered, this, &TForm1::N5Click);
     connect(N8, &QAction::triggered, this, &TForm1::N8Click);
     connect(N1, &QAction::triggered, this, &TForm1::N1Click);
@@ -861,6 +868,26 @@ void TForm1::N2Click()
     runHandler(this, [this] {
         if (!Services::platform().printWidget(this))
             throw ZError(QStringLiteral("Не удалось напечатать копию окна: принтер недоступен."));
+    });
+}
+
+void TForm1::EksportXlsxClick()
+{
+    runHandler(this, [this] {
+        // The journal as it stands in the window, edits not yet saved too,
+        // with the results recalculated from it.
+        closeJournalEditor();
+        recalculateJournal();
+        const QString name = DocxDocument::safeFileName(Gruppa->text().trimmed() + u' ' + PredmNaz->text().trimmed());
+        const QString suggested = QDir::home().filePath((name.isEmpty() ? QStringLiteral("Журнал") : name) + QStringLiteral(".xlsx"));
+        QString path = Services::platform().saveFileName(this, QStringLiteral("Экспорт в Excel"), suggested,
+                                                         QStringLiteral("Книга Excel (*.xlsx)"));
+        if (path.isEmpty())
+            return;
+        if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+            path += QStringLiteral(".xlsx");
+        ResultsXlsx::write({m_journal, m_itog, m_uspev, m_session.indicators()}, path);
+        StatusBar->showMessage(QStringLiteral("Книга Excel записана: %1").arg(QDir::toNativeSeparators(path)));
     });
 }
 

@@ -84,6 +84,7 @@ public Q_SLOTS:
     void ProvodnikClick();
     void N1Click();
     void N2Click();
+    void EksportXlsxClick();
     void N3Click();
     void N4Click();
     void N5Click();
@@ -214,6 +215,7 @@ private:
     QAction *N10 = nullptr, *N6 = nullptr, *N4 = nullptr, *N7 = nullptr, *N9 = nullptr;
     QAction *N3 = nullptr, *N2 = nullptr, *N5 = nullptr, *N8 = nullptr, *N1 = nullptr;
     QAction *Pravka = nullptr, *Otmenit = nullptr, *Povtorit = nullptr;
+    QAction *EksportXlsx = nullptr;
     QUndoStack *m_undo = nullptr;
     QAction *Istoriya = nullptr, *Versii = nullptr, *IstoriyaYacheyki = nullptr;
     QMenu *SpisokStMenu = nullptr;

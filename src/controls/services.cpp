@@ -3,6 +3,7 @@
 #include "journal/errors.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -96,6 +97,12 @@ public:
 
     // Switching the keyboard layout is the desktop's business on Linux.
     bool loadKeyboardLayout(const QString &) override { return true; }
+
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter) override
+    {
+        // The dialog asks itself before a file is replaced.
+        return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+    }
 
 private:
     // xdg-open hands the target to the desktop's program and ends; its exit

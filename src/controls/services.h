@@ -39,6 +39,10 @@ public:
     // Prints the widget's picture on one landscape page through the print dialog.
     virtual bool printWidget(QWidget *widget) = 0;
     virtual bool loadKeyboardLayout(const QString &id) = 0;
+    // Asks where to save a file (the desktop's "save as" dialog, starting at
+    // `suggested`, offering `filter` such as "Книга Excel (*.xlsx)"); the path
+    // chosen, or an empty text when the teacher cancelled.
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter) = 0;
 };
 
 namespace Services {

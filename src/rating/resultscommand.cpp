@@ -12,6 +12,7 @@
 #include "rating/ranking.h"
 #include "rating/recalculation.h"
 #include "rating/resultgrids.h"
+#include "rating/resultsxlsx.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,6 +32,9 @@ struct Options
     bool average = false;
     bool rank = false;
     bool csv = false;
+    bool xlsx = false;
+    QChar separator = u',';
+    std::optional<QString> output;
     bool help = false;
 };
 
@@ -73,13 +77,29 @@ QString parseOptions(const QStringList &args, Options &o)
             const QString e = value(text);
             if (!e.isEmpty())
                 return e;
-            if (text == QLatin1String("json"))
-                o.csv = false;
-            else if (text == QLatin1String("csv"))
-                o.csv = true;
-            else
-                return QStringLiteral("Неизвестный формат %1: допускаются json и csv.").arg(quotedExcerpt(text));
+            o.csv = text == QLatin1String("csv");
+            o.xlsx = text == QLatin1String("xlsx");
+            if (!o.csv && !o.xlsx && text != QLatin1String("json"))
+                return QStringLiteral("Неизвестный формат %1: допускаются json, csv и xlsx.").arg(quotedExcerpt(text));
             return {};
+        }
+        if (name == QLatin1String("--csv-separator")) {
+            QString text;
+            const QString e = value(text);
+            if (!e.isEmpty())
+                return e;
+            // The quote and the line ends would make the fields unreadable.
+            if (text.size() != 1 || text == QLatin1String("\"") || (text.front().unicode() < 0x20 && text.front() != u'\t') || text.front().isSurrogate())
+                return QStringLiteral("После --csv-separator нужен один знак (например, «;»), а не %1.").arg(quotedExcerpt(text));
+            o.separator = text.front();
+            return {};
+        }
+        if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
+            QString text;
+            const QString e = value(text);
+            if (e.isEmpty())
+                o.output = text;
+            return e;
         }
         return CommandWords::unknownOption(opt.word);
     });
@@ -87,6 +107,12 @@ QString parseOptions(const QStringList &args, Options &o)
         return error;
     if (o.folder.isEmpty())
         return QStringLiteral("Не задана папка журнала.");
+    if (o.output && o.output->isEmpty())
+        return QStringLiteral("После -o указан пустой текст вместо имени файла.");
+    if (o.xlsx && !o.output)
+        return QStringLiteral("Для --format xlsx нужен параметр -o ФАЙЛ.xlsx: книга Excel не выводится на экран.");
+    if (o.output && !o.xlsx)
+        return QStringLiteral("Параметр -o задаёт файл книги --format xlsx; json и csv выводятся на стандартный вывод.");
     return {};
 }
 
@@ -129,9 +155,9 @@ void writeJsonRows(QTextStream &out, const Grid &grid)
     out << "\n  ]";
 }
 
-QString csvField(const QString &text)
+QString csvField(const QString &text, QChar separator)
 {
-    const bool quote = text.contains(u',') || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n')
+    const bool quote = text.contains(separator) || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n')
                        || (!text.isEmpty() && (isBlank(text.front()) || isBlank(text.back())));
     if (!quote)
         return text;
@@ -146,7 +172,11 @@ void computeResults(const Options &o, const JournalReader &readJournal, QString 
     QTextStream out(&text);
     const QString root = o.root.isEmpty() ? QDir::currentPath() : o.root;
     JournalSession session(root);
-    session.loadJournalFile(commandJournalFolder(o.folder, o.root), readJournal);
+    const QString folder = commandJournalFolder(o.folder, o.root);
+    session.loadJournalFile(folder, readJournal);
+    // The workbook's journal sheet has the journal's column widths, as the window shows them.
+    if (o.xlsx)
+        ReadColumnWidths(QDir(folder).filePath(QStringLiteral("ColSpStud.txt")), session.journal(), &session.summi());
 
     Thresholds &thresholds = session.thresholds();
     thresholds = commandThresholds(root, o.t3, o.t4, o.t5);
@@ -167,10 +197,18 @@ void computeResults(const Options &o, const JournalReader &readJournal, QString 
     if (o.rank)
         Ranking::rankResults(itog);
 
-    if (o.csv) {
+    if (o.xlsx) {
+        ResultsXlsx::write({journal, itog, uspev, indicators}, *o.output);
+        out << QStringLiteral("Книга записана в %1.\n").arg(QFileInfo(*o.output).absoluteFilePath());
+    } else if (o.csv) {
+        // The mark lets a spreadsheet read the text as UTF-8.
+        out << QChar(0xFEFF);
         for (int r = 0; r < itog.rowCount(); ++r) {
-            for (int c = 0; c < itog.colCount(); ++c)
-                out << (c ? "," : "") << csvField(itog.cell(c, r));
+            for (int c = 0; c < itog.colCount(); ++c) {
+                if (c)
+                    out << o.separator;
+                out << csvField(itog.cell(c, r), o.separator);
+            }
             out << "\r\n";
         }
     } else {
@@ -270,7 +308,8 @@ QString resultsUsageText()
 {
     return QStringLiteral(
         "  zhurnal results ПАПКА_ЖУРНАЛА [--data КОРЕНЬ] [--t3 ТЕКСТ] [--t4 ТЕКСТ] [--t5 ТЕКСТ]\n"
-        "                  [--student ФИО] [--average] [--rank] [--format json|csv]\n"
+        "                  [--student ФИО] [--average] [--rank] [--format json|csv|xlsx]\n"
+        "                  [--csv-separator ЗНАК] [-o ФАЙЛ.xlsx]\n"
         "      рассчитать рейтинг журнала без окна и вывести итоги. Слово results идёт\n"
         "      сразу после zhurnal, а все параметры команды — после слова results.\n"
         "      ПАПКА_ЖУРНАЛА      папка с файлом SpStud.txt (внутри КОРНЯ или от текущей папки)\n"
@@ -282,8 +321,17 @@ QString resultsUsageText()
         "      --student ФИО      заполнить строки этого ученика в динамике\n"
         "      --average          добавить строку среднего ученика\n"
         "      --rank             ранжировать учеников по баллам\n"
-        "      --format json|csv  json (по умолчанию) — итоги, успеваемость, показатели\n"
+        "      --format json|csv|xlsx\n"
+        "                         json (по умолчанию) — итоги, успеваемость, показатели\n"
         "                         и суммы одним объектом JSON; csv — только таблица итогов\n"
+        "                         (UTF-8 с меткой BOM); xlsx — книга Excel в файл -o с листами\n"
+        "                         «Журнал», «Итоги» (с местом ученика) и «Распределение»;\n"
+        "                         --average и --rank меняют лист «Итоги», --student\n"
+        "                         к книге не относится\n"
+        "      --csv-separator ЗНАК\n"
+        "                         разделитель полей csv, один знак, например «;»\n"
+        "                         или табуляция (по умолчанию «,»)\n"
+        "      -o ФАЙЛ.xlsx       файл книги для --format xlsx (обязателен для xlsx)\n"
         "      -h, --help         эта справка по команде results\n");
 }
 

@@ -14,14 +14,16 @@ class Grid;
 // spreadsheet or a script, computed by the same code as the main window.
 //
 //   results JOURNAL_FOLDER [--data ROOT] [--t3 TEXT] [--t4 TEXT] [--t5 TEXT]
-//           [--student NAME] [--average] [--rank] [--format json|csv]
+//           [--student NAME] [--average] [--rank] [--format json|csv|xlsx]
+//           [--csv-separator CHAR] [-o FILE.xlsx]
 //
 // args are the words after "results". Reads only the folder's "SpStud.txt" and,
 // for thresholds not given, ROOT's "Baza/Pasport.txt" when it exists (else
 // "50", "70", "85"). A relative JOURNAL_FOLDER is taken inside ROOT, or in the
 // working directory when ROOT has no such folder. Runs the recalculation, then
 // the dynamics of --student, the average student, the ranking, and prints JSON
-// (the default) or Itog as CSV. "-h" or "--help" prints the usage to out and
+// (the default), Itog as CSV (UTF-8 with a byte order mark, fields split by
+// CHAR, "," without it), or writes the workbook of ResultsXlsx into FILE.xlsx. "-h" or "--help" prints the usage to out and
 // returns 0. Returns 2 for bad arguments (a --data that is not an existing
 // folder among them) and 1 for any failure while reading or computing; nothing
 // escapes, and nothing reaches out unless the whole result is ready. Messages

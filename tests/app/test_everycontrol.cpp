@@ -1,4 +1,5 @@
 #include "fixtureroot.h"
+#include "../rating/xlsxreader.h"
 
 #include "access/authorcontacts.h"
 #include "access/ui/tparoli1.h"
@@ -20,6 +21,9 @@
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
+#include <QImage>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -263,6 +267,23 @@ class TestEveryControl : public QObject
             {"Form1", "N3", "", {}, [this] { return QStringLiteral("browser ") + platform().addresses.join(QLatin1Char(',')); },
              QStringLiteral("browser ") + QLatin1String(AuthorContacts::kSite)},
             {"Form1", "N2", "", {}, [this] { return QStringLiteral("printed %1 times").arg(platform().prints); }, u"printed 1 times"_s},
+            // An edit typed and not saved is in the book, with the results recalculated from it.
+            {"Form1", "EksportXlsx", "", [this] {
+                 clickCell(view(f(), "SpisokSt"), 3, 4);
+                 QTest::keyClick(view(f(), "SpisokSt"), Qt::Key_2);
+                 QTest::keyClick(view(f(), "SpisokSt"), Qt::Key_Return);
+                 platform().saveAnswers << root().file(u"итоги"_s);
+             },
+             [this] {
+                 const ReadXlsx book = readXlsxFile(root().file(u"итоги.xlsx"_s));
+                 if (!book.ok)
+                     return QStringLiteral("no book");
+                 const ReadXlsx::Cell *score = book.sheet(u"Журнал"_s)->at(3, 4);
+                 const ReadXlsx::Cell *sum = book.sheet(u"Итоги"_s)->at(2, 1);
+                 return QStringLiteral("score %1 %2, sum %3 %4, asked %5")
+                     .arg(score->type, score->text, sum->type, sum->text, platform().saveQuestions.join(u';').section(u'|', 0, 0));
+             },
+             u"score n 2, sum n 18.75, asked Экспорт в Excel"_s},
             {"Form1", "N5", "", {}, [this] { return QStringLiteral("browser ") + platform().addresses.join(QLatin1Char(',')); },
              QStringLiteral("browser ") + QLatin1String(AuthorContacts::kMailForm)},
             {"Form1", "N8", "", [this] { closeWhenShown(running().paroli); },
@@ -303,6 +324,16 @@ class TestEveryControl : public QObject
             {"Form1", "TekOcen", "", {}, [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, u"3 marks"_s},
             {"Form1", "Obnovit", "", [this] { clickCell(view(f(), "SpisokSt"), 3, 5); },
              [this] { return QStringLiteral("%1 marks").arg(view(f(), "SpisokSt")->markCount()); }, u"0 marks"_s},
+            {"StolbItogo", "SaveRisunok", "", [this] {
+                 auto *pages = running().stolbItogo->findChild<QTabWidget *>(u"Vkladki"_s);
+                 QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
+                 platform().saveAnswers << root().file(u"динамика.png"_s);
+             },
+             [this] {
+                 const QImage picture(root().file(u"динамика.png"_s));
+                 return QStringLiteral("picture %1").arg(picture.isNull() ? u"none"_s : yesNo(picture.width() > 100 && picture.height() > 100));
+             },
+             u"picture yes"_s},
             {"Form1", "Dinamika", "", [this] {
                  running().stolbItogo->hide();
                  clickCell(view(f(), "SpisokSt"), 3, 5);
@@ -462,7 +493,8 @@ class TestEveryControl : public QObject
         QStringList out;
         for (QWidget *w : windows()) {
             for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
-                if (b->window() == w && !b->objectName().isEmpty() && !b->objectName().startsWith(QLatin1String("qt_")))
+                if (b->window() == w && !b->objectName().isEmpty() && !b->objectName().startsWith(QLatin1String("qt_"))
+                    && !qobject_cast<QTabBar *>(b->parentWidget())) // a tab bar's own scroll arrows
                     out << w->objectName() + QLatin1Char('/') + b->objectName();
             for (QAction *a : w->findChildren<QAction *>())
                 if (!a->objectName().isEmpty() && !a->objectName().startsWith(QLatin1String("qt_")) && !a->menu())

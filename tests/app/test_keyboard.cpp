@@ -90,7 +90,7 @@ private Q_SLOTS:
         QList<QList<QAction *>> menus{menuBar()->actions(), menuBar()->findChild<QMenu *>(u"N9Menu"_s)->actions(),
                                       menuBar()->findChild<QMenu *>(u"PravkaMenu"_s)->actions()};
         QCOMPARE(menus.at(0).size(), 7);
-        QCOMPARE(menus.at(1).size(), 4);
+        QCOMPARE(menus.at(1).size(), 5);
         QCOMPARE(menus.at(2).size(), 4);
         for (const QList<QAction *> &items : menus) {
             QSet<QKeySequence> keys;

@@ -11,6 +11,11 @@
 #include "themes/ui/ttema.h"
 
 #include <QDir>
+#include <QAbstractButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -556,6 +561,61 @@ private Q_SLOTS:
         QVERIFY(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount() > 0);
         f()->ReLoadClick();
         QCOMPARE(ctl<GridView>(f(), QStringLiteral("SpisokSt"))->markCount(), 0);
+        QCOMPARE(messages().errors(), QStringList());
+    }
+
+    // The chart of the dynamics window draws the grid's accumulated rows: the
+    // student chosen by a click, and the group's average as the recalculation
+    // leaves it.
+    void dynamicsChartShowsTheAccumulatedRows()
+    {
+        auto *journalView = ctl<GridView>(f(), QStringLiteral("SpisokSt"));
+        const auto press = [this](const char *name) {
+            auto *button = ctl<QAbstractButton>(f(), QLatin1String(name));
+            QVERIFY2(button && button->isVisible(), name);
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+        const auto points = [](const QLineSeries *series) {
+            QStringList out;
+            for (const QPointF &p : series->points())
+                out << QStringLiteral("%1:%2").arg(p.x()).arg(p.y());
+            return out.join(u' ');
+        };
+        const auto summiRow = [](int row) {
+            QStringList out;
+            for (int c = 2; c < session().summi().colCount(); ++c)
+                out << QStringLiteral("%1:%2").arg(c - 1).arg(QString(session().summi().cell(c, row)).replace(u',', u'.'));
+            return out.join(u' ');
+        };
+        QTest::mouseClick(journalView->viewport(), Qt::LeftButton, {}, journalView->viewport()->mapFrom(journalView, journalCell(1, 5)));
+        press("Dinamika");
+        TStolbItogo *dynamics = running().stolbItogo;
+        QVERIFY(dynamics->isVisible());
+        // The chart's page, as the teacher opens it.
+        auto *pages = dynamics->findChild<QTabWidget *>(QStringLiteral("Vkladki"));
+        QVERIFY(pages);
+        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
+        auto *view = dynamics->findChild<QChartView *>(QStringLiteral("Grafik"));
+        QVERIFY(view && view->isVisible());
+        const QLineSeries *student = nullptr, *average = nullptr;
+        for (QAbstractSeries *series : view->chart()->series())
+            (series->objectName() == u"StudentSeries" ? student : average) = qobject_cast<QLineSeries *>(series);
+        QVERIFY(student && average);
+        // Борисова Вера: 3 × 2, nothing, "н": 6 throughout.
+        QTRY_COMPARE(points(student), QStringLiteral("1:6 2:6 3:6"));
+        QCOMPARE(student->name(), QStringLiteral("Борисова Вера нак."));
+        QCOMPARE(points(average), summiRow(4));
+        QCOMPARE(average->points().size(), 3);
+
+        // Another score and a recalculation: the average follows at once, the
+        // student's line with the next "Динамика".
+        const QString averageBefore = points(average);
+        journal().setCell(3, 5, QStringLiteral("4"));
+        press("Peres4et");
+        QTRY_COMPARE(points(average), summiRow(4));
+        QVERIFY(points(average) != averageBefore);
+        press("Dinamika");
+        QTRY_COMPARE(points(student), QStringLiteral("1:6 2:10 3:10"));
         QCOMPARE(messages().errors(), QStringList());
     }
 };

@@ -60,3 +60,9 @@ bool RecordingPlatform::printWidget(QWidget *)
     ++prints;
     return true;
 }
+
+QString RecordingPlatform::saveFileName(QWidget *, const QString &caption, const QString &suggested, const QString &filter)
+{
+    saveQuestions << caption + u'|' + suggested + u'|' + filter;
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}

@@ -49,4 +49,9 @@ public:
     bool openAddress(const QString &url) override;
     bool printWidget(QWidget *) override;
     bool loadKeyboardLayout(const QString &) override { return true; }
+    // "Save as" answers from a queue (cancelled when empty); each question is
+    // recorded as "CAPTION|SUGGESTED|FILTER".
+    QStringList saveAnswers;
+    QStringList saveQuestions;
+    QString saveFileName(QWidget *, const QString &caption, const QString &suggested, const QString &filter) override;
 };

@@ -177,12 +177,52 @@ private Q_SLOTS:
     {
         const Run r = run({u"Г1/trudny"_s, u"--data"_s, m_root, u"--rank"_s, u"--format"_s, u"csv"_s, u"--t3"_s, u"50"_s, u"--t4"_s, u"70"_s, u"--t5"_s, u"85"_s});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QStringLiteral("№,ФИО,Сумма,\"  %\",10 бальная,5 бальная,Шт. пропусков,% пропусков\r\n"
+        QCOMPARE(r.out, QStringLiteral("\uFEFF№,ФИО,Сумма,\"  %\",10 бальная,5 бальная,Шт. пропусков,% пропусков\r\n"
                                        "1,Кузнецова Ира,20,100,10,\" 5\",1,50\r\n"
                                        "2,\"Орлов, Ян\",\"13,5\",\"  68\",\"  7\",\" 3\",0,0\r\n"
                                        "3,\"Белов \"\"Бобр\"\"\",9,\"  45\",\"  5\",\" 2\",0,0\r\n"
                                        "4,\" Смирнов Олег \",\"6,25\",\"  31\",\"  4\",\" 2\",0,0\r\n"
                                        "5,Смирнов Олег,\"2,5\",\"  12\",\"  2\",\" 2\",1,50\r\n"));
+    }
+
+    // The separator chosen splits the fields, and only fields holding it (or a
+    // quote, a line break, blanks at an end) are quoted; the text starts with the BOM.
+    void csvSeparator_data()
+    {
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("secondRow");
+        QTest::newRow("semicolon") << u";"_s << u"2;Орлов, Ян;13,5;\"  68\";\"  7\";\" 3\";0;0"_s;
+        QTest::newRow("tab") << u"\t"_s << u"2\tОрлов, Ян\t13,5\t\"  68\"\t\"  7\"\t\" 3\"\t0\t0"_s;
+        QTest::newRow("letter in the name") << u"Я"_s << u"2Я\"Орлов, Ян\"Я13,5Я\"  68\"Я\"  7\"Я\" 3\"Я0Я0"_s;
+    }
+    void csvSeparator()
+    {
+        QFETCH(QString, separator);
+        QFETCH(QString, secondRow);
+        const Run r = run({u"Г1/trudny"_s, u"--data"_s, m_root, u"--rank"_s, u"--format"_s, u"csv"_s,
+                           u"--csv-separator"_s, separator, u"--t3"_s, u"50"_s, u"--t4"_s, u"70"_s, u"--t5"_s, u"85"_s});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.startsWith(QChar(0xFEFF)));
+        const QStringList lines = r.out.mid(1).split(u"\r\n"_s);
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines[2], secondRow);
+    }
+    void csvSeparatorIsOneCharacter_data()
+    {
+        QTest::addColumn<QString>("separator");
+        QTest::newRow("two") << u";;"_s;
+        QTest::newRow("empty") << u""_s;
+        QTest::newRow("quote") << u"\""_s;
+        QTest::newRow("line break") << u"\n"_s;
+    }
+    void csvSeparatorIsOneCharacter()
+    {
+        QFETCH(QString, separator);
+        const Run r = run({u"Г1/trudny"_s, u"--data"_s, m_root, u"--format"_s, u"csv"_s, u"--csv-separator="_s + separator});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(u"--csv-separator нужен один знак"_s), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
     }
 
     void exitCodes_data()
