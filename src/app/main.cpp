@@ -81,7 +81,9 @@ int main(int argc, char *argv[])
         if (reportWantsPdf(cl.reportArgs)) {
             // A PDF is laid out with fonts, which need the GUI application;
             // it needs no display, so none is asked for unless one is named.
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            // The minimal platform has no fonts at all: its PDF would be blank.
+            const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+            if (platform.isEmpty() || platform == "minimal")
                 qputenv("QT_QPA_PLATFORM", "offscreen");
             QGuiApplication gui(argc, argv);
             return runReportCommand(cl.reportArgs, out, err, open, [](const DocumentContent &content, const QString &title) {

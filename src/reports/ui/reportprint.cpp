@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QFont>
+#include <QFontDatabase>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -164,7 +165,9 @@ bool ReportPrint::paint(QPagedPaintDevice *device) const
         painter.scale(scale, scale);
         painter.save();
         painter.translate(m_leftMargin * kUnits, marginPoints() * kUnits - page * body.height());
-        const QRectF shown(0, page * body.height(), body.width(), body.height());
+        // The page's band of the document, across the whole sheet: a table
+        // wider than the text runs into the right margin, as in the .docx.
+        const QRectF shown(-m_leftMargin * kUnits, page * body.height(), sheetWidth, body.height());
         painter.setClipRect(shown);
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = shown;
@@ -183,6 +186,9 @@ bool ReportPrint::paint(QPagedPaintDevice *device) const
 
 QByteArray ReportPrint::pdf(const QString &title) const
 {
+    if (QFontDatabase::families().isEmpty())
+        throw ZError(QStringLiteral("Отчёт в PDF не составлен: в системе не найдено ни одного шрифта, "
+                                    "текст отчёта нечем написать."));
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
