@@ -109,21 +109,29 @@ ReportPrint::ReportPrint(const DocumentContent &content) : m_document(std::make_
     doc.setDefaultFont(reportFont(m_fontPoints));
     doc.setPageSize(QSizeF(textWidth, textHeight));
 
+    // A table takes the place of an empty paragraph it is put in, and the
+    // empty paragraph it leaves behind takes no room: an empty paragraph
+    // beside a table gets a line of its own, as in the word processor.
     QTextCursor cursor(&doc);
     bool first = true;
     bool afterTable = false;
+    bool lastEmpty = false;
     for (const DocumentContent::Block &b : content.blocks()) {
         cursor.movePosition(QTextCursor::End);
         if (b.isTable()) {
+            if (lastEmpty && !afterTable)
+                cursor.insertBlock();
             insertTable(cursor, content.tables().at(b.table), textWidth);
             afterTable = true;
         } else {
-            // After a table the document already has its empty paragraph.
-            if (!first && !afterTable)
+            if (afterTable && b.text.isEmpty())
+                cursor.insertBlock();
+            else if (!first && !afterTable)
                 cursor.insertBlock();
             cursor.insertText(printable(b.text));
             afterTable = false;
         }
+        lastEmpty = !b.isTable() && b.text.isEmpty();
         first = false;
     }
 }
