@@ -363,8 +363,10 @@ void TForm1::buildControls()
             QAction *action = menu->addAction(QString::fromUtf8(caption));
             connect(action, &QAction::triggered, this, [this, print = print] { previewReport(print); });
         }
+        // The button itself shows the journal table, its arrow the menu.
         Prosmotr->setMenu(menu);
-        Prosmotr->setPopupMode(QToolButton::InstantPopup);
+        Prosmotr->setPopupMode(QToolButton::MenuButtonPopup);
+        connect(Prosmotr, &QToolButton::clicked, this, [this] { previewReport(&TForm1::PrintRDClick); });
     }
     Obnovit = makeToolButton(EditGroup, QStringLiteral("Obnovit"), QStringLiteral("Обновить таблицу"), QString(), QStyle::SP_BrowserReload);
     Dinamika = makeToolButton(EditGroup, QStringLiteral("Dinamika"), QStringLiteral("Динамика накопленной успеваемости ученика"),

@@ -193,7 +193,8 @@ private:
     // why) when no student is chosen.
     int reportStudent();
     // One of the four reports in the print preview instead of the word
-    // processor: the button "Просмотр" offers them in its menu.
+    // processor: the button "Просмотр" shows the journal table and offers all
+    // four in the menu of its arrow.
     void previewReport(void (TForm1::*print)());
     // Whether the report buttons open the word processor or the preview.
     bool m_previewing = false;

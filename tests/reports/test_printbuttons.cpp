@@ -281,15 +281,16 @@ private Q_SLOTS:
 
     // "Просмотр" shows the report in the print preview and writes no file:
     // the plan's and the catalogue's buttons, and the main window's button
-    // with its menu of the four reports, item chosen by the keys.
+    // (the journal table) with the menu of its arrow, item chosen by the keys.
     void preview_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<int>("item"); // of the main window's menu; -1: a plain button
+        QTest::addColumn<int>("item"); // of the main window's menu; -1: the button itself
         QTest::addColumn<QString>("student");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("shown"); // a line the preview's page shows
-        QTest::newRow("journal table") << u"form1"_s << 0 << QString() << u"Накопленный рейтинг"_s << u"Итого"_s;
+        QTest::newRow("journal table: the button") << u"form1"_s << -1 << QString() << u"Накопленный рейтинг"_s << u"Итого"_s;
+        QTest::newRow("dossier: the menu") << u"form1"_s << 1 << u"Борисова Вера"_s << u"Досье Борисова Вера"_s << u"Накопленный рейтинг"_s;
         QTest::newRow("ticket") << u"form1"_s << 2 << u"Васильев Глеб"_s << u"Билет Васильев Глеб"_s << u"*** Алгоритмы"_s;
         QTest::newRow("themes") << u"form1"_s << 3 << QString() << u"Темы выполнено"_s << u"Макс"_s;
         QTest::newRow("plan") << u"tema"_s << -1 << QString() << u"Тематический план"_s << u"Циклы"_s;
@@ -320,7 +321,14 @@ private Q_SLOTS:
                 QTest::keyClick(menu, Qt::Key_Return);
             });
         }
-        press(w, "Prosmotr");
+        if (item >= 0) {
+            auto *button = ctl<QToolButton>(w, u"Prosmotr"_s);
+            QVERIFY(button && button->isVisible());
+            // The arrow at the button's right side opens the menu.
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->width() - 3, button->height() / 2));
+        } else {
+            press(w, "Prosmotr");
+        }
         QTRY_VERIFY(chosen);
         QCOMPARE(m_session->messages.errors(), QStringList());
         QCOMPARE(m_session->platform.previews, QStringList{title});
