@@ -45,6 +45,11 @@ check() {
       ok=0
     fi
   done
+  # The footer's page number and page count, as the word processor fills them.
+  if ! grep -qE -- "Стр\. 1 из [0-9]+" <<<"$text"; then
+    echo "НЕ ПРОШЁЛ: $name — нет номера страницы «Стр. 1 из N» внизу страницы"
+    ok=0
+  fi
   # The text font is the document's Times New Roman or its metric twin.
   if ! pdffonts "$out/$name.pdf" | grep -qiE "Times|LiberationSerif|Liberation Serif"; then
     echo "НЕ ПРОШЁЛ: $name — шрифт не Times New Roman и не Liberation Serif"

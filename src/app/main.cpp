@@ -6,8 +6,10 @@
 #include "controls/services.h"
 #include "rating/resultscommand.h"
 #include "reports/reportcommand.h"
+#include "reports/ui/reportprint.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QIcon>
 #include <QTextStream>
@@ -76,6 +78,19 @@ int main(int argc, char *argv[])
         return runResultsCommand(cl.resultsArgs, out, err);
     }
     case CommandLine::Action::Report: {
+        const auto open = [](const QString &path) { return Services::platform().openPath(path); };
+        if (reportWantsPdf(cl.reportArgs)) {
+            // A PDF is laid out with fonts, which need the GUI application;
+            // it needs no display, so none is asked for unless one is named.
+            // The minimal platform has no fonts at all: its PDF would be blank.
+            const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+            if (platform.isEmpty() || platform == "minimal")
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication gui(argc, argv);
+            return runReportCommand(cl.reportArgs, out, err, open, [](const DocumentContent &content, const QString &title) {
+                return ReportPrint(content).pdf(title);
+            });
+        }
         // Headless too: a document written into the reports folder is opened by the desktop.
         QCoreApplication core(argc, argv);
         return runReportCommand(cl.reportArgs, out, err, [](const QString &path) { return Services::platform().openPath(path); });

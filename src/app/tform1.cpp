@@ -42,6 +42,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -365,6 +366,25 @@ void TForm1::buildControls()
     Print11 = makeToolButton(EditGroup, QStringLiteral("Print11"), QStringLiteral("Печать истории ученика и итоговый рейтинг"), QStringLiteral("Досье"));
     Bilet = makeToolButton(EditGroup, QStringLiteral("Bilet"), QStringLiteral("Билет экзаменационный напечатать"), QStringLiteral("Билет"));
     TemiFakt = makeToolButton(EditGroup, QStringLiteral("TemiFakt"), QStringLiteral("Даты Темы фактически"), QStringLiteral("Темы"));
+    Prosmotr = makeToolButton(EditGroup, QStringLiteral("Prosmotr"), QStringLiteral("Просмотр отчёта перед печатью"), QStringLiteral("Просмотр"));
+    {
+        auto *menu = new QMenu(Prosmotr);
+        menu->setObjectName(QStringLiteral("ProsmotrMenu"));
+        const std::pair<const char *, void (TForm1::*)()> previews[] = {
+            {"Таблица итогов", &TForm1::PrintRDClick},
+            {"Досье", &TForm1::Print11Click},
+            {"Билет", &TForm1::BiletClick},
+            {"Темы", &TForm1::TemiFaktClick},
+        };
+        for (const auto &[caption, print] : previews) {
+            QAction *action = menu->addAction(QString::fromUtf8(caption));
+            connect(action, &QAction::triggered, this, [this, print = print] { previewReport(print); });
+        }
+        // The button itself shows the journal table, its arrow the menu.
+        Prosmotr->setMenu(menu);
+        Prosmotr->setPopupMode(QToolButton::MenuButtonPopup);
+        connect(Prosmotr, &QToolButton::clicked, this, [this] { previewReport(&TForm1::PrintRDClick); });
+    }
     Obnovit = makeToolButton(EditGroup, QStringLiteral("Obnovit"), QStringLiteral("Обновить таблицу"), QString(), QStyle::SP_BrowserReload);
     Dinamika = makeToolButton(EditGroup, QStringLiteral("Dinamika"), QStringLiteral("Динамика накопленной успеваемости ученика"),
                               QStringLiteral("Динамика"));
@@ -399,7 +419,7 @@ void TForm1::buildControls()
                                                         {QStringLiteral("Выбран ученик"), {FIO}},
                                                         {QStringLiteral("Дата"), {DatNTar}},
                                                         {QString(), {TekOcen}},
-                                                        {QStringLiteral("[----------  Печать -------------- ]"), {Print11, Bilet, TemiFakt}}});
+                                                        {QStringLiteral("[----------  Печать -------------- ]"), {Print11, Bilet, TemiFakt, Prosmotr}}});
     editButtons->setColumnStretch(editButtons->columnCount(), 1);
     // The refresh, dynamics and folder buttons stand under the row and column
     // panels, so that the command row fits a screen 1024 pixels wide.
@@ -575,7 +595,7 @@ void TForm1::setUpKeyboard()
     // row and column panels and its command row, the results.
     setTabChain({SaveTab, Gruppa, PredmNaz, PapkaName, Semestr, GodS, Komment, Uspev, Uspewa, Ka4, Obu4,
                  SpisokSt, NStroki, PlusStr, MinusStr, DelStroki, NStolbca, PlusStolb, MinusStolb, DelStolbi,
-                 RedSpisok, GirOb, BitBtn1, FIO, DatNTar, TekOcen, Print11, Bilet, TemiFakt, Obnovit, Dinamika, Provodnik,
+                 RedSpisok, GirOb, BitBtn1, FIO, DatNTar, TekOcen, Print11, Bilet, TemiFakt, Prosmotr, Obnovit, Dinamika, Provodnik,
                  Itog, Peres4et, Rang, Grafik, PrintRD, CopyStolb, SrSt});
 }
 
@@ -1458,10 +1478,18 @@ int TForm1::reportStudent()
     return row;
 }
 
+void TForm1::previewReport(void (TForm1::*print)())
+{
+    m_previewing = true;
+    const auto done = qScopeGuard([this] { m_previewing = false; });
+    (this->*print)();
+}
+
 void TForm1::PrintRDClick()
 {
     runHandler(this, [this] {
-        WindowReport doc(m_session.dataRoot(), Reports::journalTableName());
+        WindowReport doc(m_session.dataRoot(), Reports::journalTableName(), this,
+                         m_previewing ? WindowReport::Mode::Preview : WindowReport::Mode::Open);
         Reports::journalTable(doc, reportView());
     });
 }
@@ -1472,7 +1500,8 @@ void TForm1::Print11Click()
         const int row = reportStudent();
         if (row < 0)
             return;
-        WindowReport doc(m_session.dataRoot(), Reports::dossierName(FIO->text()));
+        WindowReport doc(m_session.dataRoot(), Reports::dossierName(FIO->text()), this,
+                         m_previewing ? WindowReport::Mode::Preview : WindowReport::Mode::Open);
         Reports::dossier(doc, reportView(), row);
         Q_EMIT dynamicsCloseRequested();
     });
@@ -1484,7 +1513,8 @@ void TForm1::BiletClick()
         const int row = reportStudent();
         if (row < 0)
             return;
-        WindowReport doc(m_session.dataRoot(), Reports::ticketName(FIO->text()));
+        WindowReport doc(m_session.dataRoot(), Reports::ticketName(FIO->text()), this,
+                         m_previewing ? WindowReport::Mode::Preview : WindowReport::Mode::Open);
         Reports::ticket(doc, reportView(), row);
         Q_EMIT dynamicsCloseRequested();
     });
@@ -1495,7 +1525,8 @@ void TForm1::TemiFaktClick()
     runHandler(this, [this] {
         Dynamics::fillDynamics(m_journal, FIO->text(), m_session.summi());
         Q_EMIT dynamicsRequested();
-        WindowReport doc(m_session.dataRoot(), Reports::themesDoneName());
+        WindowReport doc(m_session.dataRoot(), Reports::themesDoneName(), this,
+                         m_previewing ? WindowReport::Mode::Preview : WindowReport::Mode::Open);
         Reports::themesDone(doc, reportView());
         Q_EMIT dynamicsCloseRequested();
     });

@@ -201,6 +201,13 @@ private:
     // ranking: the journal's current row moves to it; -1 (the status bar says
     // why) when no student is chosen.
     int reportStudent();
+    // One of the four reports in the print preview instead of the word
+    // processor: the button "Просмотр" shows the journal table and offers all
+    // four in the menu of its arrow.
+    void previewReport(void (TForm1::*print)());
+    // Whether the report buttons open the word processor or the preview.
+    bool m_previewing = false;
+    QToolButton *Prosmotr = nullptr;
 
     JournalSession &m_session;
     Grid &m_journal;

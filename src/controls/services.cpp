@@ -6,7 +6,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPainter>
+#include <QGuiApplication>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QScreen>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -93,6 +96,27 @@ public:
         painter.scale(scale, scale);
         painter.drawPixmap(0, 0, picture);
         return painter.end();
+    }
+
+    bool previewDocument(QWidget *parent, const QString &title, const QPageLayout &layout,
+                         const std::function<bool(QPagedPaintDevice *)> &paint) override
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setFullPage(true);
+        printer.setPageLayout(layout);
+        printer.setDocName(title);
+        QPrintPreviewDialog dialog(&printer, parent);
+        dialog.setWindowTitle(QStringLiteral("Просмотр: ") + title);
+        // Large enough for a page to be read, never beyond the screen.
+        if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            dialog.resize(area.width() * 4 / 5, area.height() * 9 / 10);
+        }
+        bool painted = true;
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                         [&](QPrinter *target) { painted = paint(target) && painted; });
+        dialog.exec();
+        return painted;
     }
 
     // Switching the keyboard layout is the desktop's business on Linux.

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QPageLayout;
+class QPagedPaintDevice;
 class QWidget;
 
 // Message boxes: every question, warning, information and error box goes through
@@ -38,6 +40,10 @@ public:
     virtual bool openAddress(const QString &url) = 0; // a web or mailto: address
     // Prints the widget's picture on one landscape page through the print dialog.
     virtual bool printWidget(QWidget *widget) = 0;
+    // Shows a document of pages in the print preview, from which the teacher
+    // prints it; `paint` draws every page on the device it is given.
+    virtual bool previewDocument(QWidget *parent, const QString &title, const QPageLayout &layout,
+                                 const std::function<bool(QPagedPaintDevice *device)> &paint) = 0;
     virtual bool loadKeyboardLayout(const QString &id) = 0;
     // Asks where to save a file (the desktop's "save as" dialog, starting at
     // `suggested`, offering `filter` such as "Книга Excel (*.xlsx)"); the path

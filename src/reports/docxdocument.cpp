@@ -11,7 +11,7 @@
 #include <QFileInfo>
 
 DocxDocument::DocxDocument(const QString &dataRoot, const QString &reportName, const QDateTime &when, Opener open)
-    : m_dataRoot(dataRoot), m_reportName(reportName), m_when(when), m_open(std::move(open))
+    : m_dataRoot(dataRoot), m_reportName(reportName), m_title(reportName), m_when(when), m_open(std::move(open))
 {
 }
 
@@ -94,7 +94,7 @@ void DocxDocument::ShowReport()
 {
     if (!m_content.started())
         throw ZError(QStringLiteral("Отчёт не составлен: документ ещё не начат."));
-    const QByteArray bytes = Docx::package(m_content);
+    const QByteArray bytes = m_encode ? m_encode(m_content, m_title) : Docx::package(m_content, m_title);
     if (!m_filePath.isEmpty()) {
         writeFile(bytes);
         return;

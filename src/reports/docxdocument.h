@@ -27,6 +27,8 @@ class DocxDocument : public ReportDocument
 public:
     // Opens a written file in the user's word processor; false when nothing did.
     using Opener = std::function<bool(const QString &path)>;
+    // The bytes of the file ShowReport writes, from the content and the title.
+    using Encoder = std::function<QByteArray(const DocumentContent &content, const QString &title)>;
 
     // ShowReport writes into the data root's folder "Отчёты" (made when
     // missing; refused when it is a link or lies out of the root) as "NAME ДД.ММ.ГГГГ ЧЧ-ММ-СС.docx" for the moment `when`, never
@@ -51,6 +53,11 @@ public:
     void ShowReport() override;
 
     const DocumentContent &content() const { return m_content; }
+    // The document's title property; the report's name unless set.
+    void setTitle(const QString &title) { m_title = title; }
+    const QString &title() const { return m_title; }
+    // ShowReport writes what `encode` makes (a PDF) instead of the .docx package.
+    void setEncoder(Encoder encode) { m_encode = std::move(encode); }
     // The file ShowReport wrote; empty before.
     const QString &writtenPath() const { return m_written; }
 
@@ -73,6 +80,8 @@ private:
     DocumentContent m_content;
     QString m_dataRoot;
     QString m_reportName;
+    QString m_title;
+    Encoder m_encode;
     QDateTime m_when;
     Opener m_open;
     QString m_filePath; // the -o file, when given

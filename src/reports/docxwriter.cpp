@@ -129,6 +129,13 @@ void writeTable(QXmlStreamWriter &x, const DocumentContent::Table &t, int textWi
     x.writeEndElement();
     for (int r = 0; r < t.rows; ++r) {
         x.writeStartElement(kW, QStringLiteral("tr"));
+        // A row is never cut by a page end; the first row of every report
+        // table holds the column titles and stands again atop each page.
+        x.writeStartElement(kW, QStringLiteral("trPr"));
+        x.writeEmptyElement(kW, QStringLiteral("cantSplit"));
+        if (r == 0)
+            x.writeEmptyElement(kW, QStringLiteral("tblHeader"));
+        x.writeEndElement(); // trPr
         for (int c = 0; c < t.columns; ++c) {
             x.writeStartElement(kW, QStringLiteral("tc"));
             x.writeStartElement(kW, QStringLiteral("tcPr"));
@@ -162,6 +169,12 @@ QByteArray contentTypesXml()
         "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
         "<Override PartName=\"/word/styles.xml\" "
         "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
+        "<Override PartName=\"/word/settings.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>"
+        "<Override PartName=\"/word/footer1.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml\"/>"
+        "<Override PartName=\"/docProps/core.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\"/>"
         "</Types>");
 }
 
@@ -173,6 +186,9 @@ QByteArray packageRelsXml()
         "<Relationship Id=\"rId1\" "
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
         "Target=\"word/document.xml\"/>"
+        "<Relationship Id=\"rId2\" "
+        "Type=\"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties\" "
+        "Target=\"docProps/core.xml\"/>"
         "</Relationships>");
 }
 
@@ -184,6 +200,12 @@ QByteArray documentRelsXml()
         "<Relationship Id=\"rId1\" "
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
         "Target=\"styles.xml\"/>"
+        "<Relationship Id=\"rId2\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings\" "
+        "Target=\"settings.xml\"/>"
+        "<Relationship Id=\"rId3\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer\" "
+        "Target=\"footer1.xml\"/>"
         "</Relationships>");
 }
 
@@ -243,6 +265,9 @@ QByteArray documentXml(const DocumentContent &content)
             writeParagraph(x, b.text);
     }
     x.writeStartElement(kW, QStringLiteral("sectPr"));
+    x.writeEmptyElement(kW, QStringLiteral("footerReference"));
+    attr(x, "type", QStringLiteral("default"));
+    x.writeAttribute(kR, QStringLiteral("id"), QStringLiteral("rId3"));
     x.writeEmptyElement(kW, QStringLiteral("pgSz"));
     attr(x, "w", kPageWidthTwips);
     attr(x, "h", kPageHeightTwips);
@@ -304,14 +329,98 @@ QByteArray stylesXml(const DocumentContent &content)
     return finished(x, bytes, "word/styles.xml");
 }
 
-QByteArray package(const DocumentContent &content)
+QByteArray settingsXml()
+{
+    // Mode 15: the word processor opens the document as one of its own
+    // version, not in compatibility mode.
+    QByteArray bytes;
+    QXmlStreamWriter x(&bytes);
+    x.writeStartDocument(QStringLiteral("1.0"), true);
+    x.writeNamespace(kW, QStringLiteral("w"));
+    x.writeStartElement(kW, QStringLiteral("settings"));
+    x.writeStartElement(kW, QStringLiteral("compat"));
+    x.writeEmptyElement(kW, QStringLiteral("compatSetting"));
+    attr(x, "name", QStringLiteral("compatibilityMode"));
+    attr(x, "uri", QStringLiteral("http://schemas.microsoft.com/office/word"));
+    attr(x, "val", QStringLiteral("15"));
+    x.writeEndElement(); // compat
+    x.writeEndElement(); // settings
+    x.writeEndDocument();
+    return finished(x, bytes, "word/settings.xml");
+}
+
+namespace {
+
+void writeField(QXmlStreamWriter &x, const QString &instruction, const QString &shown)
+{
+    auto fieldChar = [&x](const char *type) {
+        x.writeStartElement(kW, QStringLiteral("r"));
+        x.writeEmptyElement(kW, QStringLiteral("fldChar"));
+        attr(x, "fldCharType", QLatin1String(type));
+        x.writeEndElement();
+    };
+    fieldChar("begin");
+    x.writeStartElement(kW, QStringLiteral("r"));
+    x.writeStartElement(kW, QStringLiteral("instrText"));
+    x.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
+    x.writeCharacters(u' ' + instruction + u' ');
+    x.writeEndElement();
+    x.writeEndElement();
+    fieldChar("separate");
+    writeRuns(x, shown);
+    fieldChar("end");
+}
+
+} // namespace
+
+QByteArray footerXml()
+{
+    QByteArray bytes;
+    QXmlStreamWriter x(&bytes);
+    x.writeStartDocument(QStringLiteral("1.0"), true);
+    x.writeNamespace(kW, QStringLiteral("w"));
+    x.writeStartElement(kW, QStringLiteral("ftr"));
+    x.writeStartElement(kW, QStringLiteral("p"));
+    x.writeStartElement(kW, QStringLiteral("pPr"));
+    valueElement(x, "jc", QStringLiteral("center"));
+    x.writeEndElement();
+    writeRuns(x, QStringLiteral("Стр. "));
+    writeField(x, QStringLiteral("PAGE"), QStringLiteral("1"));
+    writeRuns(x, QStringLiteral(" из "));
+    writeField(x, QStringLiteral("NUMPAGES"), QStringLiteral("1"));
+    x.writeEndElement(); // p
+    x.writeEndElement(); // ftr
+    x.writeEndDocument();
+    return finished(x, bytes, "word/footer1.xml");
+}
+
+QByteArray coreXml(const QString &title)
+{
+    const QString cp = QStringLiteral("http://schemas.openxmlformats.org/package/2006/metadata/core-properties");
+    const QString dc = QStringLiteral("http://purl.org/dc/elements/1.1/");
+    QByteArray bytes;
+    QXmlStreamWriter x(&bytes);
+    x.writeStartDocument(QStringLiteral("1.0"), true);
+    x.writeNamespace(cp, QStringLiteral("cp"));
+    x.writeNamespace(dc, QStringLiteral("dc"));
+    x.writeStartElement(cp, QStringLiteral("coreProperties"));
+    x.writeTextElement(dc, QStringLiteral("title"), xmlSafe(title));
+    x.writeEndElement();
+    x.writeEndDocument();
+    return finished(x, bytes, "docProps/core.xml");
+}
+
+QByteArray package(const DocumentContent &content, const QString &title)
 {
     const QList<std::pair<const char *, QByteArray>> parts = {
         {"[Content_Types].xml", contentTypesXml()},
         {"_rels/.rels", packageRelsXml()},
+        {"docProps/core.xml", coreXml(title)},
         {"word/_rels/document.xml.rels", documentRelsXml()},
         {"word/document.xml", documentXml(content)},
         {"word/styles.xml", stylesXml(content)},
+        {"word/settings.xml", settingsXml()},
+        {"word/footer1.xml", footerXml()},
     };
 
     zip_error_t error;

@@ -37,6 +37,7 @@ struct Options
     bool rootGiven = false;
     std::optional<QString> t3, t4, t5, student, date, output;
     bool help = false;
+    bool pdf = false;
 };
 
 QString parseOptions(const QStringList &args, Options &o)
@@ -62,6 +63,10 @@ QString parseOptions(const QStringList &args, Options &o)
 
     const QString error = CommandWords::walk(args, 1, o.folder, o.help, [&o](const CommandWords::Option &opt, const CommandWords::ValueReader &value) -> QString {
         const QString &name = opt.name;
+        if (name == QLatin1String("--pdf")) {
+            o.pdf = true;
+            return QString();
+        }
         if (name == QLatin1String("--data")) {
             o.rootGiven = true;
             return value(o.root);
@@ -87,6 +92,8 @@ QString parseOptions(const QStringList &args, Options &o)
         return QStringLiteral("Не задана папка журнала.");
     if ((o.kind == Kind::Dossier || o.kind == Kind::Ticket) && !o.student)
         return QStringLiteral("Для отчёта %1 нужен параметр --student ФИО.").arg(first);
+    if (o.pdf && !o.output)
+        return QStringLiteral("Для --pdf нужен параметр -o ФАЙЛ.pdf: куда записать документ PDF.");
     if (o.output && o.output->isEmpty())
         return QStringLiteral("После -o указан пустой текст вместо имени файла.");
     if (o.date && !QDate::fromString(*o.date, QStringLiteral("dd.MM.yyyy")).isValid())
@@ -118,7 +125,7 @@ JournalIdentity headingOf(JournalSession &session, const QString &folder)
     return id;
 }
 
-QString buildReport(const Options &o, const std::function<bool(const QString &)> &open)
+QString buildReport(const Options &o, const std::function<bool(const QString &)> &open, const ReportPdfMaker &pdf)
 {
     const QString root = o.root.isEmpty() ? QDir::currentPath() : o.root;
     JournalSession session(root);
@@ -150,6 +157,12 @@ QString buildReport(const Options &o, const std::function<bool(const QString &)>
     }
     std::unique_ptr<DocxDocument> doc = o.output ? std::make_unique<DocxDocument>(*o.output, root)
                                                  : std::make_unique<DocxDocument>(root, name, QDateTime::currentDateTime(), open);
+    doc->setTitle(name);
+    if (o.pdf) {
+        if (!pdf)
+            throw ZError(QStringLiteral("Отчёт в PDF не составлен: эта сборка программы не умеет делать PDF."));
+        doc->setEncoder(pdf);
+    }
 
     const Reports::MainWindowView view{session.journal(), session.themes(), session.summi(), session.itog(),
                                        session.uspev(),   heading,          student,         session.indicators(),
@@ -189,6 +202,7 @@ QString reportUsageText()
     return QStringLiteral(
         "  zhurnal report ВИД [ПАПКА_ЖУРНАЛА] [--data КОРЕНЬ] [--student ФИО]\n"
         "                 [--t3 ТЕКСТ --t4 ТЕКСТ --t5 ТЕКСТ] [--date ДД.ММ.ГГГГ] [-o ФАЙЛ.docx]\n"
+        "                 [--pdf -o ФАЙЛ.pdf]\n"
         "      составить отчёт без окна, такой же, какой окно печатает сразу после загрузки\n"
         "      журнала, и вывести путь записанного документа. ВИД — один из:\n"
         "        journal    накопленный рейтинг (таблица итогов)\n"
@@ -202,11 +216,17 @@ QString reportUsageText()
         "      --date ДД.ММ.ГГГГ  дата в заголовке вместо сегодняшней\n"
         "      -o ФАЙЛ.docx       записать в этот файл и не открывать его (без -o —\n"
         "                         в папку «Отчёты» КОРНЯ и открыть в текстовом редакторе)\n"
+        "      --pdf -o ФАЙЛ.pdf  записать отчёт в файл PDF (текстовый редактор не нужен)\n"
         "      -h, --help         эта справка по команде report\n");
 }
 
+bool reportWantsPdf(const QStringList &args)
+{
+    return args.contains(QStringLiteral("--pdf"));
+}
+
 int runReportCommand(const QStringList &args, QTextStream &out, QTextStream &err,
-                     const std::function<bool(const QString &)> &open)
+                     const std::function<bool(const QString &)> &open, const ReportPdfMaker &pdf)
 {
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
@@ -232,7 +252,7 @@ int runReportCommand(const QStringList &args, QTextStream &out, QTextStream &err
     try {
         QString written;
         try {
-            written = buildReport(o, open);
+            written = buildReport(o, open, pdf);
         } catch (const ReportNotOpened &e) {
             // The document is written: that is the result; the desktop's failure is a note.
             err << e.message() << "\n";

@@ -404,6 +404,9 @@ void ticket(ReportDocument &doc, const MainWindowView &v, int s)
             doc.SetCellText(t, 9, kMarker + *theme);
         ++t;
     }
+    // Under a table of titles alone, so that the handed-out sheet says it.
+    if (missed.isEmpty())
+        doc.AppendText(QStringLiteral("Пропущенных работ нет"));
     doc.AppendParagraphBreak();
     doc.AppendText(QStringLiteral("Оценка ___________  Преподаватель ____________/______________/"));
     doc.ShowReport();

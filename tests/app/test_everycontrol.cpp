@@ -199,6 +199,10 @@ class TestEveryControl : public QObject
             names << file.section(u' ', 0, -3);
         return QStringLiteral("written %1, opened %2").arg(names.join(u','), QString::number(platform().opened.size()));
     }
+    QString previewsShown() const
+    {
+        return QStringLiteral("previews %1, %2").arg(platform().previews.join(u','), reportsWritten());
+    }
     QString entries() const { return QStringLiteral("%1, selected %2").arg(column(catalogue(), 1), text(g(), "StrGurn")); }
 
     // All a press could change that the teacher would notice: windows, boxes,
@@ -377,6 +381,7 @@ class TestEveryControl : public QObject
             {"Form1", "Bilet", "", [this] { clickCell(view(f(), "SpisokSt"), 2, 6); }, [this] { return reportsWritten(); },
              u"written Билет Васильев Глеб, opened 1"_s},
             {"Form1", "TemiFakt", "", {}, [this] { return reportsWritten(); }, u"written Темы выполнено, opened 1"_s},
+            {"Form1", "Prosmotr", "", {}, [this] { return previewsShown(); }, u"previews Накопленный рейтинг, written , opened 0"_s},
             {"Form1", "ReLoad", "", [this] {
                  journal().setCell(1, 4, QStringLiteral("Другой"));
                  refreshAllGrids();
@@ -398,6 +403,7 @@ class TestEveryControl : public QObject
              u"Т1, selected 1"_s},
 
             {"Tema", "PrintRD", "", {}, [this] { return reportsWritten(); }, u"written Тематический план, opened 1"_s},
+            {"Tema", "Prosmotr", "", {}, [this] { return previewsShown(); }, u"previews Тематический план, written , opened 0"_s},
 
             // ---- The journal catalogue ----
             {"GurnaliForm", "Zagruzit", "", [this] {
@@ -430,6 +436,7 @@ class TestEveryControl : public QObject
              },
              u"folder G1/Math no, 1 entries saved, catalogue shown no"_s},
             {"GurnaliForm", "PrintRD", "", {}, [this] { return reportsWritten(); }, u"written Список журналов, opened 1"_s},
+            {"GurnaliForm", "Prosmotr", "", {}, [this] { return previewsShown(); }, u"previews Список журналов, written , opened 0"_s},
             {"GurnaliForm", "SaveTab", "", [this] {
                  catalogue().setCell(7, 2, QStringLiteral("лето"));
                  refreshAllGrids();

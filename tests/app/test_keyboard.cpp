@@ -408,15 +408,15 @@ private Q_SLOTS:
                                              u"Komment"_s,   u"Uspev"_s,     u"Uspewa"_s,    u"Ka4"_s,        u"Obu4"_s,     u"SpisokSt"_s,
                                              u"NStroki"_s,   u"PlusStr"_s,   u"MinusStr"_s,  u"DelStroki"_s,  u"NStolbca"_s, u"PlusStolb"_s,
                                              u"MinusStolb"_s, u"DelStolbi"_s, u"RedSpisok"_s, u"GirOb"_s,      u"BitBtn1"_s,  u"FIO"_s,
-                                             u"DatNTar"_s,   u"TekOcen"_s,   u"Print11"_s,   u"Bilet"_s,      u"TemiFakt"_s, u"Obnovit"_s,
+                                             u"DatNTar"_s,   u"TekOcen"_s,   u"Print11"_s,   u"Bilet"_s,      u"TemiFakt"_s, u"Prosmotr"_s, u"Obnovit"_s,
                                              u"Dinamika"_s,  u"Provodnik"_s, u"Itog"_s,      u"Peres4et"_s,   u"Rang"_s,     u"Grafik"_s,
                                              u"PrintRD"_s,   u"CopyStolb"_s, u"SrSt"_s};
         QTest::newRow("plan") << u"plan"_s
                               << QStringList{u"TemiSpisok"_s, u"Redaktir"_s,  u"GirOb"_s,     u"StrTemi"_s, u"DobStrNige"_s,
-                                             u"PerStroki"_s,  u"DelStroku"_s, u"DelStroki"_s, u"PrintRD"_s};
+                                             u"PerStroki"_s,  u"DelStroku"_s, u"DelStroki"_s, u"PrintRD"_s, u"Prosmotr"_s};
         QTest::newRow("catalogue") << u"catalogue"_s
                                    << QStringList{u"GurSp"_s,      u"Zagruzit"_s,  u"Redaktir"_s, u"GirOb"_s,
-                                                  u"StrGurn"_s,    u"DobStrNige"_s, u"PerStroki"_s, u"SaveTab"_s, u"PrintRD"_s};
+                                                  u"StrGurn"_s,    u"DobStrNige"_s, u"PerStroki"_s, u"SaveTab"_s, u"PrintRD"_s, u"Prosmotr"_s};
         QTest::newRow("scale") << u"scale"_s << QStringList{u"PaytProc"_s, u"ChetProc"_s, u"TriProc"_s, u"SaveTab"_s};
     }
     void tabFollowsReadingOrder()

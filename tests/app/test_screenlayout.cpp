@@ -175,7 +175,7 @@ private Q_SLOTS:
             {u"main"_s, u"Правка"_s, u"RedSpisok"_s, u"BitBtn1"_s},
             {u"main"_s, u"Выбран ученик"_s, u"FIO"_s, u"FIO"_s},
             {u"main"_s, u"Дата"_s, u"DatNTar"_s, u"DatNTar"_s},
-            {u"main"_s, u"[----------  Печать -------------- ]"_s, u"Print11"_s, u"TemiFakt"_s},
+            {u"main"_s, u"[----------  Печать -------------- ]"_s, u"Print11"_s, u"Prosmotr"_s},
             {u"main"_s, u"%"_s, u"Uspewa"_s, u"Uspewa"_s},
             {u"catalogue"_s, u"№"_s, u"StrGurn"_s, u"StrGurn"_s},
             {u"catalogue"_s, u"Добавить"_s, u"DobStrNige"_s, u"DobStrNige"_s},
@@ -183,6 +183,7 @@ private Q_SLOTS:
             {u"catalogue"_s, u"Удалить"_s, u"DelStroku"_s, u"DelStroku"_s},
             {u"catalogue"_s, u"Запомнить"_s, u"SaveTab"_s, u"SaveTab"_s},
             {u"catalogue"_s, u"Печать"_s, u"PrintRD"_s, u"PrintRD"_s},
+            {u"catalogue"_s, u"Просмотр"_s, u"Prosmotr"_s, u"Prosmotr"_s},
         };
         for (const QStringList &r : rows)
             QTest::newRow(qPrintable(r.at(1))) << r.at(0) << r.at(1) << r.at(2) << r.at(3);

@@ -1,5 +1,9 @@
 #include "doubles/recordingservices.h"
 
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPdfWriter>
+
 bool RecordingMessages::question(QWidget *, const QString &caption, const QString &text, Answer byDefault)
 {
     shown.append({Kind::Question, caption, text, byDefault});
@@ -55,6 +59,17 @@ bool RecordingPlatform::openAddress(const QString &url)
     addresses << url;
     return true;
 }
+bool RecordingPlatform::previewDocument(QWidget *, const QString &title, const QPageLayout &layout,
+                                        const std::function<bool(QPagedPaintDevice *)> &paint)
+{
+    previews << title;
+    QBuffer buffer(&previewPdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(layout);
+    return paint(&writer);
+}
+
 bool RecordingPlatform::printWidget(QWidget *)
 {
     ++prints;

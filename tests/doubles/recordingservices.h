@@ -2,6 +2,7 @@
 
 #include "controls/services.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,11 @@ public:
     bool openPath(const QString &path) override;
     bool openAddress(const QString &url) override;
     bool printWidget(QWidget *) override;
+    // A preview is recorded by its title; its pages are drawn into a PDF kept here.
+    QStringList previews;
+    QByteArray previewPdf;
+    bool previewDocument(QWidget *, const QString &title, const QPageLayout &layout,
+                         const std::function<bool(QPagedPaintDevice *)> &paint) override;
     bool loadKeyboardLayout(const QString &) override { return true; }
     // "Save as" answers from a queue (cancelled when empty); each question is
     // recorded as "CAPTION|SUGGESTED|FILTER".

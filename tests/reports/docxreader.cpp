@@ -87,7 +87,15 @@ ReadDocx::Table readTable(QXmlStreamReader &x, bool &preserved)
         } else if (x.name() == QLatin1String("tr")) {
             QStringList row;
             QList<int> widths;
+            QStringList properties;
             while (x.readNextStartElement()) {
+                if (x.name() == QLatin1String("trPr")) {
+                    while (x.readNextStartElement()) {
+                        properties << x.name().toString();
+                        x.skipCurrentElement();
+                    }
+                    continue;
+                }
                 if (x.name() != QLatin1String("tc")) {
                     x.skipCurrentElement();
                     continue;
@@ -112,6 +120,7 @@ ReadDocx::Table readTable(QXmlStreamReader &x, bool &preserved)
             }
             t.cells << row;
             t.cellTwips << widths;
+            t.rowProperties << properties;
         } else {
             x.skipCurrentElement();
         }
@@ -136,6 +145,10 @@ ReadDocx readDocx(const QByteArray &package)
     }
     for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i)
         d.partNames << QString::fromUtf8(zip_get_name(z, zip_uint64_t(i), 0));
+    for (const QString &name : std::as_const(d.partNames)) {
+        bool found = false;
+        d.parts.insert(name, part(z, name.toUtf8().constData(), &found));
+    }
     bool foundDoc = false, foundStyles = false, foundTypes = false;
     d.documentXml = part(z, "word/document.xml", &foundDoc);
     const QByteArray styles = part(z, "word/styles.xml", &foundStyles);
@@ -174,6 +187,7 @@ ReadDocx readDocx(const QByteArray &package)
             d.tables << readTable(x, d.everyTextPreserved);
         } else if (x.name() == QLatin1String("sectPr")) {
             while (x.readNextStartElement()) {
+                d.sectionElements << x.name().toString();
                 if (x.name() == QLatin1String("pgSz")) {
                     d.pageWidthTwips = intAttr(x, "w");
                     d.pageHeightTwips = intAttr(x, "h");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,10 +17,13 @@ struct ReadDocx
         QList<QStringList> cells;            // text per cell, row by row
         bool fixedLayout = false;
         QStringList borders;                 // "top=single" ... of w:tblBorders
+        QList<QStringList> rowProperties;    // the elements of each row's w:trPr, in order
     };
     bool ok = false;
     QString error;
     QStringList partNames;
+    QHash<QString, QByteArray> parts; // every part's bytes by name
+    QStringList sectionElements;      // the children of w:sectPr, in order
     QStringList blocks;        // paragraph texts, "[table N]" for table N (from 0)
     QList<Table> tables;
     int fontHalfPoints = 0;    // docDefaults w:sz

@@ -145,6 +145,84 @@ private Q_SLOTS:
         QCOMPARE(d.tables.at(1).cells.at(0).at(1), u"<  55 & \"кавычки\""_s);
     }
 
+    // What makes a report fit to hand out: every part well-formed and named in
+    // the content types and relationships, the footer "Стр. N из M" of PAGE and
+    // NUMPAGES fields referenced first in the section, the title, the settings
+    // that keep the word processor out of compatibility mode, the title row
+    // repeated on each page and no row split over a page end.
+    void handOutParts()
+    {
+        DocxDocument doc(u"unused.docx"_s);
+        buildSample(doc);
+        const QString title = u"Досье <Ли> & Со"_s;
+        const ReadDocx d = readDocx(Docx::package(doc.content(), title));
+        QVERIFY2(d.ok, qPrintable(d.error));
+        for (const QString &name : d.partNames) {
+            QXmlStreamReader x(d.parts.value(name));
+            while (!x.atEnd())
+                x.readNext();
+            QVERIFY2(!x.hasError(), qPrintable(name + u": "_s + x.errorString()));
+        }
+        // Relationship targets by type, and content types by part.
+        auto relations = [&d](const QString &part) {
+            QHash<QString, QString> out; // type's last word -> "Id Target"
+            QXmlStreamReader x(d.parts.value(part));
+            while (!x.atEnd())
+                if (x.readNext() == QXmlStreamReader::StartElement && x.name() == "Relationship"_L1) {
+                    const QXmlStreamAttributes a = x.attributes();
+                    out.insert(a.value("Type"_L1).toString().section(u'/', -1),
+                               a.value("Id"_L1).toString() + u' ' + a.value("Target"_L1).toString());
+                }
+            return out;
+        };
+        QCOMPARE(relations(u"_rels/.rels"_s).value(u"core-properties"_s).section(u' ', 1), u"docProps/core.xml"_s);
+        const QHash<QString, QString> docRels = relations(u"word/_rels/document.xml.rels"_s);
+        QCOMPARE(docRels.value(u"settings"_s).section(u' ', 1), u"settings.xml"_s);
+        QCOMPARE(docRels.value(u"footer"_s).section(u' ', 1), u"footer1.xml"_s);
+        QCOMPARE(docRels.size(), 3);
+        QCOMPARE(QSet<QString>(docRels.keyBegin(), docRels.keyEnd()).size(), 3);
+        const QByteArray types = d.parts.value(u"[Content_Types].xml"_s);
+        for (const char *override : {"\"/word/settings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"",
+                                     "\"/word/footer1.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml\"",
+                                     "\"/docProps/core.xml\" ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\""})
+            QVERIFY2(types.contains(QByteArray("PartName=") + override), override);
+
+        // The footer is referenced before the page size, by the footer's relationship id.
+        QCOMPARE(d.sectionElements, (QStringList{u"footerReference"_s, u"pgSz"_s, u"pgMar"_s}));
+        QXmlStreamReader body(d.documentXml);
+        QString footerId;
+        while (!body.atEnd())
+            if (body.readNext() == QXmlStreamReader::StartElement && body.name() == "footerReference"_L1)
+                footerId = body.attributes().value(u"http://schemas.openxmlformats.org/officeDocument/2006/relationships"_s, u"id"_s).toString();
+        QCOMPARE(footerId, docRels.value(u"footer"_s).section(u' ', 0, 0));
+
+        auto texts = [&d](const QString &part, const char *element) {
+            QString out;
+            QXmlStreamReader x(d.parts.value(part));
+            while (!x.atEnd())
+                if (x.readNext() == QXmlStreamReader::StartElement && x.name() == QLatin1String(element))
+                    out += x.readElementText();
+            return out;
+        };
+        QCOMPARE(texts(u"word/footer1.xml"_s, "t"), u"Стр. 1 из 1"_s);
+        QCOMPARE(texts(u"word/footer1.xml"_s, "instrText").simplified(), u"PAGE NUMPAGES"_s);
+        QCOMPARE(texts(u"docProps/core.xml"_s, "title"), title);
+        QXmlStreamReader settings(d.parts.value(u"word/settings.xml"_s));
+        QString mode;
+        while (!settings.atEnd())
+            if (settings.readNext() == QXmlStreamReader::StartElement && settings.name() == "compatSetting"_L1
+                && settings.attributes().value(u"w:name"_s) == "compatibilityMode"_L1)
+                mode = settings.attributes().value(u"w:val"_s).toString();
+        QCOMPARE(mode, u"15"_s);
+
+        for (const ReadDocx::Table &t : d.tables) {
+            QCOMPARE(t.rowProperties.size(), t.cells.size());
+            QCOMPARE(t.rowProperties.first(), (QStringList{u"cantSplit"_s, u"tblHeader"_s}));
+            for (qsizetype r = 1; r < t.rowProperties.size(); ++r)
+                QCOMPARE(t.rowProperties.at(r), QStringList{u"cantSplit"_s});
+        }
+    }
+
     // Without SetLeftMargin and SetDocumentFontSize the page keeps 2 cm and 12 points.
     void defaultsWhenNotSet()
     {

@@ -10,9 +10,13 @@
 #include "themes/ui/ttema.h"
 
 #include <QDir>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -275,6 +279,76 @@ private Q_SLOTS:
         g->hide();
     }
 
+    // "Просмотр" shows the report in the print preview and writes no file:
+    // the plan's and the catalogue's buttons, and the main window's button
+    // (the journal table) with the menu of its arrow, item chosen by the keys.
+    void preview_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("item"); // of the main window's menu; -1: the button itself
+        QTest::addColumn<QString>("student");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown"); // a line the preview's page shows
+        QTest::newRow("journal table: the button") << u"form1"_s << -1 << QString() << u"Накопленный рейтинг"_s << u"Итого"_s;
+        QTest::newRow("dossier: the menu") << u"form1"_s << 1 << u"Борисова Вера"_s << u"Досье Борисова Вера"_s << u"Накопленный рейтинг"_s;
+        QTest::newRow("ticket") << u"form1"_s << 2 << u"Васильев Глеб"_s << u"Билет Васильев Глеб"_s << u"*** Алгоритмы"_s;
+        QTest::newRow("themes") << u"form1"_s << 3 << QString() << u"Темы выполнено"_s << u"Макс"_s;
+        QTest::newRow("plan") << u"tema"_s << -1 << QString() << u"Тематический план"_s << u"Циклы"_s;
+        QTest::newRow("catalogue") << u"gurnali"_s << -1 << QString() << u"Список журналов"_s << u"Математика"_s;
+    }
+    void preview()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, item);
+        QFETCH(QString, student);
+        QFETCH(QString, title);
+        QFETCH(QString, shown);
+        if (!student.isEmpty())
+            typeInto(f(), "FIO", student);
+        QWidget *w = window == u"form1"_s ? static_cast<QWidget *>(f())
+                     : window == u"tema"_s ? static_cast<QWidget *>(running().tema)
+                                           : static_cast<QWidget *>(running().gurnali);
+        bool chosen = item < 0;
+        if (item >= 0) {
+            // The button's menu pops up; Down to the item, Enter.
+            QTimer::singleShot(200, this, [item, &chosen] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                if (!menu)
+                    return;
+                for (int i = 0; i <= item; ++i)
+                    QTest::keyClick(menu, Qt::Key_Down);
+                chosen = menu->activeAction() == menu->actions().at(item);
+                QTest::keyClick(menu, Qt::Key_Return);
+            });
+        }
+        if (item >= 0) {
+            auto *button = ctl<QToolButton>(w, u"Prosmotr"_s);
+            QVERIFY(button && button->isVisible());
+            // The arrow at the button's right side opens the menu.
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->width() - 3, button->height() / 2));
+        } else {
+            press(w, "Prosmotr");
+        }
+        QTRY_VERIFY(chosen);
+        QCOMPARE(m_session->messages.errors(), QStringList());
+        QCOMPARE(m_session->platform.previews, QStringList{title});
+        QCOMPARE(written(), QStringList());
+        QCOMPARE(m_session->platform.opened, QStringList());
+        QVERIFY(m_session->platform.previewPdf.startsWith("%PDF-"));
+        if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+            return;
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s, u"-"_s, u"-"_s});
+        text.write(m_session->platform.previewPdf);
+        text.closeWriteChannel();
+        QVERIFY(text.waitForFinished(30000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(page.contains(shown), qPrintable(page));
+        QVERIFY2(page.contains(u"Стр. 1 из "_s), qPrintable(page));
+        if (w != f())
+            w->hide();
+    }
+
     // Nothing opens the document: the message names it and the file stays.
     void nothingOpensTheDocument()
     {
@@ -287,6 +361,8 @@ private Q_SLOTS:
         const QString message = m_session->messages.errors().first();
         QVERIFY2(message.contains(QFileInfo(platform.opened.first()).fileName()), qPrintable(message));
         QVERIFY(QFileInfo(platform.opened.first()).isFile());
+        // The teacher still sees it, in the preview, and can print it there.
+        QCOMPARE(platform.previews, QStringList{u"Накопленный рейтинг"_s});
     }
 };
 

@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -144,6 +147,7 @@ private Q_SLOTS:
         QTest::newRow("blank student") << QStringList{u"dossier"_s, u"G1/Inf"_s, u"--student"_s, u"  "_s} << 1
                                        << u"Сначала выберите ученика"_s;
         QTest::newRow("missing journal") << QStringList{u"journal"_s, u"G1/Nothing"_s} << 1 << u"SpStud.txt"_s;
+        QTest::newRow("pdf of a missing journal") << QStringList{u"journal"_s, u"G1/Nothing"_s, u"--pdf"_s} << 1 << u"SpStud.txt"_s;
     }
     void refusals()
     {
@@ -161,6 +165,116 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(r.out, QString());
         QVERIFY(!QFileInfo::exists(file));
+    }
+
+    // The words of a document as the teacher reads them: paragraphs and table
+    // cells; the repeated title rows and the page footers of a PDF aside.
+    static QStringList words(const QString &text)
+    {
+        return text.split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
+    }
+    // The letters of a text, sorted, blanks and line breaks left out.
+    static QString letters(const QString &text)
+    {
+        QString out = text;
+        out.remove(QRegularExpression(u"\\s+"_s));
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    // Every report of the demo journal as a PDF, made without a word
+    // processor: the same words as the .docx of the same command, the title
+    // rows repeated on the later pages and "Стр. N из M" at each page's foot.
+    void pdfHasTheDocumentsText_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        const QString journal = u"ИВТ-21/Информатика"_s;
+        QTest::newRow("journal") << QStringList{u"journal"_s, journal};
+        QTest::newRow("dossier") << QStringList{u"dossier"_s, journal, u"--student"_s, u"Зайцев Дмитрий"_s};
+        QTest::newRow("ticket") << QStringList{u"ticket"_s, journal, u"--student"_s, u"Зайцев Дмитрий"_s};
+        QTest::newRow("themes") << QStringList{u"themes"_s, journal};
+        QTest::newRow("plan") << QStringList{u"plan"_s, journal};
+        QTest::newRow("catalogue") << QStringList{u"catalogue"_s};
+    }
+    void pdfHasTheDocumentsText()
+    {
+        QFETCH(QStringList, args);
+        if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        const QString root = dir.filePath(u"demo"_s);
+        QDirIterator it(QStringLiteral(ZHURNAL_SOURCE_DIR "/examples/demo"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString from = it.next();
+            const QString to = root + from.mid(QStringLiteral(ZHURNAL_SOURCE_DIR "/examples/demo").size());
+            QVERIFY(QDir().mkpath(QFileInfo(to).absolutePath()));
+            QVERIFY(QFile::copy(from, to));
+        }
+        const QStringList common = args + QStringList{u"--data"_s, root, u"--date"_s, u"08.12.2026"_s};
+        const QString docxFile = dir.filePath(u"report.docx"_s);
+        const QString pdfFile = dir.filePath(u"report.pdf"_s);
+        const Run docx = run(common + QStringList{u"-o"_s, docxFile});
+        QCOMPARE(docx.code, 0);
+        const Run pdf = run(common + QStringList{u"--pdf"_s, u"-o"_s, pdfFile});
+        QVERIFY2(pdf.code == 0, qPrintable(pdf.err));
+        QCOMPARE(pdf.out.trimmed(), QFileInfo(pdfFile).absoluteFilePath());
+        QFile pdfBytes(pdfFile);
+        QVERIFY(pdfBytes.open(QIODevice::ReadOnly));
+        QVERIFY(pdfBytes.read(5) == "%PDF-");
+
+        const ReadDocx d = readDocxFile(docxFile);
+        QVERIFY2(d.ok, qPrintable(d.error));
+        QStringList expected;
+        QStringList titleWords;
+        for (const QString &b : d.blocks)
+            if (!b.startsWith(u"[table "_s))
+                expected << words(b);
+        for (const ReadDocx::Table &t : d.tables) {
+            for (const QStringList &row : t.cells)
+                for (const QString &cell : row)
+                    expected << words(cell);
+            for (const QString &cell : t.cells.first())
+                titleWords << words(cell);
+        }
+
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-enc"_s, u"UTF-8"_s, pdfFile, u"-"_s});
+        QVERIFY(text.waitForFinished(30000));
+        QCOMPARE(text.exitCode(), 0);
+        QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        // One footer per page, numbered through.
+        const QRegularExpression footer(u"Стр\\.\\s+(\\d+)\\s+из\\s+(\\d+)"_s);
+        QRegularExpressionMatchIterator footers = footer.globalMatch(printed);
+        QStringList numbers;
+        QString pages;
+        while (footers.hasNext()) {
+            const QRegularExpressionMatch m = footers.next();
+            numbers << m.captured(1);
+            pages = m.captured(2);
+        }
+        QVERIFY(!numbers.isEmpty());
+        QCOMPARE(numbers.size(), pages.toInt());
+        for (int i = 0; i < numbers.size(); ++i)
+            QCOMPARE(numbers.at(i), QString::number(i + 1));
+        printed.remove(footer);
+
+        // The PDF holds every letter of the .docx, however its lines broke (a
+        // word wider than its column breaks inside, as in the word processor);
+        // what it has beyond them are the title rows atop the later pages.
+        QString extra = letters(printed);
+        for (QChar ch : letters(expected.join(QString()))) {
+            const qsizetype at = extra.indexOf(ch);
+            QVERIFY2(at >= 0, qPrintable(u"missing from the PDF: "_s + ch));
+            extra.remove(at, 1);
+        }
+        QString spare = QString(titleWords.join(QString())).repeated(pages.toInt() - 1);
+        for (QChar ch : std::as_const(extra)) {
+            const qsizetype at = spare.indexOf(ch);
+            QVERIFY2(at >= 0, qPrintable(u"not in the document: "_s + ch));
+            spare.remove(at, 1);
+        }
+        if (pages.toInt() == 1)
+            QCOMPARE(letters(printed), letters(expected.join(QString())));
     }
 
     // What -o may replace: a regular file outside the data root or in its

@@ -456,7 +456,7 @@ private Q_SLOTS:
                               u"Информатика   Папка Inf"_s, u" "_s, u"Оценка ___________  Преподаватель ____________/______________/"_s}));
     }
 
-    // A student with an entry in every lesson gets the title row alone.
+    // A student with an entry in every lesson gets the title row alone and the line saying so.
     void ticketWithoutMissedWork()
     {
         Fixture f;
@@ -464,6 +464,9 @@ private Q_SLOTS:
         Reports::ticket(doc, f.view(), 4);
         QCOMPARE(doc.content().tables().at(0).rows, 1);
         QVERIFY(doc.calls().contains(u"AddTableAtEnd 1 9"_s));
+        // Under the titles the sheet says there is nothing to examine.
+        QCOMPARE(doc.content().paragraphs().mid(3),
+                 (QStringList{u" Пропущенных работ нет"_s, u"Оценка ___________  Преподаватель ____________/______________/"_s}));
     }
 
     void studentLookup_data()

@@ -58,6 +58,7 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
     DelStroku = rows->button(2);
     SaveTab = makeToolButton(group, QStringLiteral("SaveTab"), QStringLiteral("Запомнить таблицы"), QString(), QStyle::SP_DialogSaveButton);
     PrintRD = makeToolButton(group, QStringLiteral("PrintRD"), QStringLiteral("Печать таблицы"), QStringLiteral("Печать"));
+    Prosmotr = makeToolButton(group, QStringLiteral("Prosmotr"), QStringLiteral("Просмотр таблицы перед печатью"), QStringLiteral("Просмотр"));
     connect(SaveTab, &QToolButton::clicked, this, &TGurnaliForm::SaveTabClick);
     connect(GirOb, &QToolButton::clicked, this, &TGurnaliForm::GirObClick);
     connect(GurSp, &GridView::mouseDown, this, &TGurnaliForm::GurSpMouseDown);
@@ -67,9 +68,11 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
     connect(DelStroku, &QToolButton::clicked, this, &TGurnaliForm::DelStrokuClick);
     connect(Zagruzit, &QPushButton::clicked, this, &TGurnaliForm::ZagruzitClick);
     connect(PrintRD, &QToolButton::clicked, this, &TGurnaliForm::PrintRDClick);
+    connect(Prosmotr, &QToolButton::clicked, this, &TGurnaliForm::ProsmotrClick);
 
     rows->addCaptioned(QStringLiteral("Запомнить"), SaveTab);
     rows->addCaptioned(QStringLiteral("Печать"), PrintRD);
+    rows->addCaptioned(QStringLiteral("Просмотр"), Prosmotr);
     setShortcutHint(SaveTab, QKeySequence(Qt::CTRL | Qt::Key_S));
     // Hidden while a new entry is completed, it keeps its place all the same.
     QSizePolicy keepPlace = Zagruzit->sizePolicy();
@@ -81,7 +84,7 @@ TGurnaliForm::TGurnaliForm(JournalSession &session, QWidget *parent)
     buttons->addWidget(GirOb, 0, Qt::AlignBottom);
     buttons->addStretch();
     buttons->addWidget(rows);
-    setTabChain({GurSp, Zagruzit, Redaktir, GirOb, StrGurn, DobStrNige, PerStroki, DelStroku, SaveTab, PrintRD});
+    setTabChain({GurSp, Zagruzit, Redaktir, GirOb, StrGurn, DobStrNige, PerStroki, DelStroku, SaveTab, PrintRD, Prosmotr});
     auto *groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(GurSp, 1);
     groupLayout->addLayout(buttons);
@@ -323,7 +326,15 @@ void TGurnaliForm::ZagruzitClick()
 void TGurnaliForm::PrintRDClick()
 {
     runHandler(this, [this] {
-        WindowReport doc(m_session.dataRoot(), Reports::catalogueName());
+        WindowReport doc(m_session.dataRoot(), Reports::catalogueName(), this);
+        Reports::catalogue(doc, m_gurSp, QDate::currentDate());
+    });
+}
+
+void TGurnaliForm::ProsmotrClick()
+{
+    runHandler(this, [this] {
+        WindowReport doc(m_session.dataRoot(), Reports::catalogueName(), this, WindowReport::Mode::Preview);
         Reports::catalogue(doc, m_gurSp, QDate::currentDate());
     });
 }

@@ -42,6 +42,8 @@ public Q_SLOTS:
     void DelStrokuClick();
     void ZagruzitClick();
     void PrintRDClick();
+    // The catalogue's report in the print preview.
+    void ProsmotrClick();
 
     // Every way the window closes (the load, the close box, Escape) comes here:
     // unsaved edits of the catalogue are asked about first.
@@ -70,4 +72,5 @@ private:
     QToolButton *DelStroku = nullptr;
     QToolButton *SaveTab = nullptr;
     QToolButton *PrintRD = nullptr;
+    QToolButton *Prosmotr = nullptr;
 };

@@ -51,6 +51,7 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     Redaktir = makeToolButton(group, QStringLiteral("Redaktir"), QStringLiteral("Редактирование таблицы"), QString(), QStyle::SP_FileDialogDetailedView);
     GirOb = makeToolButton(group, QStringLiteral("GirOb"), QStringLiteral("Обычный шрифт / Жирный"), QStringLiteral("Ж"));
     PrintRD = makeToolButton(group, QStringLiteral("PrintRD"), QStringLiteral("Печать плана"), QStringLiteral("Печать"));
+    Prosmotr = makeToolButton(group, QStringLiteral("Prosmotr"), QStringLiteral("Просмотр плана перед печатью"), QStringLiteral("Просмотр"));
     connect(GirOb, &QToolButton::clicked, this, &TTema::GirObClick);
     connect(TemiSpisok, &GridView::mouseDown, this, &TTema::TemiSpisokMouseDown);
     connect(Redaktir, &QToolButton::clicked, this, &TTema::RedaktirClick);
@@ -59,6 +60,7 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     connect(DelStroku, &QToolButton::clicked, this, &TTema::DelStrokuClick);
     connect(DelStroki, &QToolButton::clicked, this, &TTema::DelStrokiClick);
     connect(PrintRD, &QToolButton::clicked, this, &TTema::PrintRDClick);
+    connect(Prosmotr, &QToolButton::clicked, this, &TTema::ProsmotrClick);
 
     // The buttons in a row under the plan: the window is low, below the main window.
     auto *buttons = new QHBoxLayout;
@@ -66,6 +68,7 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     buttons->addWidget(GirOb, 0, Qt::AlignBottom);
     buttons->addWidget(rows);
     buttons->addWidget(PrintRD, 0, Qt::AlignBottom);
+    buttons->addWidget(Prosmotr, 0, Qt::AlignBottom);
     buttons->addStretch();
 
     auto *groupLayout = new QVBoxLayout(group);
@@ -73,7 +76,7 @@ TTema::TTema(Grid &themes, QWidget *parent) : QDialog(parent), m_temi(themes)
     groupLayout->setSpacing(2);
     groupLayout->addWidget(TemiSpisok, 1);
     groupLayout->addLayout(buttons);
-    setTabChain({TemiSpisok, Redaktir, GirOb, StrTemi, DobStrNige, PerStroki, DelStroku, DelStroki, PrintRD});
+    setTabChain({TemiSpisok, Redaktir, GirOb, StrTemi, DobStrNige, PerStroki, DelStroku, DelStroki, PrintRD, Prosmotr});
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(4, 4, 4, 4);
     main->addWidget(group);
@@ -166,7 +169,18 @@ void TTema::PrintRDClick()
         JournalIdentity heading;
         QString dataRoot;
         Q_EMIT planHeadingWanted(&heading, &dataRoot);
-        WindowReport doc(dataRoot, Reports::thematicPlanName());
+        WindowReport doc(dataRoot, Reports::thematicPlanName(), this);
+        Reports::thematicPlan(doc, m_temi, heading, QDate::currentDate());
+    });
+}
+
+void TTema::ProsmotrClick()
+{
+    runHandler(this, [this] {
+        JournalIdentity heading;
+        QString dataRoot;
+        Q_EMIT planHeadingWanted(&heading, &dataRoot);
+        WindowReport doc(dataRoot, Reports::thematicPlanName(), this, WindowReport::Mode::Preview);
         Reports::thematicPlan(doc, m_temi, heading, QDate::currentDate());
     });
 }

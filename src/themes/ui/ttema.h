@@ -42,6 +42,8 @@ public Q_SLOTS:
     void DelStrokuClick();
     void DelStrokiClick();
     void PrintRDClick();
+    // The plan's report in the print preview.
+    void ProsmotrClick();
 
 private:
     int selectedRow() const;
@@ -57,4 +59,5 @@ private:
     QToolButton *DelStroki = nullptr;
     QToolButton *GirOb = nullptr;
     QToolButton *PrintRD = nullptr;
+    QToolButton *Prosmotr = nullptr;
 };
