@@ -38,7 +38,7 @@ if grep -v '^d' <<<"$listing" | grep -q -E ' \./usr/(lib|include)/.*\.(a|h)$'; t
 fi
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
-for lib in libqt6widgets6 libzip4 qt6-qpa-plugins libc6; do
+for lib in libqt6widgets6 libqt6charts6 libzip4 libxlsxwriter qt6-qpa-plugins libc6; do
   grep -q "$lib" <<<"$depends" || fail "в Depends нет $lib"
 done
 
