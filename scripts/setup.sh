@@ -7,7 +7,7 @@ build="${1:-$here/build}"
 shift $(( $# > 0 ? 1 : 0 ))
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libzip-dev
-          libxlsxwriter-dev dpkg-dev
+          libxlsxwriter-dev dpkg-dev poppler-utils
           xvfb xauth fonts-liberation fonts-dejavu-core xdg-utils
           qt6-translations-l10n)
 "$here/scripts/install-packages.sh" "${packages[@]}"
