@@ -185,9 +185,13 @@ QString keep(const QString &dataRoot, const QString &group, const QString &folde
         undo(); // the version's folder is empty: nothing took its name
         throw;
     }
-    const QList<Version> versions = list(dataRoot, group, folder);
-    for (qsizetype i = kept; i < versions.size(); ++i)
-        removeVersion(QDir(archive).filePath(versions[i].name));
+    // The version just kept is one of the `kept` and never goes, even when
+    // other names show a later time (a clock set back, a folder copied in):
+    // the oldest of the others do.
+    QList<Version> others = list(dataRoot, group, folder);
+    others.removeIf([&name](const Version &v) { return v.name == name; });
+    for (qsizetype i = std::max(kept - 1, 0); i < others.size(); ++i)
+        removeVersion(QDir(archive).filePath(others[i].name));
     return name;
 }
 

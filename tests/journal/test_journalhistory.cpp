@@ -262,6 +262,16 @@ private Q_SLOTS:
                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
                      .size(),
                  JournalVersions::kKept);
+        // Versions named later than now (a clock set back): the one a save keeps stays, the oldest others go.
+        for (int i = 0; i < JournalVersions::kKept; ++i)
+            QVERIFY(QDir(m_root).mkpath(JournalVersions::archivePath(u"G1"_s, u"A"_s)
+                                        + u"/01.01.2099 10-00-%1"_s.arg(i, 2, 10, QChar(u'0'))));
+        s.journal().setCell(2, 4, u"x"_s);
+        save(s);
+        const QList<JournalVersions::Version> later = s.versions();
+        QCOMPARE(later.size(), JournalVersions::kKept);
+        QCOMPARE(later.first().name, u"01.01.2099 10-00-29"_s);
+        QCOMPARE(s.versionJournal(later.last().name).cell(2, 4), QString::number(JournalVersions::kKept + 3));
     }
 
     // A restore keeps the state it replaces as a version, and can be undone by restoring that.
