@@ -199,6 +199,21 @@ private Q_SLOTS:
         QCOMPARE(read[1].newText, u"9"_s);
         QCOMPARE(read[2].when, u"\\q\\x4A"_s);
         QCOMPARE(read[2].user, u"\u0000z"_s);
+        // A file of any size is read into bounded memory: a field of megabytes is cut,
+        // and only the last lines a save keeps are read, blank lines not counted.
+        const QList<JournalHistory::Entry> huge =
+            JournalHistory::parse(QByteArray(8 << 20, 'x') + "\t" + QByteArray(8 << 20, '\\') + "\tnew");
+        QCOMPARE(huge.size(), 1);
+        QCOMPARE(huge[0].when, QString(JournalHistory::kMaxReadField, u'x') + u'…');
+        QCOMPARE(huge[0].user, QString(JournalHistory::kMaxReadField / 2, u'\\') + u'…');
+        QCOMPARE(huge[0].operation, u"new"_s);
+        QByteArray many;
+        for (int i = 0; i < JournalHistory::kMaxLines + 5; ++i)
+            many += QByteArray::number(i) + "\r\n\r\n";
+        const QList<JournalHistory::Entry> last = JournalHistory::parse(many + "\n\n");
+        QCOMPARE(last.size(), JournalHistory::kMaxLines);
+        QCOMPARE(last.first().when, u"5"_s);
+        QCOMPARE(last.last().when, QString::number(JournalHistory::kMaxLines + 4));
     }
 
     // No room on the disk: the save stops, the journal and its history stay as they were.
