@@ -287,6 +287,19 @@ private Q_SLOTS:
         QCOMPARE(later.size(), JournalVersions::kKept);
         QCOMPARE(later.first().name, u"01.01.2099 10-00-29"_s);
         QCOMPARE(s.versionJournal(later.last().name).cell(2, 4), QString::number(JournalVersions::kKept + 3));
+        // A save stopped after the journal took its place (a mount stands on the
+        // widths file, which no rename replaces) keeps the version of what it replaced.
+        const QByteArray replaced = bytes(u"G1/A/SpStud.txt"_s);
+        const QByteArray widths = QFile::encodeName(QDir(m_root).filePath(u"G1/A/ColSpStud.txt"_s));
+        if (geteuid() != 0 || mount(widths.constData(), widths.constData(), nullptr, MS_BIND, nullptr) != 0)
+            QSKIP("no bind mount can be made here");
+        s.journal().setCell(2, 4, u"y"_s);
+        const QString error = saveError(s);
+        umount2(widths.constData(), MNT_DETACH);
+        QVERIFY2(error.contains(u"ColSpStud.txt"_s), qPrintable(error));
+        QVERIFY(bytes(u"G1/A/SpStud.txt"_s) != replaced);
+        const QString kept = JournalVersions::archivePath(u"G1"_s, u"A"_s) + u'/' + s.versions().last().name;
+        QCOMPARE(bytes(kept + u"/SpStud.txt"_s), replaced);
     }
 
     // A restore keeps the state it replaces as a version, and can be undone by restoring that.
