@@ -287,6 +287,20 @@ private Q_SLOTS:
         QCOMPARE(later.size(), JournalVersions::kKept);
         QCOMPARE(later.first().name, u"01.01.2099 10-00-29"_s);
         QCOMPARE(s.versionJournal(later.last().name).cell(2, 4), QString::number(JournalVersions::kKept + 3));
+        // A second that has a version " (9999)" takes no more: such a save is refused.
+        const QString archive = QDir(m_root).filePath(JournalVersions::archivePath(u"G1"_s, u"A"_s));
+        QStringList full;
+        for (int t = 0; t < 3; ++t)
+            full << archive + QDateTime::currentDateTime().addSecs(t).toString(u"/dd.MM.yyyy HH-mm-ss (9999)"_s);
+        for (const QString &path : full)
+            QVERIFY(QDir().mkpath(path));
+        const QByteArray before = bytes(u"G1/A/SpStud.txt"_s);
+        s.journal().setCell(2, 4, u"z"_s);
+        const QString refused = saveError(s);
+        QVERIFY2(refused.contains(u" (9999)»"_s), qPrintable(refused));
+        QCOMPARE(bytes(u"G1/A/SpStud.txt"_s), before);
+        for (const QString &path : full)
+            QVERIFY(QDir().rmdir(path));
         // A save stopped after the journal took its place (a mount stands on the
         // widths file, which no rename replaces) keeps the version of what it replaced.
         const QByteArray replaced = bytes(u"G1/A/SpStud.txt"_s);
