@@ -525,8 +525,22 @@ QString unescaped(QStringView field)
 
 QList<Entry> parse(const QByteArray &bytes)
 {
+    // The first of the last kMaxLines lines that hold anything.
+    qsizetype begin = bytes.size();
+    qint64 lines = 0;
+    for (qsizetype lineEnd = bytes.size(); lines < kMaxLines;) {
+        const qsizetype newline = lineEnd > 0 ? bytes.lastIndexOf('\n', lineEnd - 1) : -1;
+        const qsizetype lineStart = newline + 1;
+        const qsizetype stop = lineEnd > lineStart && bytes.at(lineEnd - 1) == '\r' ? lineEnd - 1 : lineEnd;
+        if (stop > lineStart)
+            ++lines;
+        begin = lineStart;
+        if (newline < 0)
+            break;
+        lineEnd = newline;
+    }
     QList<Entry> entries;
-    qsizetype start = 0;
+    qsizetype start = begin;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
         if (end < 0)
@@ -535,13 +549,21 @@ QList<Entry> parse(const QByteArray &bytes)
         if (stop > start && bytes.at(stop - 1) == '\r')
             --stop;
         if (stop > start) {
-            const QString line = Cp1251::decode(bytes.constData() + start, stop - start);
-            const QList<QStringView> parts = QStringView(line).split(u'\t');
             Entry e;
             QString *fields[] = {&e.when,         &e.user,       &e.operation, &e.studentNumber, &e.student,
                                  &e.lessonNumber, &e.lessonDate, &e.oldText,   &e.newText};
-            for (qsizetype k = 0; k < std::min<qsizetype>(parts.size(), std::size(fields)); ++k)
-                *fields[k] = unescaped(parts[k]);
+            qsizetype at = start;
+            for (QString *field : fields) {
+                const void *found = std::memchr(bytes.constData() + at, '\t', size_t(stop - at));
+                const qsizetype tab = found ? static_cast<const char *>(found) - bytes.constData() : stop;
+                const qsizetype length = std::min<qsizetype>(tab - at, kMaxReadField);
+                *field = unescaped(Cp1251::decode(bytes.constData() + at, length));
+                if (length < tab - at)
+                    *field += QChar(0x2026);
+                if (tab >= stop)
+                    break;
+                at = tab + 1;
+            }
             entries.append(std::move(e));
         }
         start = end + 1;

@@ -76,7 +76,12 @@ QString timeText(const QDateTime &when);
 QString escaped(const QString &text);
 QString unescaped(QStringView field);
 
-// Every line of a history file, oldest first.
+// The bytes of a field that reading takes; a longer one is cut there and ends in "…".
+inline constexpr int kMaxReadField = 1000;
+
+// The last kMaxLines lines of a history file (as many as a save keeps), oldest
+// first, each field cut to kMaxReadField bytes: a hand-edited file of any
+// shape is read into bounded memory.
 QList<Entry> parse(const QByteArray &bytes);
 
 } // namespace JournalHistory

@@ -532,8 +532,21 @@ void JournalSession::writeJournal(const JournalIdentity &target)
         }
         save.commit();
     } catch (...) {
-        // The journal stays as it was: so does its archive.
-        if (!version.isEmpty())
+        // The journal stays as it was: so does its archive. A save stopped
+        // after one of its files took its place keeps the version: it alone
+        // holds what that file replaced.
+        const auto untouched = [&] {
+            for (const JournalVersions::File &file : previous) {
+                try {
+                    if (readWholeFile(dir.filePath(file.name)) != file.bytes)
+                        return false;
+                } catch (const ZError &) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        if (!version.isEmpty() && untouched())
             JournalVersions::discard(m_root, target.group, target.folder, version);
         throw;
     }

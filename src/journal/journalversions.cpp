@@ -164,12 +164,19 @@ QString keep(const QString &dataRoot, const QString &group, const QString &folde
     QString name;
     QString absolute;
     for (int n = first;; ++n) {
+        // Beyond " (9999)" a name no longer reads as a version: it would be
+        // kept where no list shows it and no limit removes it.
+        if (n > 9999) {
+            undo();
+            throw FileError(QStringLiteral("Не удалось создать папку версии в %1: там уже есть версия %2.")
+                                .arg(quotedPath(archive), quotedExcerpt(stamp + QStringLiteral(" (9999)"))));
+        }
         name = n == 1 ? stamp : QStringLiteral("%1 (%2)").arg(stamp).arg(n);
         absolute = QDir(archive).filePath(name);
         if (::mkdir(QFile::encodeName(absolute).constData(), 0777) == 0)
             break;
         const int error = errno;
-        if (error != EEXIST || n >= 9999) {
+        if (error != EEXIST) {
             undo();
             throw FileError(QStringLiteral("Не удалось создать папку версии %1: %2.")
                                 .arg(quotedPath(absolute), DurableFile::reasonOf(error, true)));
@@ -185,9 +192,13 @@ QString keep(const QString &dataRoot, const QString &group, const QString &folde
         undo(); // the version's folder is empty: nothing took its name
         throw;
     }
-    const QList<Version> versions = list(dataRoot, group, folder);
-    for (qsizetype i = kept; i < versions.size(); ++i)
-        removeVersion(QDir(archive).filePath(versions[i].name));
+    // The version just kept is one of the `kept` and never goes, even when
+    // other names show a later time (a clock set back, a folder copied in):
+    // the oldest of the others do.
+    QList<Version> others = list(dataRoot, group, folder);
+    others.removeIf([&name](const Version &v) { return v.name == name; });
+    for (qsizetype i = std::max(kept - 1, 0); i < others.size(); ++i)
+        removeVersion(QDir(archive).filePath(others[i].name));
     return name;
 }
 

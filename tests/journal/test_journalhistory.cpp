@@ -199,6 +199,21 @@ private Q_SLOTS:
         QCOMPARE(read[1].newText, u"9"_s);
         QCOMPARE(read[2].when, u"\\q\\x4A"_s);
         QCOMPARE(read[2].user, u"\u0000z"_s);
+        // A file of any size is read into bounded memory: a field of megabytes is cut,
+        // and only the last lines a save keeps are read, blank lines not counted.
+        const QList<JournalHistory::Entry> huge =
+            JournalHistory::parse(QByteArray(8 << 20, 'x') + "\t" + QByteArray(8 << 20, '\\') + "\tnew");
+        QCOMPARE(huge.size(), 1);
+        QCOMPARE(huge[0].when, QString(JournalHistory::kMaxReadField, u'x') + u'…');
+        QCOMPARE(huge[0].user, QString(JournalHistory::kMaxReadField / 2, u'\\') + u'…');
+        QCOMPARE(huge[0].operation, u"new"_s);
+        QByteArray many;
+        for (int i = 0; i < JournalHistory::kMaxLines + 5; ++i)
+            many += QByteArray::number(i) + "\r\n\r\n";
+        const QList<JournalHistory::Entry> last = JournalHistory::parse(many + "\n\n");
+        QCOMPARE(last.size(), JournalHistory::kMaxLines);
+        QCOMPARE(last.first().when, u"5"_s);
+        QCOMPARE(last.last().when, QString::number(JournalHistory::kMaxLines + 4));
     }
 
     // No room on the disk: the save stops, the journal and its history stay as they were.
@@ -262,6 +277,43 @@ private Q_SLOTS:
                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
                      .size(),
                  JournalVersions::kKept);
+        // Versions named later than now (a clock set back): the one a save keeps stays, the oldest others go.
+        for (int i = 0; i < JournalVersions::kKept; ++i)
+            QVERIFY(QDir(m_root).mkpath(JournalVersions::archivePath(u"G1"_s, u"A"_s)
+                                        + u"/01.01.2099 10-00-%1"_s.arg(i, 2, 10, QChar(u'0'))));
+        s.journal().setCell(2, 4, u"x"_s);
+        save(s);
+        const QList<JournalVersions::Version> later = s.versions();
+        QCOMPARE(later.size(), JournalVersions::kKept);
+        QCOMPARE(later.first().name, u"01.01.2099 10-00-29"_s);
+        QCOMPARE(s.versionJournal(later.last().name).cell(2, 4), QString::number(JournalVersions::kKept + 3));
+        // A second that has a version " (9999)" takes no more: such a save is refused.
+        const QString archive = QDir(m_root).filePath(JournalVersions::archivePath(u"G1"_s, u"A"_s));
+        QStringList full;
+        for (int t = 0; t < 3; ++t)
+            full << archive + QDateTime::currentDateTime().addSecs(t).toString(u"/dd.MM.yyyy HH-mm-ss (9999)"_s);
+        for (const QString &path : full)
+            QVERIFY(QDir().mkpath(path));
+        const QByteArray before = bytes(u"G1/A/SpStud.txt"_s);
+        s.journal().setCell(2, 4, u"z"_s);
+        const QString refused = saveError(s);
+        QVERIFY2(refused.contains(u" (9999)»"_s), qPrintable(refused));
+        QCOMPARE(bytes(u"G1/A/SpStud.txt"_s), before);
+        for (const QString &path : full)
+            QVERIFY(QDir().rmdir(path));
+        // A save stopped after the journal took its place (a mount stands on the
+        // widths file, which no rename replaces) keeps the version of what it replaced.
+        const QByteArray replaced = bytes(u"G1/A/SpStud.txt"_s);
+        const QByteArray widths = QFile::encodeName(QDir(m_root).filePath(u"G1/A/ColSpStud.txt"_s));
+        if (geteuid() != 0 || mount(widths.constData(), widths.constData(), nullptr, MS_BIND, nullptr) != 0)
+            QSKIP("no bind mount can be made here");
+        s.journal().setCell(2, 4, u"y"_s);
+        const QString error = saveError(s);
+        umount2(widths.constData(), MNT_DETACH);
+        QVERIFY2(error.contains(u"ColSpStud.txt"_s), qPrintable(error));
+        QVERIFY(bytes(u"G1/A/SpStud.txt"_s) != replaced);
+        const QString kept = JournalVersions::archivePath(u"G1"_s, u"A"_s) + u'/' + s.versions().last().name;
+        QCOMPARE(bytes(kept + u"/SpStud.txt"_s), replaced);
     }
 
     // A restore keeps the state it replaces as a version, and can be undone by restoring that.
