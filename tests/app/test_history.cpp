@@ -2,6 +2,7 @@
 
 #include "app/tform1.h"
 #include "controls/gridview.h"
+#include "doubles/gridtyping.h"
 #include "doubles/typing.h"
 #include "themes/ui/ttema.h"
 #include "journal/journalhistory.h"
@@ -38,32 +39,9 @@ class TestHistory : public QObject
     Grid &journal() const { return session().journal(); }
     GridView *view() const { return ctl<GridView>(f(), u"SpisokSt"_s); }
 
-    void clickCell(int col, int row, Qt::MouseButton button = Qt::LeftButton)
-    {
-        const QRect cell = view()->cellRect(col, row);
-        QVERIFY(!cell.isEmpty());
-        QWidget *target = view()->childAt(cell.center());
-        QVERIFY(target);
-        QTest::mouseClick(target, button, {}, target->mapFrom(view(), cell.center()));
-    }
-    QLineEdit *openEditor() const
-    {
-        for (QLineEdit *e : view()->findChildren<QLineEdit *>())
-            if (e->isVisible())
-                return e;
-        return nullptr;
-    }
-    void typeInto(int col, int row, const QString &text)
-    {
-        clickCell(col, row);
-        typeText(view(), text.left(1));
-        QLineEdit *editor = openEditor();
-        QVERIFY(editor);
-        editor->selectAll();
-        typeText(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(!openEditor());
-    }
+    void clickCell(int col, int row, Qt::MouseButton button = Qt::LeftButton) { clickGridCell(view(), col, row, button); }
+    QLineEdit *openEditor() const { return visibleCellEditor(view()); }
+    void typeInto(int col, int row, const QString &text) { typeIntoCell(view(), col, row, text); }
     void pressSave()
     {
         messages().answers = {true}; // "Записать в неё видимый журнал?"

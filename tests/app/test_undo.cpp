@@ -2,6 +2,7 @@
 
 #include "app/tform1.h"
 #include "controls/gridview.h"
+#include "doubles/gridtyping.h"
 #include "doubles/typing.h"
 #include "journal/cellblock.h"
 #include "themes/ui/ttema.h"
@@ -47,32 +48,9 @@ private:
         f()->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), f());
     }
-    void clickCell(int col, int row)
-    {
-        const QRect cell = view()->cellRect(col, row);
-        QVERIFY(!cell.isEmpty());
-        QWidget *target = view()->childAt(cell.center());
-        QVERIFY(target);
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(view(), cell.center()));
-    }
-    QLineEdit *openEditor() const
-    {
-        for (QLineEdit *e : view()->findChildren<QLineEdit *>())
-            if (e->isVisible())
-                return e;
-        return nullptr;
-    }
-    void typeInto(int col, int row, const QString &text)
-    {
-        clickCell(col, row);
-        typeText(view(), text.left(1));
-        QLineEdit *editor = openEditor();
-        QVERIFY(editor);
-        editor->selectAll();
-        typeText(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(!openEditor()); // Enter closes the editor once the key is done
-    }
+    void clickCell(int col, int row) { clickGridCell(view(), col, row); }
+    QLineEdit *openEditor() const { return visibleCellEditor(view()); }
+    void typeInto(int col, int row, const QString &text) { typeIntoCell(view(), col, row, text); }
     void dragRow(int from, int to)
     {
         const QPoint start = view()->cellRect(0, from).center();
